@@ -1,0 +1,79 @@
+# Two cross configurations share this file:
+#  - the product (QV_TESTS off, win32 thread model): setup.exe and kel.exe;
+#  - the tests (QV_TESTS on, posix thread model): the same code linked into
+#    test programs that run under Wine against the product's setup.exe.
+enable_language(RC)
+option(QV_TESTS "Build the tests that run under Wine instead of the product" OFF)
+
+if(NOT QV_TESTS AND NOT HOST_BIN)
+  message(FATAL_ERROR "HOST_BIN must name the native build's bin folder (see Makefile)")
+endif()
+if(QV_TESTS AND NOT QV_PRODUCT_BIN)
+  message(FATAL_ERROR "QV_PRODUCT_BIN must name the product build's bin folder (see Makefile)")
+endif()
+
+find_library(ZLIB_STATIC NAMES libz.a REQUIRED)
+target_link_libraries(payload_format PUBLIC ${ZLIB_STATIC})
+
+# Small and self-contained: no runtime DLLs beyond what Windows 2000 has.
+set(QV_COMPILE_OPTIONS -Wall -Wextra -ffunction-sections -fdata-sections)
+set(QV_LINK_OPTIONS -static -static-libgcc -static-libstdc++ -Wl,--gc-sections
+    -Wl,--major-subsystem-version,5 -Wl,--minor-subsystem-version,0
+    -Wl,--major-os-version,5 -Wl,--minor-os-version,0)
+target_compile_options(payload_format PRIVATE ${QV_COMPILE_OPTIONS})
+
+# Everything of the setup program except its entry point, so that tests can
+# link the same code.
+file(GLOB QV_SETUP_SOURCES CONFIGURE_DEPENDS
+     src/app/*.cpp src/payload/*.cpp src/engine/*.cpp src/wizard/*.cpp
+     src/system/*.cpp src/image/*.cpp)
+list(REMOVE_ITEM QV_SETUP_SOURCES ${CMAKE_SOURCE_DIR}/src/app/main.cpp
+     ${CMAKE_SOURCE_DIR}/src/payload/payload_format.cpp)
+add_library(setup_core STATIC ${QV_SETUP_SOURCES})
+target_include_directories(setup_core PUBLIC src)
+target_compile_options(setup_core PRIVATE ${QV_COMPILE_OPTIONS})
+target_compile_definitions(setup_core PUBLIC WINVER=0x0500 _WIN32_WINNT=0x0500 _WIN32_IE=0x0501)
+target_link_libraries(setup_core PUBLIC payload_format ole32 oleaut32 uuid comctl32 shell32 gdi32
+                      user32 kernel32 advapi32 mpr)
+
+if(QV_TESTS)
+  add_subdirectory(tests)
+  return()
+endif()
+
+# The stand-in for the installed word processor.
+add_executable(kel WIN32 tools/kel/kel.cpp)
+target_link_options(kel PRIVATE ${QV_LINK_OPTIONS} -s)
+
+# The sample product: generated files plus the stand-in, packed by qvpack.
+set(QV_PRODUCT_DIR ${CMAKE_BINARY_DIR}/sample-product CACHE PATH "Folder packed into setup.exe")
+set(QV_PAYLOAD ${CMAKE_BINARY_DIR}/payload/payload.bin)
+if(QV_PRODUCT_DIR STREQUAL "${CMAKE_BINARY_DIR}/sample-product")
+  add_custom_command(
+    OUTPUT ${QV_PAYLOAD}
+    COMMAND ${CMAKE_COMMAND} -E rm -rf ${QV_PRODUCT_DIR}
+    COMMAND ${HOST_BIN}/qvsample ${QV_PRODUCT_DIR}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/payload
+    COMMAND ${HOST_BIN}/qvpack ${QV_PAYLOAD} ${QV_PRODUCT_DIR} $<TARGET_FILE:kel>=kel.exe
+    DEPENDS kel ${HOST_BIN}/qvsample ${HOST_BIN}/qvpack
+    COMMENT "Packing the sample product")
+else()
+  # A release engineer's own product folder (see README).
+  add_custom_target(product_always ALL)
+  add_custom_command(
+    OUTPUT ${QV_PAYLOAD}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/payload
+    COMMAND ${HOST_BIN}/qvpack ${QV_PAYLOAD} ${QV_PRODUCT_DIR}
+    DEPENDS ${HOST_BIN}/qvpack product_always
+    COMMENT "Packing ${QV_PRODUCT_DIR}")
+endif()
+add_custom_target(payload DEPENDS ${QV_PAYLOAD})
+
+add_executable(setup WIN32 src/app/main.cpp resources/setup.rc)
+target_link_libraries(setup PRIVATE setup_core)
+target_compile_options(setup PRIVATE ${QV_COMPILE_OPTIONS})
+target_link_options(setup PRIVATE ${QV_LINK_OPTIONS} -s)
+target_include_directories(setup PRIVATE resources ${CMAKE_BINARY_DIR}/payload)
+set_source_files_properties(resources/setup.rc PROPERTIES OBJECT_DEPENDS
+  "${QV_PAYLOAD};${CMAKE_SOURCE_DIR}/resources/setup.manifest;${CMAKE_SOURCE_DIR}/resources/app.ico;${CMAKE_SOURCE_DIR}/resources/logo.png;${CMAKE_SOURCE_DIR}/resources/logosmall.png")
+add_dependencies(setup payload)

@@ -1,0 +1,47 @@
+// Start-up and exit of the setup program.
+#include "app/app_info.h"
+#include "app/os_version.h"
+#include "payload/catalogue.h"
+#include "wizard/main_dlg_form.h"
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+
+namespace {
+void ShowDamagedSetup(const std::string& reason) {
+    std::string text = "The setup program is damaged and cannot install " +
+                       std::string(kProductName) + ": " + reason +
+                       ".\r\rPlease download the setup program again.";
+    MessageBoxA(nullptr, text.c_str(), kApplicationTitle, MB_OK | MB_ICONERROR);
+}
+} // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    if (!WindowsNT5OrLater) {
+        MessageBoxA(nullptr, "This program requires Windows 2000 or later.", nullptr,
+                    MB_OK | MB_ICONWARNING);
+        return 0;
+    }
+
+    HICON icon = LoadIconA(instance, MAKEINTRESOURCEA(1));
+
+    // The catalogue exists before any window and outlives the wizard.
+    auto catalogue = std::make_unique<TAttachedFiles>();
+    std::string error;
+    if (!catalogue->LoadFromResource(error)) {
+        ShowDamagedSetup(error);
+        return 0;
+    }
+    Catalogue = catalogue.get();
+
+    {
+        TMainDlgForm wizard(icon);
+        wizard.ShowModal();
+    }
+
+    Catalogue = nullptr;
+    catalogue.reset();
+    return 0;
+}

@@ -1,0 +1,51 @@
+#include "payload/catalogue.h"
+
+#include <windows.h>
+
+TAttachedFiles* Catalogue = nullptr;
+
+TAttachedFiles::~TAttachedFiles() = default;
+
+bool LoadPayloadResource(const char* name, const char* type, const uint8_t*& data, uint32_t& size) {
+    HMODULE self = GetModuleHandleA(nullptr);
+    HRSRC res = FindResourceA(self, name, type);
+    if (!res) return false;
+    size = SizeofResource(self, res);
+    HGLOBAL loaded = LoadResource(self, res);
+    data = loaded ? static_cast<const uint8_t*>(LockResource(loaded)) : nullptr;
+    return data != nullptr || size == 0;
+}
+
+bool TAttachedFiles::LoadFromResource(std::string& error) {
+    const uint8_t* data = nullptr;
+    uint32_t size = 0;
+    if (!LoadPayloadResource("FILES", "FILES", data, size)) {
+        error = "the product files are missing";
+        return false;
+    }
+    return LoadFromBytes(data, size, error);
+}
+
+bool TAttachedFiles::LoadFromBytes(const uint8_t* data, uint32_t size, std::string& error) {
+    // Five times the compressed size: the product compresses by less than
+    // 2 to 1, so the buffer never has to grow in practice.
+    const uint64_t estimate = uint64_t(size) * 5;
+    payload::Inflated inflated =
+        payload::InflatePayload(data, size, estimate > 0x7FFFFFFF ? 0x7FFFFFFF : uint32_t(estimate));
+    if (inflated.status != payload::InflateStatus::Ok) {
+        error = payload::Describe(inflated.status);
+        return false;
+    }
+    std::vector<payload::EntryRecord> records;
+    if (payload::IndexPayload(inflated.data.get(), inflated.size, records) !=
+        payload::IndexStatus::Ok) {
+        error = "an entry runs past the end of the data";
+        return false;
+    }
+    Buffer_ = std::move(inflated.data);
+    BufferSize_ = inflated.size;
+    Files_.clear();
+    Files_.reserve(records.size());
+    for (auto& r : records) Files_.push_back({std::move(r.name), r.size, r.date, r.offset});
+    return true;
+}

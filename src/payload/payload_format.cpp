@@ -1,0 +1,143 @@
+#include "payload/payload_format.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <zlib.h>
+
+namespace payload {
+
+void FreeDeleter::operator()(uint8_t* p) const { std::free(p); }
+
+uint32_t GrowthStep(uint32_t compressedSize) {
+    uint64_t step = (uint64_t(compressedSize) + 255) / 256 * 256;
+    if (step == 0) step = 256;
+    if (step > 0x7FFFFF00u) step = 0x7FFFFF00u;
+    return uint32_t(step);
+}
+
+Inflated InflatePayload(const uint8_t* in, uint32_t inSize, uint32_t estimate) {
+    Inflated result;
+    const uint32_t step = GrowthStep(inSize);
+    // The inflated size must fit the 32-bit signed fields of the catalogue.
+    const uint64_t limit = 0x7FFFFFFF;
+    uint64_t capacity = estimate ? estimate : step;
+    if (capacity > limit) capacity = limit;
+
+    uint8_t* buf = static_cast<uint8_t*>(std::malloc(size_t(capacity)));
+    if (!buf) {
+        result.status = InflateStatus::OutOfMemory;
+        return result;
+    }
+
+    z_stream zs{};
+    zs.next_in = const_cast<Bytef*>(in);
+    zs.avail_in = inSize;
+    if (inflateInit(&zs) != Z_OK) {
+        std::free(buf);
+        result.status = InflateStatus::OutOfMemory;
+        return result;
+    }
+
+    uint64_t produced = 0;
+    int rc = Z_OK;
+    for (;;) {
+        if (produced == capacity) {
+            if (capacity >= limit) {
+                rc = Z_MEM_ERROR;
+                result.status = InflateStatus::TooLarge;
+                break;
+            }
+            uint64_t grown = capacity + step;
+            if (grown > limit) grown = limit;
+            uint8_t* bigger = static_cast<uint8_t*>(std::realloc(buf, size_t(grown)));
+            if (!bigger) {
+                rc = Z_MEM_ERROR;
+                result.status = InflateStatus::OutOfMemory;
+                break;
+            }
+            buf = bigger;
+            capacity = grown;
+            ++result.growths;
+        }
+        zs.next_out = buf + produced;
+        zs.avail_out = uInt(capacity - produced);
+        rc = inflate(&zs, Z_NO_FLUSH);
+        produced = capacity - zs.avail_out;
+        if (rc == Z_STREAM_END) break;
+        if (rc == Z_OK) continue;
+        if (rc == Z_BUF_ERROR && zs.avail_out == 0) continue; // needs more room
+        // Z_BUF_ERROR with room left: the input ended before the stream did.
+        result.status = rc == Z_BUF_ERROR ? InflateStatus::Truncated : InflateStatus::Corrupt;
+        break;
+    }
+    inflateEnd(&zs);
+
+    if (rc != Z_STREAM_END) {
+        std::free(buf);
+        if (result.status == InflateStatus::Ok) result.status = InflateStatus::Corrupt;
+        return result;
+    }
+    if (produced == 0) {
+        std::free(buf);
+        buf = nullptr;
+    } else if (produced < capacity) {
+        if (uint8_t* exact = static_cast<uint8_t*>(std::realloc(buf, size_t(produced))))
+            buf = exact;
+    }
+    result.data.reset(buf);
+    result.size = int32_t(produced);
+    return result;
+}
+
+namespace {
+uint32_t ReadU32(const uint8_t* p) {
+    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+}
+} // namespace
+
+IndexStatus IndexPayload(const uint8_t* data, int32_t size, std::vector<EntryRecord>& out) {
+    out.clear();
+    const uint64_t end = size > 0 ? uint64_t(size) : 0;
+    uint64_t p = 0;
+    while (p < end) {
+        const uint64_t n = data[p];
+        if (p + kEntryFixedBytes + n > end) return IndexStatus::Damaged;
+        EntryRecord e;
+        e.name.assign(reinterpret_cast<const char*>(data + p + 1), size_t(n));
+        p += 1 + n;
+        std::memcpy(&e.date, data + p, 8); // bit for bit
+        p += 8;
+        const uint32_t s = ReadU32(data + p);
+        p += 4;
+        if (s > 0x7FFFFFFFu || p + s > end) return IndexStatus::Damaged;
+        e.size = int32_t(s);
+        e.offset = int32_t(p);
+        p += s;
+        out.push_back(std::move(e));
+    }
+    return IndexStatus::Ok;
+}
+
+void AppendEntry(std::vector<uint8_t>& out, const std::string& name, double date,
+                 const uint8_t* bytes, uint32_t size) {
+    out.push_back(uint8_t(name.size()));
+    out.insert(out.end(), name.begin(), name.end());
+    uint8_t stamp[8];
+    std::memcpy(stamp, &date, 8);
+    out.insert(out.end(), stamp, stamp + 8);
+    for (int i = 0; i < 4; ++i) out.push_back(uint8_t(size >> (8 * i)));
+    if (size) out.insert(out.end(), bytes, bytes + size);
+}
+
+const char* Describe(InflateStatus s) {
+    switch (s) {
+    case InflateStatus::Ok: return "no error";
+    case InflateStatus::Corrupt: return "the compressed data is corrupt";
+    case InflateStatus::Truncated: return "the compressed data ends too early";
+    case InflateStatus::OutOfMemory: return "not enough memory";
+    case InflateStatus::TooLarge: return "the data is too large";
+    }
+    return "unknown error";
+}
+
+} // namespace payload

@@ -1,0 +1,67 @@
+// The payload: one zlib stream whose inflated bytes are a packed run of
+// entries, with no header, no count and no padding.
+//
+//   offset      size  field
+//   0           1     name length n (0..255)
+//   1           n     name, ANSI, "\" between folders, no terminator
+//   1 + n       8     time stamp, little-endian IEEE-754 double
+//                     (days since 1899-12-30, fraction = local time of day)
+//   9 + n       4     data size s, little-endian, below 2^31
+//   13 + n      s     the file's bytes
+//
+// The next entry starts at 13 + n + s; the last one ends exactly at the end.
+// This file knows nothing of Windows so that it also builds natively.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace payload {
+
+constexpr size_t kEntryFixedBytes = 13; // length byte + stamp + size
+
+struct FreeDeleter {
+    void operator()(uint8_t* p) const;
+};
+using Buffer = std::unique_ptr<uint8_t, FreeDeleter>;
+
+enum class InflateStatus { Ok, Corrupt, Truncated, OutOfMemory, TooLarge };
+
+struct Inflated {
+    InflateStatus status = InflateStatus::Ok;
+    Buffer data;       // exactly `size` bytes (null when size is 0)
+    int32_t size = 0;
+    uint32_t growths = 0; // how often the buffer had to grow past the estimate
+};
+
+// Growth step: the compressed byte count rounded up to a multiple of 256.
+uint32_t GrowthStep(uint32_t compressedSize);
+
+// Inflates a whole zlib stream in one pass into a buffer of `estimate` bytes
+// that grows by GrowthStep(inSize) whenever it is full, then shrinks to the
+// bytes produced. An estimate of 0 stands for one growth step.
+Inflated InflatePayload(const uint8_t* in, uint32_t inSize, uint32_t estimate);
+
+struct EntryRecord {
+    std::string name;
+    double date = 0;
+    int32_t size = 0;
+    int32_t offset = 0; // first data byte within the inflated buffer
+};
+
+enum class IndexStatus { Ok, Damaged };
+
+// Splits the inflated bytes into entries. Refuses (Damaged) an entry whose
+// header or data would run past the end instead of reading beyond it.
+IndexStatus IndexPayload(const uint8_t* data, int32_t size, std::vector<EntryRecord>& out);
+
+// Appends one entry in the format above (used by the packer and by tests).
+void AppendEntry(std::vector<uint8_t>& out, const std::string& name, double date,
+                 const uint8_t* bytes, uint32_t size);
+
+const char* Describe(InflateStatus s);
+
+} // namespace payload
