@@ -1,5 +1,205 @@
+// The payload catalogue: inflating and indexing what the packer wrote, and
+// refusing damaged payloads without reading past them.
 #include "payload/catalogue.h"
+#include "payload/payload_format.h"
 
 #include <gtest/gtest.h>
+#include <zlib.h>
 
-TEST(Catalogue, placeholder) { EXPECT_EQ(Catalogue, nullptr); }
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct Entry {
+    std::string name;
+    double date;
+    std::string data;
+};
+
+std::vector<uint8_t> Raw(const std::vector<Entry>& entries) {
+    std::vector<uint8_t> raw;
+    for (const Entry& e : entries)
+        payload::AppendEntry(raw, e.name, e.date, reinterpret_cast<const uint8_t*>(e.data.data()),
+                             uint32_t(e.data.size()));
+    return raw;
+}
+
+std::vector<uint8_t> Compress(const std::vector<uint8_t>& raw, int level = Z_BEST_COMPRESSION) {
+    uLongf size = compressBound(uLong(raw.size()));
+    std::vector<uint8_t> out(size);
+    EXPECT_EQ(compress2(out.data(), &size, raw.data(), uLong(raw.size()), level), Z_OK);
+    out.resize(size);
+    return out;
+}
+
+std::string Bytes(const TAttachedFiles& c, const TAttachedFile& f) {
+    return std::string(reinterpret_cast<const char*>(c.Data(f)), size_t(f.Size));
+}
+
+bool Load(TAttachedFiles& c, const std::vector<uint8_t>& stream, std::string* error = nullptr) {
+    std::string e;
+    bool ok = c.LoadFromBytes(stream.data(), uint32_t(stream.size()), e);
+    if (error) *error = e;
+    return ok;
+}
+
+} // namespace
+
+TEST(CatalogueIndex, EntriesComeBackWithNameSizeDataAndOffsetsInPayloadOrder) {
+    std::vector<Entry> entries = {{"kel.exe", 45000.5, "MZ program"},
+                                  {"Templates\\Business\\Invoice.kwt", 45001.25, "invoice"},
+                                  {"empty.txt", 45002.0, ""},
+                                  {"License.txt", 45003.75, std::string(1000, 'L')}};
+    TAttachedFiles c;
+    ASSERT_TRUE(Load(c, Compress(Raw(entries))));
+    ASSERT_EQ(c.Files().size(), entries.size());
+    int32_t offset = 0;
+    for (size_t i = 0; i < entries.size(); ++i) {
+        const TAttachedFile& f = c.Files()[i];
+        EXPECT_EQ(f.Name, entries[i].name);
+        EXPECT_EQ(f.Size, int32_t(entries[i].data.size()));
+        EXPECT_EQ(Bytes(c, f), entries[i].data);
+        offset += int32_t(13 + entries[i].name.size());
+        EXPECT_EQ(f.Offset, offset);
+        offset += f.Size;
+    }
+    EXPECT_EQ(c.BufferSize(), offset);
+}
+
+TEST(CatalogueIndex, TimeStampIsKeptBitForBit) {
+    const double stamps[] = {43831.48103009259, 1.0 / 3.0, -1.5, 73050.99999999999};
+    std::vector<Entry> entries;
+    for (double d : stamps) entries.push_back({"f" + std::to_string(entries.size()), d, "x"});
+    TAttachedFiles c;
+    ASSERT_TRUE(Load(c, Compress(Raw(entries))));
+    ASSERT_EQ(c.Files().size(), 4u);
+    for (size_t i = 0; i < 4; ++i)
+        EXPECT_EQ(std::memcmp(&c.Files()[i].Date, &stamps[i], 8), 0) << i;
+}
+
+TEST(CatalogueIndex, ZeroBytePayloadGivesNoEntries) {
+    TAttachedFiles c;
+    ASSERT_TRUE(Load(c, Compress({})));
+    EXPECT_TRUE(c.Files().empty());
+    EXPECT_EQ(c.BufferSize(), 0);
+}
+
+TEST(CatalogueIndex, NameOf255BytesIsReadInFullAndTheNextEntryFollows) {
+    std::string longName(255, 'n');
+    longName[100] = '\\';
+    TAttachedFiles c;
+    ASSERT_TRUE(Load(c, Compress(Raw({{longName, 1, "abc"}, {"next", 2, "de"}}))));
+    ASSERT_EQ(c.Files().size(), 2u);
+    EXPECT_EQ(c.Files()[0].Name, longName);
+    EXPECT_EQ(c.Files()[1].Name, "next");
+    EXPECT_EQ(c.Files()[1].Offset, 13 + 255 + 3 + 13 + 4);
+    EXPECT_EQ(Bytes(c, c.Files()[1]), "de");
+}
+
+TEST(CatalogueIndex, DuplicateNamesAreAllKeptInPayloadOrder) {
+    TAttachedFiles c;
+    ASSERT_TRUE(Load(c, Compress(Raw({{"Us.zlx", 1, "first"}, {"US.ZLX", 2, "second"},
+                                      {"Us.zlx", 3, "third"}}))));
+    ASSERT_EQ(c.Files().size(), 3u);
+    EXPECT_EQ(Bytes(c, c.Files()[0]), "first");
+    EXPECT_EQ(c.Files()[1].Name, "US.ZLX");
+    EXPECT_EQ(Bytes(c, c.Files()[2]), "third");
+}
+
+TEST(CatalogueInflate, GrowsInStepsOfTheCompressedSizeAndEndsAtTheExactLength) {
+    // Zeros compress about a thousandfold: far beyond the five-fold estimate.
+    std::vector<uint8_t> raw = Raw({{"zeros.bin", 1, std::string(3000000, '\0')}});
+    std::vector<uint8_t> stream = Compress(raw);
+    ASSERT_LT(stream.size() * 5, raw.size());
+
+    payload::Inflated out =
+        payload::InflatePayload(stream.data(), uint32_t(stream.size()), uint32_t(stream.size() * 5));
+    ASSERT_EQ(out.status, payload::InflateStatus::Ok);
+    EXPECT_EQ(out.size, int32_t(raw.size()));
+    EXPECT_EQ(std::memcmp(out.data.get(), raw.data(), raw.size()), 0);
+    const uint32_t step = payload::GrowthStep(uint32_t(stream.size()));
+    EXPECT_EQ(step % 256, 0u);
+    EXPECT_GE(step, stream.size());
+    EXPECT_LT(step, stream.size() + 256);
+    const uint64_t needed = (raw.size() - stream.size() * 5 + step - 1) / step;
+    EXPECT_EQ(out.growths, needed);
+
+    TAttachedFiles c;
+    ASSERT_TRUE(Load(c, stream));
+    EXPECT_EQ(c.BufferSize(), int32_t(raw.size()));
+    ASSERT_EQ(c.Files().size(), 1u);
+    EXPECT_EQ(c.Files()[0].Size, 3000000);
+}
+
+TEST(CatalogueInflate, PayloadWithinFiveTimesNeedsNoGrowth) {
+    std::string text;
+    for (int i = 0; text.size() < 20000; ++i) text += std::to_string(i * 7919 % 10007) + " ";
+    std::vector<uint8_t> raw = Raw({{"a.txt", 1, text}});
+    std::vector<uint8_t> stream = Compress(raw);
+    ASSERT_GE(stream.size() * 5, raw.size());
+    payload::Inflated out =
+        payload::InflatePayload(stream.data(), uint32_t(stream.size()), uint32_t(stream.size() * 5));
+    ASSERT_EQ(out.status, payload::InflateStatus::Ok);
+    EXPECT_EQ(out.growths, 0u);
+    EXPECT_EQ(out.size, int32_t(raw.size()));
+}
+
+TEST(CatalogueInflate, EstimateOfZeroStartsWithOneGrowthStep) {
+    std::vector<uint8_t> raw = Raw({{"a", 1, std::string(10000, 'a')}});
+    std::vector<uint8_t> stream = Compress(raw);
+    payload::Inflated out = payload::InflatePayload(stream.data(), uint32_t(stream.size()), 0);
+    ASSERT_EQ(out.status, payload::InflateStatus::Ok);
+    EXPECT_EQ(out.size, int32_t(raw.size()));
+    EXPECT_GT(out.growths, 0u);
+}
+
+TEST(CatalogueDamaged, FlippedByteTruncationAndMissingEndAreRefused) {
+    std::string data;
+    for (int i = 0; i < 5000; ++i) data += char('a' + (i * 31 + i / 7) % 26);
+    std::vector<uint8_t> good = Compress(Raw({{"License.txt", 1, data}, {"kel.exe", 2, data}}));
+
+    std::vector<uint8_t> flipped = good;
+    flipped[flipped.size() / 2] ^= 0x55;
+    std::vector<uint8_t> truncated(good.begin(), good.begin() + good.size() / 2);
+    std::vector<uint8_t> noEnd(good.begin(), good.end() - 4); // no Adler-32 trailer
+    std::vector<uint8_t> notZlib = {'P', 'K', 3, 4, 0, 0, 0, 0};
+    std::vector<uint8_t> empty;
+
+    for (const auto* bad : {&flipped, &truncated, &noEnd, &notZlib, &empty}) {
+        TAttachedFiles c;
+        std::string error;
+        EXPECT_FALSE(Load(c, *bad, &error)) << "variant of " << bad->size() << " bytes";
+        EXPECT_FALSE(error.empty());
+        EXPECT_TRUE(c.Files().empty());
+    }
+}
+
+TEST(CatalogueDamaged, LastEntryRunningPastTheEndIsRefused) {
+    std::vector<uint8_t> raw = Raw({{"a.txt", 1, "hello"}, {"b.txt", 2, "world"}});
+    raw.resize(raw.size() - 1); // b.txt claims one byte more than there is
+    TAttachedFiles c;
+    std::string error;
+    EXPECT_FALSE(Load(c, Compress(raw), &error));
+    EXPECT_EQ(error, "an entry runs past the end of the data");
+
+    // A header cut short: a name length with nothing after it.
+    std::vector<uint8_t> cut = Raw({{"a.txt", 1, "hello"}});
+    cut.push_back(200);
+    EXPECT_FALSE(Load(c, Compress(cut)));
+
+    // A size of 2 GiB or more is never a real file.
+    std::vector<uint8_t> huge = Raw({{"a.txt", 1, ""}});
+    huge[huge.size() - 1] = 0x80;
+    EXPECT_FALSE(Load(c, Compress(huge)));
+}
+
+TEST(CatalogueDamaged, JunkAfterTheStreamEndIsIgnored) {
+    std::vector<uint8_t> stream = Compress(Raw({{"a.txt", 1, "hello"}}));
+    stream.insert(stream.end(), {1, 2, 3, 4, 5});
+    TAttachedFiles c;
+    ASSERT_TRUE(Load(c, stream));
+    ASSERT_EQ(c.Files().size(), 1u);
+    EXPECT_EQ(Bytes(c, c.Files()[0]), "hello");
+}
