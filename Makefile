@@ -23,7 +23,9 @@ $(WIN)/CMakeCache.txt:
 host: $(HOST)/CMakeCache.txt
 	cmake --build $(HOST) -j $(JOBS)
 
+# PRODUCT=folder packs that folder instead of the sample product.
 win: host $(WIN)/CMakeCache.txt
+	@cmake -S . -B $(WIN) -DQV_PRODUCT_DIR=$(if $(PRODUCT),$(abspath $(PRODUCT)),) >/dev/null
 	cmake --build $(WIN) -j $(JOBS)
 
 $(TESTS)/CMakeCache.txt:

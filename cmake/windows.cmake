@@ -45,26 +45,27 @@ endif()
 add_executable(kel WIN32 tools/kel/kel.cpp)
 target_link_options(kel PRIVATE ${QV_LINK_OPTIONS} -s)
 
-# The sample product: generated files plus the stand-in, packed by qvpack.
-set(QV_PRODUCT_DIR ${CMAKE_BINARY_DIR}/sample-product CACHE PATH "Folder packed into setup.exe")
+# The payload: the sample product (generated files plus the stand-in), or a
+# release engineer's own product folder given as QV_PRODUCT_DIR (see README).
+set(QV_PRODUCT_DIR "" CACHE PATH "Product folder packed into setup.exe; empty for the sample product")
 set(QV_PAYLOAD ${CMAKE_BINARY_DIR}/payload/payload.bin)
-if(QV_PRODUCT_DIR STREQUAL "${CMAKE_BINARY_DIR}/sample-product")
+if(NOT QV_PRODUCT_DIR)
+  set(QV_SAMPLE_DIR ${CMAKE_BINARY_DIR}/sample-product)
   add_custom_command(
     OUTPUT ${QV_PAYLOAD}
-    COMMAND ${CMAKE_COMMAND} -E rm -rf ${QV_PRODUCT_DIR}
-    COMMAND ${HOST_BIN}/qvsample ${QV_PRODUCT_DIR}
+    COMMAND ${CMAKE_COMMAND} -E rm -rf ${QV_SAMPLE_DIR}
+    COMMAND ${HOST_BIN}/qvsample ${QV_SAMPLE_DIR}
     COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/payload
-    COMMAND ${HOST_BIN}/qvpack ${QV_PAYLOAD} ${QV_PRODUCT_DIR} $<TARGET_FILE:kel>=kel.exe
+    COMMAND ${HOST_BIN}/qvpack ${QV_PAYLOAD} ${QV_SAMPLE_DIR} $<TARGET_FILE:kel>=kel.exe
     DEPENDS kel ${HOST_BIN}/qvsample ${HOST_BIN}/qvpack
     COMMENT "Packing the sample product")
 else()
-  # A release engineer's own product folder (see README).
-  add_custom_target(product_always ALL)
+  # Packed on every build: the folder's contents are not tracked by CMake.
   add_custom_command(
-    OUTPUT ${QV_PAYLOAD}
+    OUTPUT ${QV_PAYLOAD} ${CMAKE_BINARY_DIR}/payload/always
     COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/payload
     COMMAND ${HOST_BIN}/qvpack ${QV_PAYLOAD} ${QV_PRODUCT_DIR}
-    DEPENDS ${HOST_BIN}/qvpack product_always
+    DEPENDS ${HOST_BIN}/qvpack
     COMMENT "Packing ${QV_PRODUCT_DIR}")
 endif()
 add_custom_target(payload DEPENDS ${QV_PAYLOAD})
