@@ -1,0 +1,117 @@
+// Sizes as the components page and the uninstall entry show them.
+#include "payload/disk_space.h"
+#include "payload/size_text.h"
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+
+namespace {
+std::string Scratch(const char* name) {
+    std::string dir = std::string(QV_OUT_DIR) + "\\disk_space_" + name;
+    CreateDirectoryA(QV_OUT_DIR, nullptr);
+    CreateDirectoryA(dir.c_str(), nullptr);
+    return dir;
+}
+
+void WriteFile(const std::string& path, size_t size) {
+    HANDLE f = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(f, INVALID_HANDLE_VALUE) << path;
+    std::string bytes(size, 'x');
+    DWORD written = 0;
+    if (size) ::WriteFile(f, bytes.data(), DWORD(size), &written, nullptr);
+    CloseHandle(f);
+    ASSERT_EQ(written, size);
+}
+} // namespace
+
+TEST(SizeText, FormatSizeUsesKBBelow16MBAndRoundsMBHalvesToEven) {
+    const struct {
+        int64_t bytes;
+        const char* text;
+    } cases[] = {{0, "0 KB"},
+                 {1000, "0 KB"},
+                 {1024, "1 KB"},
+                 {1048575, "1 023 KB"},
+                 {1048576, "1 MB"},
+                 {1048577, "1 024 KB"},
+                 {15728640, "15 MB"},
+                 {16777214, "16 383 KB"},
+                 {16777215, "16 MB"},
+                 {17301504, "16 MB"}, // 16.5 MB: the even neighbour
+                 {18350080, "18 MB"}, // 17.5 MB
+                 {104857600, "100 MB"},
+                 {1048576000, "1 000 MB"},
+                 {5368709120LL, "5 120 MB"}};
+    for (const auto& c : cases) EXPECT_EQ(FormatSize(c.bytes), c.text) << c.bytes;
+}
+
+TEST(SizeText, GroupDigitsMarksOffThreesFromTheRight) {
+    EXPECT_EQ(GroupDigits(12), "12");
+    EXPECT_EQ(GroupDigits(123), "123");
+    EXPECT_EQ(GroupDigits(1234), "1 234");
+    EXPECT_EQ(GroupDigits(123456), "123 456");
+    EXPECT_EQ(GroupDigits(1234567), "1 234 567");
+    EXPECT_EQ(GroupDigits(0), "0");
+}
+
+TEST(DiskSpace, DrivePartOfLocalAndNetworkPaths) {
+    EXPECT_EQ(DrivePart("C:\\Program Files\\Quorvale"), "C:");
+    EXPECT_EQ(DrivePart("d:"), "d:");
+    EXPECT_EQ(DrivePart("\\\\server\\share\\apps"), "\\\\server\\share");
+    EXPECT_EQ(DrivePart("\\\\server\\share"), "\\\\server\\share");
+    EXPECT_EQ(DrivePart("Apps\\Writer"), "");
+    EXPECT_EQ(DrivePart("\\\\server"), "");
+}
+
+TEST(DiskSpace, SizeOnDiskRoundsUpToWholeClustersOfTheVolume) {
+    const std::string folder = std::string(QV_OUT_DIR) + "\\not\\there\\yet";
+    const int32_t c = ClusterSize(folder);
+    ASSERT_GT(c, 0);
+    EXPECT_EQ(c, ClusterSize(std::string(QV_OUT_DIR))); // same volume, folder need not exist
+    EXPECT_EQ(SizeOnDisk(folder, 0), 0);
+    EXPECT_EQ(SizeOnDisk(folder, 1), c);
+    EXPECT_EQ(SizeOnDisk(folder, c), c);
+    EXPECT_EQ(SizeOnDisk(folder, c + 1), 2 * c);
+}
+
+TEST(DiskSpace, VolumesThatCannotBeAskedGiveAPositiveClusterAndNoSpace) {
+    // Q: is not mapped in the test prefix; relative names have no volume.
+    EXPECT_EQ(ClusterSize("Q:\\Quorvale"), 4096);
+    EXPECT_EQ(ClusterSize("Apps\\Writer"), 4096);
+    EXPECT_EQ(SizeOnDisk("Q:\\Quorvale", 1), 4096);
+    EXPECT_EQ(FreeSpace("Q:"), 0);
+    EXPECT_EQ(FreeSpace(""), 0);
+}
+
+TEST(DiskSpace, FreeSpaceOfTheBuildVolumeIsWhatTheSystemReportsToTheUser) {
+    ULARGE_INTEGER available{}, total{}, free{};
+    ASSERT_TRUE(GetDiskFreeSpaceExA("Z:\\", &available, &total, &free));
+    const int64_t reported = FreeSpace("Z:");
+    // Other processes write meanwhile; the two readings are close, not equal.
+    EXPECT_GT(reported, 0);
+    EXPECT_NEAR(double(reported), double(available.QuadPart), 256.0 * 1024 * 1024);
+}
+
+TEST(DiskSpace, FolderSizeRoundsEachFileToClustersThenTruncatesToKB) {
+    const std::string empty = Scratch("empty");
+    EXPECT_EQ(FolderSizeKB(empty, 4096), 0);
+
+    const std::string two = Scratch("two");
+    WriteFile(two + "\\ten.txt", 10);
+    WriteFile(two + "\\five-thousand.bin", 5000);
+    EXPECT_EQ(FolderSizeKB(two, 4096), 4 + 8);
+
+    const std::string hundred = Scratch("hundred");
+    CreateDirectoryA((hundred + "\\sub").c_str(), nullptr);
+    for (int i = 0; i < 100; ++i)
+        WriteFile(hundred + (i % 2 ? "\\sub\\f" : "\\f") + std::to_string(i), 10);
+    EXPECT_EQ(FolderSizeKB(hundred, 4096), 400);
+    // With 512-byte clusters a file of at most 512 bytes adds nothing.
+    EXPECT_EQ(FolderSizeKB(hundred, 512), 0);
+    // A hidden file counts too.
+    SetFileAttributesA((hundred + "\\f0").c_str(), FILE_ATTRIBUTE_HIDDEN);
+    EXPECT_EQ(FolderSizeKB(hundred, 4096), 400);
+    EXPECT_EQ(FolderSizeKB(hundred + "\\missing", 4096), 0);
+}
