@@ -1,0 +1,70 @@
+#include "system/registry.h"
+
+#include <vector>
+
+void TRegistry::SetRootKey(HKEY root) {
+    CloseKey();
+    Root_ = root;
+}
+
+bool TRegistry::OpenKey(const char* path) {
+    CloseKey();
+    HKEY key = nullptr;
+    if (RegCreateKeyExA(Root_, path, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr,
+                        &key, nullptr) != ERROR_SUCCESS)
+        return false;
+    Key_ = key;
+    return true;
+}
+
+void TRegistry::CloseKey() {
+    if (Key_) RegCloseKey(Key_);
+    Key_ = nullptr;
+}
+
+bool TRegistry::ValueExists(const char* name) const {
+    DWORD size = 0;
+    return Key_ && RegQueryValueExA(Key_, name, nullptr, nullptr, nullptr, &size) == ERROR_SUCCESS;
+}
+
+bool TRegistry::ReadInteger(const char* name, int32_t& value) const {
+    if (!Key_) return false;
+    // A value of another size (a string or a blob where a number belongs)
+    // gives no sane number: treat it as missing so the default applies.
+    DWORD size = sizeof(int32_t);
+    int32_t data = 0;
+    if (RegQueryValueExA(Key_, name, nullptr, nullptr, reinterpret_cast<BYTE*>(&data), &size) !=
+            ERROR_SUCCESS ||
+        size != sizeof(int32_t))
+        return false;
+    value = data;
+    return true;
+}
+
+bool TRegistry::ReadString(const char* name, std::string& value) const {
+    if (!Key_) return false;
+    DWORD size = 0;
+    if (RegQueryValueExA(Key_, name, nullptr, nullptr, nullptr, &size) != ERROR_SUCCESS)
+        return false;
+    // One byte more than stored, so a value written without its NUL still
+    // ends inside the buffer.
+    std::vector<char> data(size_t(size) + 1, '\0');
+    DWORD got = size;
+    if (size &&
+        RegQueryValueExA(Key_, name, nullptr, nullptr, reinterpret_cast<BYTE*>(data.data()), &got) !=
+            ERROR_SUCCESS)
+        return false;
+    value.assign(data.data()); // up to the first NUL
+    return true;
+}
+
+void TRegistry::WriteString(const char* name, const std::string& value) {
+    if (Key_)
+        RegSetValueExA(Key_, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                       DWORD(value.size() + 1));
+}
+
+void TRegistry::WriteInteger(const char* name, int32_t value) {
+    if (Key_)
+        RegSetValueExA(Key_, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
+}

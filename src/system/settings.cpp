@@ -1,0 +1,42 @@
+#include "system/settings.h"
+
+#include "system/registry.h"
+
+TSavedSettings LoadSettings() {
+    TSavedSettings s;
+    TRegistry registry;
+    registry.OpenKey(kInstallKey);
+    registry.ReadString("MAINDIR", s.MainDir);
+    int32_t number;
+    if (registry.ReadInteger("COMPS (1.6.6.2)", number)) s.Components = uint32_t(number);
+    if (registry.ReadInteger("INSTALLTOALL", number)) s.InstallToAll = number != 0;
+    if (registry.ReadInteger("DSKSHORTCUT", number)) s.DesktopShortcut = number != 0;
+    registry.ReadString("EXTENSIONS", s.Extensions);
+    if (registry.ReadInteger("LAUNCH", number)) s.Launch = number != 0;
+    registry.OpenKey(kInternalKey);
+    registry.ReadInteger("LastRunVer", s.LastRunVersion);
+    return s;
+}
+
+uint32_t ComponentsToSave(uint32_t loaded, const bool checked[6]) {
+    uint32_t bits = loaded;
+    for (int i = 0; i < 6; ++i) {
+        if (checked[i])
+            bits |= 1u << i;
+        else
+            bits &= ~(1u << i);
+    }
+    return bits;
+}
+
+void SaveSettings(TRegistry& registry, const TOptions& options, bool installToAll,
+                  bool desktopShortcut, bool launch) {
+    registry.SetRootKey(HKEY_CURRENT_USER);
+    registry.OpenKey(kInstallKey);
+    registry.WriteString("MAINDIR", options.DestDir);
+    registry.WriteInteger("COMPS (1.6.6.2)", int32_t(options.Components));
+    registry.WriteBool("INSTALLTOALL", installToAll);
+    registry.WriteBool("DSKSHORTCUT", desktopShortcut);
+    registry.WriteString("EXTENSIONS", options.Extensions);
+    registry.WriteBool("LAUNCH", launch);
+}

@@ -1,0 +1,46 @@
+// The user's choices saved between runs, under the current user:
+// "Software\Quorvale Word Processor\Install" (written after an installation
+// was started) and "...\Internal" (read only: the word processor records
+// the version that last ran there).
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+class TRegistry;
+
+constexpr char kInstallKey[] = "Software\\Quorvale Word Processor\\Install";
+constexpr char kInternalKey[] = "Software\\Quorvale Word Processor\\Internal";
+// Every component ticked: bits 0 to 30.
+constexpr uint32_t kAllComponents = 2147483647u;
+// No last-run version saved: above every version threshold.
+constexpr int32_t kNoLastRunVersion = 2147483647;
+
+// The saved choices that no check box holds.
+struct TOptions {
+    std::string DestDir;
+    uint32_t Components = kAllComponents; // bit i = component i
+    std::string Extensions = "B";         // letters "A" to "D" of the document types
+};
+
+// What an earlier run left, with the defaults for what it did not.
+struct TSavedSettings {
+    std::string MainDir; // "MAINDIR"; empty when missing
+    uint32_t Components = kAllComponents;
+    bool InstallToAll = true;
+    bool DesktopShortcut = true;
+    std::string Extensions = "B";
+    bool Launch = true;
+    int32_t LastRunVersion = kNoLastRunVersion;
+};
+
+// Reads both keys (creating them when missing, as every open does).
+TSavedSettings LoadSettings();
+
+// The component set to save: bits 0 to 5 from the rows' ticks, the rest as
+// loaded.
+uint32_t ComponentsToSave(uint32_t loaded, const bool checked[6]);
+
+// Writes the Install key through `registry` (left open on it).
+void SaveSettings(TRegistry& registry, const TOptions& options, bool installToAll,
+                  bool desktopShortcut, bool launch);
