@@ -1,4 +1,140 @@
-// Stand-in for the installed word processor (first version).
+// kel.exe: a stand-in for the installed word processor, so that the setup
+// program can be tried and tested without the real one.
+//
+// - Every start appends its command line and CR LF to "kel-starts.log" in
+//   the user's temporary folder, so tests can see what the setup program
+//   started and with which arguments.
+// - "-assoc adpr..." (register document types) and "-ui" (uninstall): shows
+//   nothing and exits at once.
+// - Anything else: a window titled "Quorvale Word Processor" that carries
+//   the running marker "1.x Kestrovane" for as long as it is open.
 #include <windows.h>
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) { return 0; }
+namespace {
+
+const char kTitle[] = "Quorvale Word Processor";
+const char kMarker[] = "1.x Kestrovane";
+const char kClassName[] = "QuorvaleStandIn";
+const char kNote[] = "This is a stand-in for Quorvale Word Processor, installed so that the "
+                     "setup program can be tried.\r\n\r\nClose this window to end it.";
+
+class Handle {
+  public:
+    explicit Handle(HANDLE h) : h_(h) {}
+    ~Handle() {
+        if (h_ != INVALID_HANDLE_VALUE) CloseHandle(h_);
+    }
+    Handle(const Handle&) = delete;
+    Handle& operator=(const Handle&) = delete;
+    HANDLE get() const { return h_; }
+
+  private:
+    HANDLE h_;
+};
+
+void LogStart(const char* commandLine) {
+    char path[MAX_PATH + 32];
+    const DWORD n = GetTempPathA(MAX_PATH + 1, path);
+    if (n == 0 || n > MAX_PATH) return;
+    lstrcatA(path, "kel-starts.log");
+    // Append-only access makes each write land at the end of the file even
+    // when several copies start at once; one write per line keeps lines whole.
+    Handle log(CreateFileA(path, FILE_APPEND_DATA,
+                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                           OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (log.get() == INVALID_HANDLE_VALUE) return;
+    const int length = lstrlenA(commandLine);
+    HANDLE heap = GetProcessHeap();
+    char* line = static_cast<char*>(HeapAlloc(heap, 0, SIZE_T(length) + 2));
+    if (!line) return;
+    CopyMemory(line, commandLine, SIZE_T(length));
+    line[length] = '\r';
+    line[length + 1] = '\n';
+    DWORD written;
+    WriteFile(log.get(), line, DWORD(length) + 2, &written, nullptr);
+    HeapFree(heap, 0, line);
+}
+
+// The arguments: the command line after the program name, which may be quoted.
+const char* Arguments(const char* p) {
+    if (*p == '"') {
+        ++p;
+        while (*p && *p != '"')
+            ++p;
+        if (*p) ++p;
+    } else {
+        while (*p && *p != ' ' && *p != '\t')
+            ++p;
+    }
+    while (*p == ' ' || *p == '\t')
+        ++p;
+    return p;
+}
+
+bool StartsWith(const char* text, const char* prefix) {
+    while (*prefix && *text == *prefix) {
+        ++text;
+        ++prefix;
+    }
+    return *prefix == '\0';
+}
+
+// Calls that only ask the word processor to do some work without a window.
+bool IsQuietCall(const char* args) {
+    if (StartsWith(args, "-assoc adpr")) return true;
+    int n = lstrlenA(args);
+    while (n > 0 && (args[n - 1] == ' ' || args[n - 1] == '\t'))
+        --n;
+    return n == 3 && StartsWith(args, "-ui");
+}
+
+LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_CREATE: {
+        // The setup program looks for this property to tell that we run.
+        SetPropA(window, kMarker, reinterpret_cast<HANDLE>(1));
+        HWND note = CreateWindowExA(0, "STATIC", kNote, WS_CHILD | WS_VISIBLE | SS_LEFT, 0, 0, 0, 0,
+                                    window, nullptr, nullptr, nullptr);
+        SendMessageA(note, WM_SETFONT, WPARAM(GetStockObject(DEFAULT_GUI_FONT)), FALSE);
+        return 0;
+    }
+    case WM_SIZE:
+        if (HWND note = GetWindow(window, GW_CHILD))
+            MoveWindow(note, 16, 16, LOWORD(lParam) - 32, HIWORD(lParam) - 32, TRUE);
+        return 0;
+    case WM_DESTROY:
+        RemovePropA(window, kMarker);
+        PostQuitMessage(0);
+        return 0;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+} // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
+    const char* commandLine = GetCommandLineA();
+    LogStart(commandLine);
+    if (IsQuietCall(Arguments(commandLine))) return 0;
+
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = WindowProc;
+    wc.hInstance = instance;
+    wc.hIcon = LoadIconA(nullptr, reinterpret_cast<LPCSTR>(IDI_APPLICATION));
+    wc.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    wc.lpszClassName = kClassName;
+    if (!RegisterClassA(&wc)) return 1;
+    HWND window = CreateWindowExA(0, kClassName, kTitle, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
+                                  CW_USEDEFAULT, 440, 180, nullptr, nullptr, instance, nullptr);
+    if (!window) return 1;
+    ShowWindow(window, show);
+    UpdateWindow(window);
+
+    MSG msg;
+    while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+    return int(msg.wParam);
+}

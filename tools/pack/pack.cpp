@@ -9,14 +9,23 @@
 // stamps are the files' modification times as local day counts, rounded
 // down to an even second (the resolution the installer compares at).
 // The stream is compressed with zlib at the best compression level.
+//
+// Refused, with a message and exit code 1: names over 255 bytes, absolute
+// names, "." and ".." elements, names Windows would store as another file
+// (reserved characters, trailing dots or blanks, device names such as CON),
+// two files whose names differ only in letter case, files of 2 GiB or more.
+// Nothing is written then.
 #include "payload/payload_format.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <dirent.h>
+#include <map>
 #include <string>
 #include <sys/stat.h>
 #include <vector>
@@ -47,44 +56,98 @@ long DaysFromCivil(long y, unsigned m, unsigned d) {
 double LocalDayCount(time_t t) {
     struct tm lt;
     localtime_r(&t, &lt);
-    const long days = DaysFromCivil(lt.tm_year + 1900, unsigned(lt.tm_mon + 1), unsigned(lt.tm_mday)) -
-                      DaysFromCivil(1899, 12, 30);
+    const long days =
+        DaysFromCivil(lt.tm_year + 1900, unsigned(lt.tm_mon + 1), unsigned(lt.tm_mday)) -
+        DaysFromCivil(1899, 12, 30);
     const int seconds = lt.tm_hour * 3600 + lt.tm_min * 60 + (lt.tm_sec & ~1);
     return double(days) + double(seconds) / 86400.0;
 }
 
+// Device names that Windows opens as devices in any folder and with any
+// extension: writing "Templates\\CON.kwt" would write to the console.
+bool IsDeviceName(const std::string& element) {
+    std::string base = element.substr(0, element.find('.'));
+    for (char& c : base)
+        c = char(std::toupper(static_cast<unsigned char>(c)));
+    if (base == "CON" || base == "PRN" || base == "AUX" || base == "NUL") return true;
+    return base.size() == 4 && (base.compare(0, 3, "COM") == 0 || base.compare(0, 3, "LPT") == 0) &&
+           base[3] >= '1' && base[3] <= '9';
+}
+
+// Refuses names the installer could not write as the file they name.
 void CheckName(const std::string& name) {
     if (name.empty()) Fail("an entry name is empty");
     if (name.size() > 255) Fail("name longer than 255 bytes: " + name);
     if (name[0] == '\\' || name[0] == '/' || (name.size() > 1 && name[1] == ':'))
         Fail("absolute name: " + name);
+    if (name.find('/') != std::string::npos) Fail("name with a \"/\": " + name);
+    for (unsigned char c : name) {
+        // A ":" would make Windows write a stream of another file.
+        if (c < 0x20 || std::strchr("<>:\"|?*", c))
+            Fail("name with a character Windows does not allow in file names: " + name);
+    }
     size_t start = 0;
     for (;;) {
         size_t end = name.find('\\', start);
         std::string element = name.substr(start, end == std::string::npos ? end : end - start);
-        if (element == ".." || element == ".") Fail("name with a \"" + element + "\" element: " + name);
+        if (element == ".." || element == ".")
+            Fail("name with a \"" + element + "\" element: " + name);
         if (element.empty()) Fail("name with an empty folder element: " + name);
+        // Windows drops trailing dots and blanks, so the file would get another name.
+        if (element.back() == '.' || element.back() == ' ')
+            Fail("name with an element ending in a dot or blank: " + name);
+        if (IsDeviceName(element)) Fail("name with a device name as an element: " + name);
         if (end == std::string::npos) break;
         start = end + 1;
     }
-    if (name.find('/') != std::string::npos) Fail("name with a \"/\": " + name);
 }
 
-void Walk(const std::string& dir, const std::string& prefix, std::vector<Input>& out) {
+// Upper-cases ASCII letters only: the installer upper-cases in the user's
+// code page, which we do not know here, so this catches the plain cases.
+std::string Folded(const std::string& name) {
+    std::string folded = name;
+    for (char& c : folded)
+        if (c >= 'a' && c <= 'z') c = char(c - 'a' + 'A');
+    return folded;
+}
+
+struct FolderId {
+    dev_t dev;
+    ino_t ino;
+};
+
+// `open` holds the folders being walked, to refuse a link back to one of them.
+void Walk(const std::string& dir, const std::string& prefix, std::vector<FolderId>& open,
+          std::vector<Input>& out) {
     DIR* d = opendir(dir.c_str());
     if (!d) Fail("cannot read folder " + dir + ": " + std::strerror(errno));
     while (dirent* e = readdir(d)) {
         std::string leaf = e->d_name;
         if (leaf == "." || leaf == "..") continue;
         std::string path = dir + "/" + leaf;
+        // A "\\" inside a name would read as a folder separator in the payload.
+        if (leaf.find('\\') != std::string::npos) Fail("name with a \"\\\": " + path);
         struct stat st;
         if (stat(path.c_str(), &st) != 0) Fail("cannot read " + path + ": " + std::strerror(errno));
-        if (S_ISDIR(st.st_mode))
-            Walk(path, prefix + leaf + "\\", out);
-        else if (S_ISREG(st.st_mode))
+        if (S_ISDIR(st.st_mode)) {
+            for (const FolderId& id : open)
+                if (id.dev == st.st_dev && id.ino == st.st_ino)
+                    Fail("folder linked into itself: " + path);
+            open.push_back({st.st_dev, st.st_ino});
+            Walk(path, prefix + leaf + "\\", open, out);
+            open.pop_back();
+        } else if (S_ISREG(st.st_mode)) {
             out.push_back({path, prefix + leaf});
+        }
     }
     closedir(d);
+}
+
+void WalkProduct(const std::string& dir, std::vector<Input>& out) {
+    struct stat st;
+    if (stat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) Fail("not a folder: " + dir);
+    std::vector<FolderId> open = {{st.st_dev, st.st_ino}};
+    Walk(dir, "", open, out);
 }
 
 std::vector<uint8_t> ReadFile(const std::string& path, off_t size) {
@@ -105,19 +168,30 @@ int main(int argc, char** argv) {
         return 2;
     }
     std::vector<Input> inputs;
-    Walk(argv[2], "", inputs);
+    WalkProduct(argv[2], inputs);
     for (int i = 3; i < argc; ++i) {
         std::string arg = argv[i];
         size_t eq = arg.find('=');
         if (eq == std::string::npos) Fail("expected SOURCE=NAME, got " + arg);
         inputs.push_back({arg.substr(0, eq), arg.substr(eq + 1)});
     }
+    // Byte-wise order (std::string compares as unsigned char).
     std::sort(inputs.begin(), inputs.end(),
               [](const Input& a, const Input& b) { return a.name < b.name; });
+    // Names that differ only in letter case would install to one file on
+    // Windows, the later silently replacing the earlier; exact repeats would
+    // leave the order between them to the walk.
+    std::map<std::string, const Input*> seen;
+    for (const Input& in : inputs) {
+        CheckName(in.name);
+        auto [first, fresh] = seen.emplace(Folded(in.name), &in);
+        if (!fresh)
+            Fail("two files for one name: " + first->second->source + " as " + first->second->name +
+                 ", " + in.source + " as " + in.name);
+    }
 
     std::vector<uint8_t> raw;
     for (const Input& in : inputs) {
-        CheckName(in.name);
         struct stat st;
         if (stat(in.source.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
             Fail("not a file: " + in.source);
@@ -131,12 +205,17 @@ int main(int argc, char** argv) {
 
     uLongf packedSize = compressBound(uLong(raw.size()));
     std::vector<uint8_t> packed(packedSize);
-    if (compress2(packed.data(), &packedSize, raw.data(), uLong(raw.size()), Z_BEST_COMPRESSION) != Z_OK)
+    if (compress2(packed.data(), &packedSize, raw.data(), uLong(raw.size()), Z_BEST_COMPRESSION) !=
+        Z_OK)
         Fail("compression failed");
 
     FILE* out = std::fopen(argv[1], "wb");
-    if (!out || std::fwrite(packed.data(), 1, packedSize, out) != packedSize || std::fclose(out) != 0)
+    if (!out) Fail(std::string("cannot create ") + argv[1] + ": " + std::strerror(errno));
+    const bool written = std::fwrite(packed.data(), 1, packedSize, out) == packedSize;
+    if (std::fclose(out) != 0 || !written) {
+        std::remove(argv[1]); // a cut-off payload must not be built into setup.exe
         Fail(std::string("cannot write ") + argv[1]);
+    }
     std::printf("qvpack: %zu files, %zu bytes, packed to %lu bytes\n", inputs.size(), raw.size(),
                 (unsigned long)packedSize);
     return 0;
