@@ -1,0 +1,27 @@
+// The logos as Windows bitmaps: a "PNG" resource decoded into a palette DIB
+// section of 1, 4 or 8 bits per pixel whose colour table is the file's
+// palette.
+//
+// The bitmap belongs to the caller, who frees it with DeleteObject. It is an
+// ordinary DIB section: select it into a memory DC (CreateCompatibleDC) and
+// BitBlt it, or hand it to a static control of style SS_BITMAP with
+// STM_SETIMAGE (IMAGE_BITMAP). A static control does not free the bitmap it
+// shows, so delete it only after the control is gone or shows another one.
+#pragma once
+
+#include "image/png_decoder.h"
+
+#include <windows.h>
+
+// Loads resource type "PNG" named `name` of the program's own module. On any
+// failure (no such resource, a file the reader cannot place, GDI refusing the
+// bitmap) it returns false and leaves `bitmap` as it was: the picture simply
+// stays empty, with no message.
+bool LoadPngResource(const char* name, HBITMAP& bitmap);
+
+// The same from another module, such as one loaded with
+// LOAD_LIBRARY_AS_DATAFILE.
+bool LoadPngResource(HMODULE module, const char* name, HBITMAP& bitmap);
+
+// Makes the DIB section for a decoded image; null when GDI refuses it.
+HBITMAP CreatePaletteBitmap(const TPNGImage& image);
