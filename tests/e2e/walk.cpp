@@ -88,7 +88,7 @@ Screen Look(HWND window) {
         return screen;
     }
     const Message message = ReadMessage(window);
-    screen.name = message.caption + " " + message.text;
+    screen.name = message.text.empty() ? message.caption : message.caption + " " + message.text;
     std::vector<std::string> texts;
     for (HWND control : Controls(window))
         if (IsVisible(control) && IsStaticOrButton(control)) texts.push_back(Text(control));
