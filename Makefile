@@ -37,7 +37,7 @@ dist/setup.exe: win
 	@mkdir -p dist
 	cp $(WIN)/bin/setup.exe dist/setup.exe
 
-run: deps dist/setup.exe
+run: deps dist/setup.exe wintest
 	scripts/run-setup
 
 test: deps dist/setup.exe wintest

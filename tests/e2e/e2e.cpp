@@ -1,0 +1,136 @@
+// Failure reporting and the files of the harness.
+#include "e2e.h"
+
+#include <gtest/gtest.h>
+
+namespace e2e {
+
+namespace {
+FailureHandler Handler = nullptr;
+} // namespace
+
+void SetFailureHandler(FailureHandler handler) {
+    Handler = handler;
+}
+
+void Fail(const std::string& message) {
+    if (Handler) {
+        Handler(message);
+        return;
+    }
+    // FAIL() returns from the lambda only; the test sees HasFatalFailure().
+    [&] { FAIL() << message; }();
+}
+
+std::string SetupExe() {
+    return QV_SETUP_EXE;
+}
+
+std::string OutDir() {
+    return QV_OUT_DIR;
+}
+
+std::string JoinPath(const std::string& folder, const std::string& name) {
+    if (folder.empty()) return name;
+    const char last = folder.back();
+    return last == '\\' || last == '/' ? folder + name : folder + "\\" + name;
+}
+
+std::string FileName(const std::string& path) {
+    const size_t slash = path.find_last_of("\\/");
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::string ScratchDir(const std::string& name) {
+    std::string leaf = name;
+    if (leaf.empty()) {
+        const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
+        leaf = test ? std::string(test->test_suite_name()) + "." + test->name() : "scratch";
+    }
+    // Parameterised tests carry "/" in their names.
+    for (char& c : leaf)
+        if (c == '/' || c == '\\' || c == ':') c = '_';
+    const std::string dir = JoinPath(JoinPath(OutDir(), "e2e"), leaf);
+    DeleteTree(dir);
+    if (!MakeFolders(dir)) Fail("cannot create the scratch folder " + dir);
+    return dir;
+}
+
+bool FileExists(const std::string& path) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool ReadFile(const std::string& path, std::string& data) {
+    data.clear();
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    bool ok = true;
+    char chunk[65536];
+    for (;;) {
+        DWORD got = 0;
+        if (!::ReadFile(file, chunk, sizeof chunk, &got, nullptr)) {
+            ok = false;
+            break;
+        }
+        if (got == 0) break;
+        data.append(chunk, got);
+    }
+    CloseHandle(file);
+    return ok;
+}
+
+std::string ReadFile(const std::string& path) {
+    std::string data;
+    if (!ReadFile(path, data)) Fail("cannot read " + path);
+    return data;
+}
+
+bool WriteFile(const std::string& path, const std::string& data) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    DWORD written = 0;
+    const bool ok =
+        data.empty() || (::WriteFile(file, data.data(), DWORD(data.size()), &written, nullptr) &&
+                         written == data.size());
+    return CloseHandle(file) && ok;
+}
+
+bool CopyTo(const std::string& from, const std::string& to) {
+    return CopyFileA(from.c_str(), to.c_str(), FALSE) != 0;
+}
+
+bool MakeFolders(const std::string& folder) {
+    if (folder.empty()) return false;
+    const DWORD attributes = GetFileAttributesA(folder.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES) return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    const size_t slash = folder.find_last_of('\\');
+    // "Z:" and "Z:\" need no creating.
+    if (slash != std::string::npos && slash > 2 && !MakeFolders(folder.substr(0, slash)))
+        return false;
+    return CreateDirectoryA(folder.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS;
+}
+
+void DeleteTree(const std::string& folder) {
+    WIN32_FIND_DATAA found;
+    HANDLE find = FindFirstFileA(JoinPath(folder, "*").c_str(), &found);
+    if (find != INVALID_HANDLE_VALUE) {
+        do {
+            const std::string name = found.cFileName;
+            if (name == "." || name == "..") continue;
+            const std::string path = JoinPath(folder, name);
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                DeleteTree(path);
+            } else {
+                SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+                DeleteFileA(path.c_str());
+            }
+        } while (FindNextFileA(find, &found));
+        FindClose(find);
+    }
+    RemoveDirectoryA(folder.c_str());
+}
+
+} // namespace e2e

@@ -1,0 +1,206 @@
+// End-to-end test harness: drives the real setup.exe under Wine the way a
+// person would, through the Win32 API of another process (window texts,
+// button clicks, keys, the screen).
+//
+// Every wait polls with a bound (kWait by default) and never blocks on the
+// program under test: messages to its windows are posted or sent with a
+// timeout, so a hung setup.exe fails the test instead of hanging it.
+// Failures are reported through Fail(): a fatal GoogleTest failure in tests
+// (check the returned value with ASSERT_*), a handler of one's own elsewhere.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace e2e {
+
+// The default bound of every wait, in milliseconds.
+constexpr DWORD kWait = 20000;
+
+// ---------------------------------------------------------------- failures
+
+using FailureHandler = void (*)(const std::string& message);
+// Replaces the default handler (a fatal GoogleTest failure); null restores it.
+void SetFailureHandler(FailureHandler handler);
+void Fail(const std::string& message);
+
+// ---------------------------------------------------------------- files
+
+// The setup program under test, and the folder tests write to (build tree).
+std::string SetupExe();
+std::string OutDir();
+// A fresh, empty folder OutDir()\e2e\<name>; by default the name is
+// <Suite>.<Test> of the running test.
+std::string ScratchDir(const std::string& name = "");
+std::string JoinPath(const std::string& folder, const std::string& name);
+std::string FileName(const std::string& path); // the part after the last "\"
+bool FileExists(const std::string& path);
+bool ReadFile(const std::string& path, std::string& data);
+std::string ReadFile(const std::string& path); // Fail() when unreadable
+bool WriteFile(const std::string& path, const std::string& data);
+bool CopyTo(const std::string& from, const std::string& to);
+bool MakeFolders(const std::string& folder); // with missing parents
+void DeleteTree(const std::string& folder);
+
+// ---------------------------------------------------------------- processes
+
+struct Launch {
+    std::vector<std::string> args;                        // quoted as needed
+    std::vector<std::pair<std::string, std::string>> env; // added or replaced
+    std::string dir;                                      // empty: inherited
+};
+
+// A started program. It runs in a job of its own, so the program and every
+// process it starts are killed when the object goes, also when the test
+// program itself dies. Its standard handles are the null device (Wine still
+// writes its own diagnostics to the test's standard error).
+// The first Process of a run calls UnmanagedWindows().
+class Process {
+  public:
+    explicit Process(const std::string& exe, const Launch& launch = {});
+    ~Process();
+    Process(const Process&) = delete;
+    Process& operator=(const Process&) = delete;
+
+    bool Started() const { return process_ != nullptr; }
+    bool Running() const;
+    DWORD Id() const { return id_; }
+    // The exit code; after `timeout` a failure, the program is killed and
+    // -1 returned.
+    int WaitExit(DWORD timeout = kWait);
+    // True when the program ended within `timeout` (no failure otherwise).
+    bool Exited(DWORD timeout = 0) const;
+    void Kill();
+
+    // Its visible top-level windows, topmost first.
+    std::vector<HWND> Windows() const;
+    // A visible top-level window with this caption.
+    HWND WaitWindow(const std::string& caption, DWORD timeout = kWait) const;
+    // A visible top-level window other than `besides` (a message dialog over
+    // the wizard; null: any window).
+    HWND WaitDialog(HWND besides = nullptr, DWORD timeout = kWait) const;
+    // Like WaitDialog, but returns null without a failure when the program
+    // ends first.
+    HWND WaitDialogOrExit(HWND besides = nullptr, DWORD timeout = kWait) const;
+    // Names the program's windows, for failure messages.
+    std::string Describe() const;
+
+  private:
+    HANDLE process_ = nullptr;
+    HANDLE job_ = nullptr;
+    DWORD id_ = 0;
+    std::string name_;
+};
+
+// True when `window` is destroyed or hidden within `timeout`.
+bool WaitGone(HWND window, DWORD timeout = kWait);
+
+// ---------------------------------------------------------------- controls
+
+std::string Text(HWND window); // WM_GETTEXT, also for edit contents
+std::string ClassName(HWND window);
+bool IsEnabled(HWND window);
+bool IsVisible(HWND window); // and every parent
+bool IsChecked(HWND button); // BM_GETCHECK == BST_CHECKED
+// A caption without its "&" accelerator marks ("&&" stands for "&").
+std::string StripAccelerators(const std::string& caption);
+
+// Every control below `top`, at any depth, in creation order.
+std::vector<HWND> Controls(HWND top);
+// A control by its text, with or without "&" marks; a visible one first.
+// FindControl fails when there is none, TryFindControl returns null.
+HWND TryFindControl(HWND top, const std::string& caption);
+HWND FindControl(HWND top, const std::string& caption);
+// The index-th control (from 0) of a window class, e.g. ("Edit", 0).
+HWND FindControlByClass(HWND top, const std::string& className, int index = 0);
+// Texts of the visible controls, in creation order, empty ones left out.
+std::vector<std::string> VisibleTexts(HWND top);
+
+// ---------------------------------------------------------------- actions
+
+// Presses a button as a person would (BM_CLICK, posted so that a modal
+// dialog it opens cannot block the test); fails when the button is missing,
+// hidden or disabled. Returns whether it was pressed.
+bool Press(HWND top, const std::string& caption);
+bool Click(HWND button);
+// The title bar's close box (WM_SYSCOMMAND SC_CLOSE).
+void Close(HWND top);
+// A key press (WM_KEYDOWN + WM_KEYUP) delivered to the control that has the
+// keyboard focus in the window's thread, else to the window: VK_RETURN,
+// VK_ESCAPE, VK_SPACE, VK_TAB, ... Posted messages reach the program
+// regardless of which window X considers focused, which makes them
+// dependable under Wine with a virtual display and no window manager.
+void Key(HWND window, UINT vk);
+// Types text into a control character by character (WM_CHAR).
+void Type(HWND control, const std::string& text);
+// Waits until the window's thread has handled the one message posted to it
+// last (two round trips of WM_NULL), or has entered a modal loop while
+// handling it; false when the thread does not answer within `timeout`.
+// Every action above settles after each message it posts.
+bool Settle(HWND window, DWORD timeout = 5000);
+
+// ---------------------------------------------------------------- messages
+
+// A message dialog: the system's message box (class "#32770") or one of the
+// program's own.
+struct Message {
+    HWND window = nullptr;
+    std::string caption;
+    std::string text;                 // its static texts, joined by "\n"
+    std::vector<std::string> buttons; // captions, in creation order
+};
+Message ReadMessage(HWND dialog);
+// Waits for a dialog of the program other than `besides` and reads it.
+Message WaitMessage(const Process& process, HWND besides = nullptr, DWORD timeout = kWait);
+// Presses one of its buttons and waits for the dialog to go.
+bool Answer(const Message& message, const std::string& button);
+// Closes the wizard with its close box and, if a question with "&Abort"
+// comes (the quit question), answers "&Abort". Returns the question (no
+// window when none came). WaitExit() follows.
+Message CloseWizard(const Process& process, HWND wizard);
+
+// ---------------------------------------------------------------- screen
+
+// Captures what the screen shows of the window (after letting it paint) and
+// writes a PNG file.
+bool Screenshot(HWND window, const std::string& path);
+
+// ---------------------------------------------------------------- setup.exe variants
+
+// The bytes of a resource of an executable file (found: false if none).
+std::string ReadResource(const std::string& exe, const char* type, const char* name, bool* found);
+// Replaces the bytes of a resource in an executable file, keeping its language.
+bool ReplaceResource(const std::string& exe, const char* type, const char* name,
+                     const std::string& bytes);
+// A zlib stream of the bytes (what the payload resource holds).
+std::string Deflate(const std::string& bytes);
+// A copy of setup.exe whose payload resource holds `payload` as it is.
+bool MakeSetupCopy(const std::string& path, const std::string* payload = nullptr);
+
+// ---------------------------------------------------------------- Wine
+
+// Makes Wine leave the windows of every program in the build's prefix to
+// itself instead of a window manager (HKCU\Software\Wine\X11 Driver,
+// Managed=N, kept in the prefix). On a virtual display there is no
+// window manager: managed windows lack their title bar in screenshots, and
+// Wine waits two seconds for every one that closes.
+void UnmanagedWindows();
+
+// Makes Wine report another Windows version ("win98", "nt40", "win2k",
+// ...) to programs of one file name (HKCU\Software\Wine\AppDefaults\<exe>),
+// for as long as the object lives.
+class WineWindowsVersion {
+  public:
+    WineWindowsVersion(const std::string& exeName, const std::string& version);
+    ~WineWindowsVersion();
+    WineWindowsVersion(const WineWindowsVersion&) = delete;
+    WineWindowsVersion& operator=(const WineWindowsVersion&) = delete;
+
+  private:
+    std::string key_;
+};
+
+} // namespace e2e

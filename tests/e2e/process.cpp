@@ -1,0 +1,252 @@
+// Starting, watching and ending the program under test, and finding its
+// top-level windows.
+#include "e2e.h"
+
+namespace e2e {
+
+namespace {
+std::string Quote(const std::string& arg) {
+    if (!arg.empty() && arg.find_first_of(" \t\"") == std::string::npos) return arg;
+    // Backslashes are literal unless they precede a quote.
+    std::string out = "\"";
+    size_t backslashes = 0;
+    for (char c : arg) {
+        if (c == '\\') {
+            ++backslashes;
+            continue;
+        }
+        out.append(c == '"' ? backslashes * 2 + 1 : backslashes, '\\');
+        backslashes = 0;
+        out.push_back(c);
+    }
+    out.append(backslashes * 2, '\\');
+    return out + "\"";
+}
+
+bool SameName(const std::string& a, const std::string& b) {
+    return lstrcmpiA(a.c_str(), b.c_str()) == 0;
+}
+
+// The test program's environment with `changes` applied, as a block for
+// CreateProcessA.
+std::string EnvironmentBlock(const std::vector<std::pair<std::string, std::string>>& changes) {
+    std::vector<std::string> vars;
+    if (char* block = GetEnvironmentStringsA()) {
+        for (const char* p = block; *p; p += lstrlenA(p) + 1)
+            vars.push_back(p);
+        FreeEnvironmentStringsA(block);
+    }
+    for (const auto& [name, value] : changes) {
+        bool replaced = false;
+        for (auto& var : vars) {
+            // Names like "=C:" (current folders per drive) start with "=".
+            const size_t eq = var.find('=', 1);
+            if (eq != std::string::npos && SameName(var.substr(0, eq), name)) {
+                var = name + "=" + value;
+                replaced = true;
+            }
+        }
+        if (!replaced) vars.push_back(name + "=" + value);
+    }
+    std::string block;
+    for (const auto& var : vars)
+        block += var + '\0';
+    return block + '\0';
+}
+
+// Standard output and error of the program go to the null device: a child
+// that held the test runner's pipe would keep ctest waiting after the test.
+HANDLE OpenNull() {
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    return CreateFileA("NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                       &inherit, OPEN_EXISTING, 0, nullptr);
+}
+
+struct FindArgs {
+    DWORD process;
+    std::vector<HWND>* windows;
+    bool visibleOnly;
+};
+
+BOOL CALLBACK CollectWindow(HWND window, LPARAM lp) {
+    auto* args = reinterpret_cast<FindArgs*>(lp);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner == args->process && (!args->visibleOnly || IsWindowVisible(window)))
+        args->windows->push_back(window);
+    return TRUE;
+}
+
+std::vector<HWND> TopWindowsOf(DWORD process, bool visibleOnly) {
+    std::vector<HWND> windows;
+    FindArgs args{process, &windows, visibleOnly};
+    EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&args));
+    return windows;
+}
+
+// A top-level caption as the system keeps it: no message to the program.
+std::string Caption(HWND window) {
+    char text[512] = "";
+    GetWindowTextA(window, text, sizeof text);
+    return text;
+}
+
+// Polls `found` until it yields a window, the program ends or time runs out.
+template <typename Find> HWND Poll(const Process& process, DWORD timeout, Find found, bool* ended) {
+    const DWORD start = GetTickCount();
+    for (;;) {
+        if (HWND window = found()) return window;
+        if (process.Exited()) {
+            *ended = true;
+            return nullptr;
+        }
+        if (GetTickCount() - start >= timeout) return nullptr;
+        Sleep(50);
+    }
+}
+} // namespace
+
+Process::Process(const std::string& exe, const Launch& launch) : name_(FileName(exe)) {
+    UnmanagedWindows();
+    std::string commandLine = Quote(exe);
+    for (const auto& arg : launch.args)
+        commandLine += " " + Quote(arg);
+    std::string env = EnvironmentBlock(launch.env);
+
+    job_ = CreateJobObjectA(nullptr, nullptr);
+    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+    limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+    if (job_)
+        SetInformationJobObject(job_, JobObjectExtendedLimitInformation, &limits, sizeof limits);
+
+    HANDLE null = OpenNull();
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    if (null != INVALID_HANDLE_VALUE) {
+        startup.dwFlags = STARTF_USESTDHANDLES;
+        startup.hStdInput = startup.hStdOutput = startup.hStdError = null;
+    }
+    PROCESS_INFORMATION info{};
+    const BOOL created =
+        CreateProcessA(exe.c_str(), &commandLine[0], nullptr, nullptr, null != INVALID_HANDLE_VALUE,
+                       CREATE_SUSPENDED, &env[0], launch.dir.empty() ? nullptr : launch.dir.c_str(),
+                       &startup, &info);
+    const DWORD error = GetLastError();
+    if (null != INVALID_HANDLE_VALUE) CloseHandle(null);
+    if (!created) {
+        Fail("cannot start " + commandLine + " (error " + std::to_string(error) + ")");
+        return;
+    }
+    if (job_) AssignProcessToJobObject(job_, info.hProcess);
+    ResumeThread(info.hThread);
+    CloseHandle(info.hThread);
+    process_ = info.hProcess;
+    id_ = info.dwProcessId;
+}
+
+Process::~Process() {
+    Kill();
+    if (process_) CloseHandle(process_);
+    if (job_) CloseHandle(job_);
+}
+
+bool Process::Running() const {
+    return process_ && !Exited(0);
+}
+
+bool Process::Exited(DWORD timeout) const {
+    return process_ && WaitForSingleObject(process_, timeout) == WAIT_OBJECT_0;
+}
+
+void Process::Kill() {
+    if (!process_) return;
+    // The job also ends whatever the program started.
+    if (job_) TerminateJobObject(job_, 1);
+    if (!Exited(0)) TerminateProcess(process_, 1);
+    WaitForSingleObject(process_, 10000);
+}
+
+int Process::WaitExit(DWORD timeout) {
+    if (!process_) return -1;
+    if (!Exited(timeout)) {
+        Fail(name_ + " did not end within " + std::to_string(timeout) + " ms; " + Describe());
+        Kill();
+        return -1;
+    }
+    DWORD code = 0;
+    GetExitCodeProcess(process_, &code);
+    return int(code);
+}
+
+std::vector<HWND> Process::Windows() const {
+    std::vector<HWND> windows = TopWindowsOf(id_, true);
+    // Tool tips are top-level windows too, but nothing to answer.
+    for (auto it = windows.begin(); it != windows.end();)
+        it = ClassName(*it) == "tooltips_class32" ? windows.erase(it) : it + 1;
+    return windows;
+}
+
+HWND Process::WaitWindow(const std::string& caption, DWORD timeout) const {
+    bool ended = false;
+    HWND window = Poll(
+        *this, timeout,
+        [&]() -> HWND {
+            for (HWND w : Windows())
+                if (Caption(w) == caption) return w;
+            return nullptr;
+        },
+        &ended);
+    if (!window)
+        Fail("no window \"" + caption + "\" of " + name_ +
+             (ended ? ": the program ended" : " within " + std::to_string(timeout) + " ms") + "; " +
+             Describe());
+    return window;
+}
+
+HWND Process::WaitDialogOrExit(HWND besides, DWORD timeout) const {
+    bool ended = false;
+    HWND window = Poll(
+        *this, timeout,
+        [&]() -> HWND {
+            for (HWND w : Windows())
+                if (w != besides) return w;
+            return nullptr;
+        },
+        &ended);
+    if (!window && !ended)
+        Fail("no dialog of " + name_ + " within " + std::to_string(timeout) + " ms; " + Describe());
+    return window;
+}
+
+HWND Process::WaitDialog(HWND besides, DWORD timeout) const {
+    HWND window = WaitDialogOrExit(besides, timeout);
+    if (!window && Exited()) Fail("no dialog of " + name_ + ": the program ended; " + Describe());
+    return window;
+}
+
+std::string Process::Describe() const {
+    std::string text;
+    if (Exited()) {
+        DWORD code = 0;
+        GetExitCodeProcess(process_, &code);
+        text = "exit code " + std::to_string(code) + ", ";
+    }
+    std::string list;
+    for (HWND w : TopWindowsOf(id_, false)) {
+        if (!list.empty()) list += ", ";
+        list +=
+            "\"" + Caption(w) + "\" (" + ClassName(w) + (IsWindowVisible(w) ? ")" : ", hidden)");
+    }
+    return text + "windows: " + (list.empty() ? "none" : list);
+}
+
+bool WaitGone(HWND window, DWORD timeout) {
+    const DWORD start = GetTickCount();
+    while (IsWindow(window) && IsWindowVisible(window)) {
+        if (GetTickCount() - start >= timeout) return false;
+        Sleep(50);
+    }
+    return true;
+}
+
+} // namespace e2e

@@ -1,0 +1,169 @@
+// Start-up of setup.exe as a person sees it: the wizard comes up and closes,
+// Windows versions before 2000 are refused, a damaged setup program says so.
+#include "e2e.h"
+
+#include "payload/payload_format.h"
+
+#include <gtest/gtest.h>
+
+using namespace e2e;
+
+namespace {
+constexpr char kTitle[] = "Quorvale Word Processor - Setup";
+
+// Starts a setup program, expects the wizard as its only window, closes it
+// with the close box and expects exit code 0.
+void ExpectWizardThenCleanExit(const std::string& exe) {
+    Process setup(exe);
+    HWND wizard = setup.WaitWindow(kTitle);
+    ASSERT_TRUE(wizard);
+    EXPECT_EQ(setup.Windows(), std::vector<HWND>{wizard}) << setup.Describe();
+    CloseWizard(setup, wizard);
+    EXPECT_EQ(setup.WaitExit(), 0);
+}
+
+// Starts a setup program that must not show the wizard but one message box
+// with an OK button; presses OK and expects exit code 0.
+Message ExpectSingleMessageThenCleanExit(const std::string& exe) {
+    Process setup(exe);
+    Message message = WaitMessage(setup);
+    if (!message.window) return message;
+    EXPECT_EQ(message.buttons, std::vector<std::string>{"OK"});
+    EXPECT_EQ(setup.Windows(), std::vector<HWND>{message.window}) << setup.Describe();
+    Answer(message, "OK");
+    EXPECT_EQ(setup.WaitExit(), 0);
+    return message;
+}
+
+// A copy of setup.exe in the test's scratch folder, with another payload.
+std::string SetupWithPayload(const std::string& payload) {
+    const std::string exe = JoinPath(ScratchDir(), "setup.exe");
+    return MakeSetupCopy(exe, &payload) ? exe : std::string();
+}
+
+std::string ShippedPayload() {
+    bool found = false;
+    std::string payload = ReadResource(SetupExe(), "FILES", "FILES", &found);
+    if (!found) Fail("setup.exe has no payload resource");
+    return payload;
+}
+
+std::string Entry(const std::string& name, const std::string& data) {
+    std::vector<uint8_t> out;
+    payload::AppendEntry(out, name, 45000.5, reinterpret_cast<const uint8_t*>(data.data()),
+                         uint32_t(data.size()));
+    return std::string(out.begin(), out.end());
+}
+} // namespace
+
+TEST(Startup, ShowsTheWizardAndEndsWithExitCodeZeroWhenItIsClosed) {
+    ExpectWizardThenCleanExit(SetupExe());
+}
+
+// Wine reports the chosen Windows version to a copy of setup.exe under a
+// name of its own.
+class StartupOnWindows : public testing::TestWithParam<const char*> {
+  protected:
+    std::string SetupCopy() {
+        const std::string exe = JoinPath(ScratchDir(), std::string("setup_") + GetParam() + ".exe");
+        return MakeSetupCopy(exe) ? exe : std::string();
+    }
+};
+
+class StartupOnOldWindows : public StartupOnWindows {};
+
+TEST_P(StartupOnOldWindows, RefusesWithTheSystemMessageAndExitCodeZero) {
+    const std::string exe = SetupCopy();
+    ASSERT_FALSE(exe.empty());
+    WineWindowsVersion version(FileName(exe), GetParam());
+    const Message message = ExpectSingleMessageThenCleanExit(exe);
+    ASSERT_TRUE(message.window);
+    EXPECT_EQ(message.text, "This program requires Windows 2000 or later.");
+    // No caption of its own: the system's default one.
+    EXPECT_NE(message.caption, kTitle);
+}
+
+INSTANTIATE_TEST_SUITE_P(Startup, StartupOnOldWindows,
+                         testing::Values("win95", "win98", "winme", "nt40"));
+
+class StartupOnWindows2000AndLater : public StartupOnWindows {};
+
+TEST_P(StartupOnWindows2000AndLater, ShowsTheWizard) {
+    const std::string exe = SetupCopy();
+    ASSERT_FALSE(exe.empty());
+    WineWindowsVersion version(FileName(exe), GetParam());
+    ExpectWizardThenCleanExit(exe);
+}
+
+INSTANTIATE_TEST_SUITE_P(Startup, StartupOnWindows2000AndLater,
+                         testing::Values("win2k", "winxp", "win10"));
+
+// A damaged payload: our own message box names the damage, then the program
+// ends with exit code 0 without a wizard.
+struct DamagedPayload {
+    const char* name;
+    std::string (*make)();
+    const char* reason;
+};
+
+class StartupWithDamagedPayload : public testing::TestWithParam<DamagedPayload> {};
+
+TEST_P(StartupWithDamagedPayload, ShowsTheDamageMessageAndExitCodeZero) {
+    const std::string payload = GetParam().make();
+    ASSERT_FALSE(HasFatalFailure());
+    const std::string exe = SetupWithPayload(payload);
+    ASSERT_FALSE(exe.empty());
+    const Message message = ExpectSingleMessageThenCleanExit(exe);
+    ASSERT_TRUE(message.window);
+    EXPECT_EQ(message.caption, kTitle);
+    EXPECT_EQ(message.text.rfind("The setup program is damaged", 0), 0u) << message.text;
+    EXPECT_NE(message.text.find(GetParam().reason), std::string::npos) << message.text;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Startup, StartupWithDamagedPayload,
+    testing::Values(
+        DamagedPayload{"FlippedBytesInTheMiddle",
+                       [] {
+                           std::string p = ShippedPayload();
+                           for (size_t i = p.size() / 2; i < p.size() / 2 + 16 && i < p.size(); ++i)
+                               p[i] = char(~p[i]);
+                           return p;
+                       },
+                       "corrupt"},
+        DamagedPayload{"StreamCutInHalf",
+                       [] {
+                           const std::string p = ShippedPayload();
+                           return p.substr(0, p.size() / 2);
+                       },
+                       "ends too early"},
+        DamagedPayload{"StreamWithoutItsChecksum",
+                       [] {
+                           const std::string p = ShippedPayload();
+                           return p.substr(0, p.size() - 4);
+                       },
+                       "ends too early"},
+        DamagedPayload{"ZeroLengthResource", [] { return std::string(); }, "ends too early"},
+        DamagedPayload{"NotAZlibStream",
+                       [] { return std::string("PK\x03\x04 not zlib at all", 21); }, "corrupt"},
+        DamagedPayload{"LastEntryDataRunsPastTheEnd",
+                       [] {
+                           std::string raw = Entry("License.txt", "Terms.") +
+                                             Entry("kel.exe", std::string(100, 'k'));
+                           raw.resize(raw.size() - 1);
+                           return Deflate(raw);
+                       },
+                       "runs past the end"},
+        DamagedPayload{"LastEntryHeaderRunsPastTheEnd",
+                       [] {
+                           const std::string raw = Entry("License.txt", "Terms.") + "\x07kel.e";
+                           return Deflate(raw);
+                       },
+                       "runs past the end"}),
+    [](const testing::TestParamInfo<DamagedPayload>& info) { return info.param.name; });
+
+TEST(Startup, ShowsTheWizardWithAnEmptyPayload) {
+    const std::string exe = SetupWithPayload(Deflate(""));
+    ASSERT_FALSE(exe.empty());
+    ExpectWizardThenCleanExit(exe);
+}
