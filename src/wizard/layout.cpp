@@ -139,6 +139,18 @@ void FitLabel(HWND label, const TLayoutRow& row, const std::string& text, int dp
     SetWindowPos(label, nullptr, 0, 0, size.cx, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+// A multi-line edit claims every key in a dialog, Tab, Enter and Esc too,
+// and passes Tab and Esc on to its parent, here a page rather than the
+// dialog. The licence memo only shows text: it leaves those keys to the
+// dialog, so that Tab moves on, Enter presses the default button and Esc
+// the Cancel button.
+LRESULT CALLBACK MemoProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
+    const auto edit = reinterpret_cast<WNDPROC>(GetWindowLongPtrA(wnd, GWLP_USERDATA));
+    LRESULT result = CallWindowProcA(edit, wnd, msg, wp, lp);
+    if (msg == WM_GETDLGCODE) result &= ~LRESULT(DLGC_WANTALLKEYS);
+    return result;
+}
+
 struct TWindowKind {
     const char* Class;
     DWORD Style;
@@ -242,6 +254,10 @@ void BuildLayout(HWND dialog, int dpi, const TLayoutFonts& fonts, HWND (&control
             if (control) SendMessageA(control, WM_SETFONT, WPARAM(FontOf(row, fonts)), FALSE);
             if (control && row.Kind == K::Label && (row.Flags & lfAutoSize))
                 FitLabel(control, row, row.Text, dpi);
+            if (control && row.Kind == K::Memo)
+                SetWindowLongPtrA(
+                    control, GWLP_USERDATA,
+                    SetWindowLongPtrA(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(MemoProc)));
             if (control && (row.Flags & lfChecked))
                 SendMessageA(control, BM_SETCHECK, BST_CHECKED, 0);
         }

@@ -24,6 +24,8 @@ bool IsForwarded(UINT msg) {
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORLISTBOX:
     case WM_QV_CLICKCHECK:
+    case WM_NEXTDLGCTL: // a control moving the focus on
+    case DM_GETDEFID:
         return true;
     }
     return false;
@@ -35,6 +37,8 @@ LRESULT CALLBACK PanelProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
         if (dialog && dialog != wnd) return SendMessageA(dialog, msg, wp, lp);
     }
     switch (msg) {
+    case WM_CLOSE: // a panel is never closed on its own
+        return 0;
     case WM_ERASEBKGND: {
         RECT r;
         GetClientRect(wnd, &r);
