@@ -208,6 +208,51 @@ TEST(WizardLicence, EscOnTheLicenceQuestionAnswersNo) {
     EXPECT_EQ(person.Setup.WaitExit(), 0);
 }
 
+namespace {
+// A setup program whose payload lacks the licence.
+std::string SetupWithoutLicence(const std::string& folder) {
+    std::vector<TEntry> entries;
+    for (const auto& e : PayloadOf(SetupExe()))
+        if (lstrcmpiA(e.Name.c_str(), "License.txt") != 0) entries.push_back(e);
+    return SetupWithEntries(folder, entries);
+}
+
+bool StartsWith(const std::string& text, const std::string& start) {
+    return text.compare(0, start.size(), start) == 0;
+}
+} // namespace
+
+TEST(WizardLicence, ALicenceThatCannotBeWrittenAsksAndAbortEndsTheWizardQuietly) {
+    const std::string scratch = ScratchDir();
+    TPerson person(SetupWithoutLicence(scratch), TPerson::Into(JoinPath(scratch, "Quorvale")));
+    ASSERT_TRUE(person.Press(kNext));
+    const Message question = person.Question();
+    EXPECT_EQ(question.caption, "Error");
+    EXPECT_TRUE(StartsWith(question.text, "Cannot create file \"")) << question.text;
+    EXPECT_EQ(question.buttons, (std::vector<std::string>{"&Abort", "&Retry", "&Ignore"}));
+    // Next and Cancel wait while the licence is being written.
+    EXPECT_FALSE(person.Enabled(kNext));
+    EXPECT_FALSE(person.Enabled(kCancel));
+    ASSERT_TRUE(Answer(question, "&Abort"));
+    // No message of the wizard's own and no quit question.
+    EXPECT_EQ(person.Setup.WaitExit(), 0);
+}
+
+TEST(WizardLicence, ALicenceIgnoredLeavesTheLicencePageEmptyButUsable) {
+    const std::string scratch = ScratchDir();
+    TPerson person(SetupWithoutLicence(scratch), TPerson::Into(JoinPath(scratch, "Quorvale")));
+    ASSERT_TRUE(person.Press(kNext));
+    const Message question = person.Question();
+    ASSERT_TRUE(Answer(question, "&Ignore"));
+    ASSERT_TRUE(person.WaitPage(kLicenseTitle));
+    EXPECT_EQ(Text(FindControlByClass(person.Wizard, "Edit", 0)), "");
+    EXPECT_TRUE(person.Enabled(kNext));
+    EXPECT_TRUE(person.Enabled(kCancel));
+    EXPECT_TRUE(person.NextTo(kDestDirTitle));
+    CloseWizard(person.Setup, person.Wizard);
+    EXPECT_EQ(person.Setup.WaitExit(), 0);
+}
+
 // ---------------------------------------------------------------- quitting
 
 TEST(WizardQuit, EscAsksTheQuitQuestionWhereEscAnswersNo) {
@@ -289,4 +334,41 @@ TEST(WizardDestination, TypedTextIsTakenOverWithoutBlanksAndTrailingBackslash) {
     EXPECT_EQ(person.Setup.WaitExit(), 0);
     EXPECT_TRUE(FileExists(JoinPath(destination, "kel.exe")));
     EXPECT_TRUE(FileExists(JoinPath(destination, "Install.log")));
+}
+
+// ---------------------------------------------------------------- accelerators
+
+namespace {
+// Alt with a letter, as the keyboard delivers it to the focused control.
+void AltKey(HWND wizard, char letter) {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    HWND target = wizard;
+    if (GetGUIThreadInfo(GetWindowThreadProcessId(wizard, nullptr), &info) && info.hwndFocus)
+        target = info.hwndFocus;
+    PostMessageA(target, WM_SYSCHAR, WPARAM(letter), LPARAM(1) | (LPARAM(1) << 29));
+    Settle(wizard);
+}
+} // namespace
+
+TEST(WizardPages, AltWithAnUnderlinedLetterWorksOnTheShownPageOnly) {
+    TPerson person(SetupExe(), TPerson::Into(JoinPath(ScratchDir(), "Quorvale")));
+    ASSERT_TRUE(person.NextTo(kLicenseTitle));
+    HWND accept = person.Control("I &accept all the terms of the above License Agreement");
+    AltKey(person.Wizard, 'a');
+    EXPECT_FALSE(IsChecked(accept));
+    AltKey(person.Wizard, 'a');
+    ASSERT_TRUE(IsChecked(accept));
+
+    ASSERT_TRUE(person.WalkTo(kStartTitle));
+    HWND anyone = person.Control("Install for &anyone who uses this computer");
+    AltKey(person.Wizard, 'a');
+    EXPECT_FALSE(IsChecked(anyone));
+    EXPECT_TRUE(IsChecked(accept));
+    // Alt+N presses Next.
+    AltKey(person.Wizard, 'n');
+    EXPECT_TRUE(person.WaitPage(kAssocTitle, 120000));
+    ASSERT_TRUE(person.WalkTo(kFinishTitle));
+    ASSERT_TRUE(person.Press(kFinish));
+    EXPECT_EQ(person.Setup.WaitExit(), 0);
 }

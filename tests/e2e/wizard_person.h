@@ -82,19 +82,24 @@ inline const TEntry* FindEntry(const std::vector<TEntry>& entries, const std::st
     return nullptr;
 }
 
-// A copy of setup.exe in `folder` carrying the shipped payload plus `extra`.
-inline std::string SetupWithExtraEntries(const std::string& folder,
-                                         const std::vector<TEntry>& extra) {
+// A copy of setup.exe in `folder` carrying these entries as its payload.
+inline std::string SetupWithEntries(const std::string& folder, const std::vector<TEntry>& entries) {
     std::vector<uint8_t> bytes;
-    std::vector<TEntry> all = PayloadOf(SetupExe());
-    all.insert(all.end(), extra.begin(), extra.end());
-    for (const auto& e : all)
+    for (const auto& e : entries)
         payload::AppendEntry(bytes, e.Name, e.Date, reinterpret_cast<const uint8_t*>(e.Data.data()),
                              uint32_t(e.Data.size()));
     const std::string packed = Deflate(std::string(bytes.begin(), bytes.end()));
     const std::string exe = JoinPath(folder, "setup.exe");
     if (!MakeSetupCopy(exe, &packed)) Fail("cannot make " + exe);
     return exe;
+}
+
+// The same with the shipped payload plus `extra`.
+inline std::string SetupWithExtraEntries(const std::string& folder,
+                                         const std::vector<TEntry>& extra) {
+    std::vector<TEntry> all = PayloadOf(SetupExe());
+    all.insert(all.end(), extra.begin(), extra.end());
+    return SetupWithEntries(folder, all);
 }
 
 // ---------------------------------------------------------------- files
