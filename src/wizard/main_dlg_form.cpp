@@ -312,7 +312,7 @@ void TMainDlgForm::GoToPage(uint8_t from, uint8_t to) {
         &TMainDlgForm::EnterStart,      // 4 the check boxes of a portable installation
         &TMainDlgForm::EnterInstalling, // 5 the running word processor
         &TMainDlgForm::EnterAssoc,      // 6 progress full, document types
-        nullptr,                        // 7 Finish
+        nullptr,                        // 7 Finish (the finish step joins with the shortcuts)
         &TMainDlgForm::LeaveFinish,     // 8 the end of the wizard
     };
     static_assert(std::size(kEntryWork) == std::size(kPages), "one entry per page number");
@@ -512,6 +512,8 @@ bool TMainDlgForm::EnterAssoc(uint8_t) {
     return true;
 }
 
+// The launch step (the update log, starting the word processor) joins here
+// with the shortcuts and associations.
 bool TMainDlgForm::LeaveFinish(uint8_t) {
     EndWizard(IDOK);
     return false;
