@@ -14,7 +14,7 @@
 //   Paused -> Done         wizard: the user quits (SetInstallState(StatusDone)
 //                          or RequestInstallStop, which also works from any
 //                          other state)
-//   Running -> Done        thread: every copy is written
+//   Running -> Done        thread: every copy is written (also over a hold)
 //   Running -> Failed      thread: the user chose Abort; the thread has ended
 //   Done -> Idle           wizard: it saw the end and leaves the page
 //
