@@ -1,7 +1,10 @@
 // Start-up and exit of the setup program.
 #include "app/app_info.h"
 #include "app/os_version.h"
+#include "engine/ask_user.h"
 #include "payload/catalogue.h"
+#include "payload/install_log.h"
+#include "system/data_folders.h"
 #include "wizard/main_dlg_form.h"
 
 #include <windows.h>
@@ -24,6 +27,13 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
                     MB_OK | MB_ICONWARNING);
         return 0;
     }
+    InitShellFolders();
+    RecordMainThread();
+    // Released last, after the wizard (which waits for the install thread)
+    // and the catalogue are gone.
+    struct TShellFoldersGuard {
+        ~TShellFoldersGuard() { DoneShellFolders(); }
+    } shellFolders;
 
     HICON icon = LoadIconA(instance, MAKEINTRESOURCEA(1));
 
@@ -39,9 +49,15 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     {
         TMainDlgForm wizard(icon);
         wizard.ShowModal();
+        // After a quit the thread may still be finishing the file in hand;
+        // it writes the log until then.
+        wizard.WaitForInstallThread();
+        if (InstallStarted) {
+            if (!IsPortable(wizard.Options.DestDir)) SaveInstallLog();
+        }
     }
 
     Catalogue = nullptr;
-    catalogue.reset();
+    catalogue.reset(); // removes leftover temporary files
     return 0;
 }

@@ -1,10 +1,21 @@
 #include "payload/catalogue.h"
 
+#include "payload/components.h"
+#include "payload/temp_files.h"
+
 #include <windows.h>
 
 TAttachedFiles* Catalogue = nullptr;
 
-TAttachedFiles::~TAttachedFiles() = default;
+TAttachedFiles::~TAttachedFiles() {
+    CleanTempFiles();
+}
+
+const TAttachedFile* TAttachedFiles::FindFile(const std::string& name) const {
+    for (auto it = Files_.rbegin(); it != Files_.rend(); ++it)
+        if (SameName(it->Name, name)) return &*it;
+    return nullptr;
+}
 
 bool LoadPayloadResource(const char* name, const char* type, const uint8_t*& data, uint32_t& size) {
     HMODULE self = GetModuleHandleA(nullptr);

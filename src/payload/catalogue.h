@@ -1,6 +1,8 @@
 // The payload catalogue: the whole payload inflated once into memory and
 // indexed, one TAttachedFile per stored file. Every file the setup writes
-// comes straight out of this buffer.
+// comes straight out of this buffer. The catalogue also holds the
+// installation plan: six per-component lists of planned copies and the
+// planned files of the shared data folder.
 #pragma once
 
 #include "payload/payload_format.h"
@@ -16,9 +18,25 @@ struct TAttachedFile {
     int32_t Offset = 0;
 };
 
+// One planned copy. Logged freezes whether the log was suppressed when the
+// copy was planned, so that the install thread writes it the same way.
+struct TFileToInstall {
+    const TAttachedFile* Source; // an entry of the catalogue, not owned
+    std::string Target;          // full path of the file to write
+    bool Logged;
+};
+
+// What planning does with a file already at the target.
+enum TOverwriteMode : int {
+    KeepExisting = 0,     // leave it; the entry is not planned
+    ReplaceIfChanged = 1, // leave it if its DOS-resolution time equals the entry's stamp
+    AlwaysReplace = 2,    // replace it without looking
+};
+
 class TAttachedFiles {
 public:
     TAttachedFiles() = default;
+    // Removes the program's leftover temporary files (CleanTempFiles).
     ~TAttachedFiles();
     TAttachedFiles(const TAttachedFiles&) = delete;
     TAttachedFiles& operator=(const TAttachedFiles&) = delete;
@@ -34,8 +52,34 @@ public:
     const std::vector<TAttachedFile>& Files() const { return Files_; }
     // Bytes of one entry, inside Buffer().
     const uint8_t* Data(const TAttachedFile& f) const { return Buffer_.get() + f.Offset; }
+    // The last entry of that name (SameName), or null.
+    const TAttachedFile* FindFile(const std::string& name) const;
+
+    // The plan. Filled on the wizard's thread before the install thread
+    // starts, read-only while it runs.
+    std::vector<TFileToInstall> InstallLists[6]; // index = component number
+    std::vector<std::string> PublicFiles; // targets in the shared data folder, "\t!" = KeepExisting
+    bool ForceReplace = false;            // plan every copy as AlwaysReplace
+
+    // Plans every entry the pattern selects into `folder` (joined with the
+    // entry's name) for the component; a file pattern plans only the first
+    // entry of that name. True if anything was planned.
+    bool PlanFiles(const std::string& pattern, const std::string& folder, int component, int mode);
+    // The same with the complete target path given instead of a folder.
+    bool PlanFileTo(const std::string& pattern, const std::string& target, int component, int mode);
+    void ClearInstallList(int component);
+    // Sum of the sizes of all planned copies; the unit of the progress.
+    int32_t TotalInstallSize() const;
+
+    // Writes an entry (or, when `entry` is null, the last one named `name`)
+    // to `target` with its folders, bytes, time stamp and log line. A failed
+    // write asks Abort/Retry/Ignore through AskUser. False means Abort.
+    bool ExtractEntry(const TAttachedFile* entry, const std::string& name,
+                      const std::string& target);
 
 private:
+    bool Plan(const std::string& pattern, const std::string& place, bool exactTarget, int component,
+              int mode);
     payload::Buffer Buffer_;
     int32_t BufferSize_ = 0;
     std::vector<TAttachedFile> Files_;

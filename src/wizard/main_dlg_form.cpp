@@ -1,35 +1,143 @@
 #include "wizard/main_dlg_form.h"
 
 #include "app/app_info.h"
+#include "app/command_line.h"
+#include "engine/install_status.h"
+#include "engine/install_thread.h"
+#include "payload/catalogue.h"
+#include "payload/components.h"
+#include "payload/install_log.h"
+#include "payload/temp_files.h"
+#include "system/data_folders.h"
+#include "system/install_plan.h"
+#include "system/running_instance.h"
+#include "wizard/label_text.h"
+#include "wizard/message_dialog.h"
+#include "wizard/messages.h"
+
+#include <commctrl.h>
+#include <shlobj.h>
+
+#include <fstream>
+#include <iterator>
+
+bool InstallStarted = false;
 
 namespace {
-// Client size of the dialog at 96 pixels per inch.
-constexpr int kClientWidth = 492;
-constexpr int kClientHeight = 351;
+constexpr char kRunningMessage[] =
+    "A copy of Quorvale Word Processor is already running on your system.\rPlease close any "
+    "running instance(s) of Quorvale Word Processor, then click OK in this dialog.";
+constexpr char kLicenseQuestion[] =
+    "To install this program, you need to agree to all the terms\rof the Quorvale Word "
+    "Processor License Agreement.\rDo you really want to cancel the Quorvale install?";
+constexpr char kQuitQuestion[] =
+    "Setup is not complete. If you quit this setup program now,\rQuorvale will not be correctly "
+    "installed.\r\rYou may relaunch the setup program at a later time\rto complete the "
+    "installation of Quorvale.\r\rTo continue installing, click No.\rTo quit this setup "
+    "program, click Abort.";
+constexpr char kSelCompCaption[] =
+    "Uncheck boxes for the &components that you do not wish to install or upgrade (the "
+    "required disk space is displayed on the right):";
 
-int ScreenDpi() {
-    HDC dc = GetDC(nullptr);
-    int dpi = dc ? GetDeviceCaps(dc, LOGPIXELSY) : 96;
-    if (dc) ReleaseDC(nullptr, dc);
-    return dpi > 0 ? dpi : 96;
+// The pages by number: their sheet, their title in the banner and the
+// control that gets the focus on entry. Number 8 stands for leaving the
+// Finish page and has neither sheet nor title.
+struct TPage {
+    TCtl Sheet;
+    const char* Title;
+    TCtl Focus;
+};
+constexpr TPage kPages[] = {
+    {TCtl::WelcomeTabSheet, "Welcome to the Quorvale Word Processor Setup", TCtl::None},
+    {TCtl::LicenseTabSheet, "License Agreement", TCtl::LicenseMemo},
+    {TCtl::DestDirTabSheet, "Choose Destination Folder", TCtl::DestDirEdt},
+    {TCtl::SelCompTabSheet, "Select Components", TCtl::SelCompLstBx},
+    {TCtl::StartTabSheet, "Ready to Install", TCtl::NextBtn},
+    {TCtl::InstallingTabSheet, "Installing", TCtl::None},
+    {TCtl::AssocTabSheet, "Associate With Document Types", TCtl::AssocChkBx1},
+    {TCtl::FinishTabSheet, "Installation Complete", TCtl::None},
+    {TCtl::None, "", TCtl::None},
+};
+static_assert(std::size(kPages) == kLeaveFinish + 1, "one row per page number");
+
+// The association boxes and the letters that stand for them.
+constexpr struct {
+    TCtl Box;
+    char Letter;
+} kAssocBoxes[] = {
+    {TCtl::AssocChkBx1, 'A'},
+    {TCtl::AssocChkBx2, 'B'},
+    {TCtl::AssocChkBx3, 'C'},
+    {TCtl::AssocChkBx4, 'D'},
+};
+
+constexpr int kRowHeight = 16;
+
+// The text with its "%s" marks replaced by the values, in order.
+std::string FormatText(const std::string& format, const std::string& first,
+                       const std::string& second) {
+    std::string text;
+    int used = 0;
+    for (size_t i = 0; i < format.size(); ++i) {
+        if (format[i] == '%' && i + 1 < format.size() && format[i + 1] == 's' && used < 2) {
+            text += used++ == 0 ? first : second;
+            ++i;
+        } else {
+            text.push_back(format[i]);
+        }
+    }
+    return text;
 }
 
-// An empty in-memory dialog template; the wizard lays out its own controls.
-struct EmptyTemplate {
-    DLGTEMPLATE tmpl;
-    WORD menu, windowClass, title;
-};
+// A text file's lines (ended by CR, LF or CR LF) joined by CR LF, as a
+// multi-line edit shows them. False when the file cannot be read.
+bool ReadLinesForMemo(const std::string& path, std::string& text) {
+    std::ifstream file(path, std::ios::binary);
+    if (!file) return false;
+    const std::string data((std::istreambuf_iterator<char>(file)),
+                           std::istreambuf_iterator<char>());
+    if (file.bad()) return false;
+    text.clear();
+    text.reserve(data.size() + data.size() / 32);
+    for (size_t i = 0; i < data.size(); ++i) {
+        const char c = data[i];
+        if (c == '\r' || c == '\n') {
+            if (c == '\r' && i + 1 < data.size() && data[i + 1] == '\n') ++i;
+            if (i + 1 < data.size()) text += "\r\n"; // no empty line after the last one
+        } else {
+            text.push_back(c);
+        }
+    }
+    return true;
+}
+
+HFONT MakeFont(const char* face, int height, bool bold) {
+    return CreateFontA(-height, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
+                       DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                       DEFAULT_PITCH | FF_DONTCARE, face);
+}
 } // namespace
 
 TMainDlgForm::TMainDlgForm(HICON icon) : Icon_(icon) {}
 
-TMainDlgForm::~TMainDlgForm() = default;
+TMainDlgForm::~TMainDlgForm() = default; // the thread object waits for its thread
 
 INT_PTR TMainDlgForm::ShowModal() {
-    EmptyTemplate t{};
-    t.tmpl.style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
-    return DialogBoxIndirectParamA(GetModuleHandleA(nullptr), &t.tmpl, nullptr, DialogProc,
+    INITCOMMONCONTROLSEX classes{sizeof classes, ICC_PROGRESS_CLASS};
+    InitCommonControlsEx(&classes);
+    // An empty template: the dialog lays out its own controls.
+    struct {
+        DLGTEMPLATE Template;
+        WORD Menu, WindowClass, Title;
+    } empty{};
+    empty.Template.style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN | DS_MODALFRAME;
+    empty.Template.dwExtendedStyle = WS_EX_APPWINDOW;
+    return DialogBoxIndirectParamA(GetModuleHandleA(nullptr), &empty.Template, nullptr, DialogProc,
                                    reinterpret_cast<LPARAM>(this));
+}
+
+void TMainDlgForm::WaitForInstallThread() {
+    if (InstallThread) InstallThread->WaitFor();
 }
 
 INT_PTR CALLBACK TMainDlgForm::DialogProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
@@ -44,37 +152,466 @@ INT_PTR CALLBACK TMainDlgForm::DialogProc(HWND wnd, UINT msg, WPARAM wp, LPARAM 
     return self ? self->HandleMessage(msg, wp, lp) : FALSE;
 }
 
-void TMainDlgForm::OnInitDialog() {
-    const int dpi = ScreenDpi();
-    RECT r{0, 0, MulDiv(kClientWidth, dpi, 96), MulDiv(kClientHeight, dpi, 96)};
-    const DWORD style = DWORD(GetWindowLongPtrA(Handle_, GWL_STYLE));
-    const DWORD exStyle = DWORD(GetWindowLongPtrA(Handle_, GWL_EXSTYLE));
-    AdjustWindowRectEx(&r, style, FALSE, exStyle);
+INT_PTR TMainDlgForm::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
+    case WM_INITDIALOG:
+        Construct();
+        return FALSE; // GoToPage has set the focus
+    case WM_COMMAND:
+        if (HIWORD(wp) == BN_CLICKED) OnCommand(LOWORD(wp));
+        return TRUE;
+    case WM_CLOSE: // the close box, Alt+F4
+        RequestClose(IDCANCEL);
+        return TRUE;
+    case WM_TIMER:
+        if (wp == kInstallTimer) PollInstallThread();
+        if (wp == kDriveTimer) RefreshDriveList();
+        return TRUE;
+    case WM_ACTIVATEAPP:
+        if (wp && ActivePage_ == kSelCompPage) RefreshDiskSpace();
+        return FALSE;
+    case WM_MEASUREITEM: {
+        // Sent while the list is being created, before it is taken over.
+        auto* item = reinterpret_cast<MEASUREITEMSTRUCT*>(lp);
+        if (ControlFromId(int(item->CtlID)) != TCtl::SelCompLstBx) return FALSE;
+        item->itemHeight = UINT(MulDiv(kRowHeight, Dpi_, 96));
+        return TRUE;
+    }
+    case WM_DRAWITEM: {
+        const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lp);
+        if (ControlFromId(int(item->CtlID)) != TCtl::SelCompLstBx) return FALSE;
+        SelCompList_.DrawItem(*item);
+        return TRUE;
+    }
+    case WM_QV_CLICKCHECK:
+        if (HWND(lp) == Item(TCtl::SelCompLstBx)) SelCompLstBxClickCheck();
+        return TRUE;
+    case WM_CTLCOLORSTATIC: {
+        HDC dc = HDC(wp);
+        const TCtl control = ControlFromId(GetDlgCtrlID(HWND(lp)));
+        if (control == TCtl::None) return FALSE;
+        // The read-only licence text keeps the look of a text box.
+        if (control == TCtl::LicenseMemo) {
+            SetBkColor(dc, GetSysColor(COLOR_WINDOW));
+            SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+            return reinterpret_cast<INT_PTR>(GetSysColorBrush(COLOR_WINDOW));
+        }
+        // Labels and pictures on the white banner.
+        const TLayoutRow& row = LayoutRow(control);
+        if (row.Parent == TCtl::None || !(LayoutRow(row.Parent).Flags & lfWhite)) return FALSE;
+        SetBkColor(dc, RGB(255, 255, 255));
+        SetTextColor(dc, (row.Flags & lfNavy) ? RGB(0, 0, 128) : GetSysColor(COLOR_WINDOWTEXT));
+        return reinterpret_cast<INT_PTR>(GetStockObject(WHITE_BRUSH));
+    }
+    case WM_DESTROY:
+        KillTimer(Handle_, kInstallTimer);
+        KillTimer(Handle_, kDriveTimer);
+        return FALSE;
+    }
+    return FALSE;
+}
+
+// ---------------------------------------------------------------- construction
+
+void TMainDlgForm::Construct() {
+    // The layout, at the screen's pixels per inch.
+    Dpi_ = ScreenDpi();
+    DefaultFont_.Reset(MakeFont("MS Sans Serif", MulDiv(8, Dpi_, 72), false));
+    TitleFont_.Reset(MakeFont("Arial", MulDiv(15, Dpi_, 96), true));
+    BoldFont_.Reset(MakeFont("MS Sans Serif", MulDiv(8, Dpi_, 72), true));
+    RECT r{0, 0, MulDiv(kDialogWidth, Dpi_, 96), MulDiv(kDialogHeight, Dpi_, 96)};
+    AdjustWindowRectEx(&r, DWORD(GetWindowLongPtrA(Handle_, GWL_STYLE)), FALSE,
+                       DWORD(GetWindowLongPtrA(Handle_, GWL_EXSTYLE)));
     const int w = r.right - r.left, h = r.bottom - r.top;
-    const int x = (GetSystemMetrics(SM_CXSCREEN) - w) / 2;
-    const int y = (GetSystemMetrics(SM_CYSCREEN) - h) / 2;
-    SetWindowPos(Handle_, nullptr, x, y, w, h, SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(Handle_, nullptr, (GetSystemMetrics(SM_CXSCREEN) - w) / 2,
+                 (GetSystemMetrics(SM_CYSCREEN) - h) / 2, w, h, SWP_NOZORDER | SWP_NOACTIVATE);
+    BuildLayout(Handle_, Dpi_, {DefaultFont_.Get(), TitleFont_.Get(), BoldFont_.Get()}, Controls_);
+    SelCompList_.Attach(Item(TCtl::SelCompLstBx));
+    SelCompList_.OnDrawItem = [this](HDC dc, int row, const RECT& rest, bool selected) {
+        SelCompLstBxDrawItem(dc, row, rest, selected);
+    };
+    SendMessageA(Handle_, DM_SETDEFID, WPARAM(ControlId(TCtl::NextBtn)), 0);
+
+    // Caption and icon, for the title bar and the taskbar. The banner
+    // panel paints its own white background, visual styles or not.
     SetWindowTextA(Handle_, kApplicationTitle);
     if (Icon_) {
         SendMessageA(Handle_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(Icon_));
         SendMessageA(Handle_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(Icon_));
     }
+
+    for (TCtl label : {TCtl::WelcomeLbl, TCtl::FinishLbl})
+        SetControlText(Item(label), label,
+                       FormatText(LayoutRow(label).Text, kProductName, std::string()));
+
+    LoadSettings();
+    SetControlText(Item(TCtl::DestDirEdt), TCtl::DestDirEdt, Options.DestDir);
+    SetControlText(Item(TCtl::SelCompLbl), TCtl::SelCompLbl, kSelCompCaption);
+
+    SetTimer(Handle_, kInstallTimer, kInstallTimerMs, nullptr);
+    SetTimer(Handle_, kDriveTimer, kDriveTimerMs, nullptr);
+    GoToPage(kNoPage, kWelcomePage);
+    Constructed = true;
 }
 
-INT_PTR TMainDlgForm::HandleMessage(UINT msg, WPARAM wp, LPARAM) {
-    switch (msg) {
-    case WM_INITDIALOG:
-        OnInitDialog();
-        return TRUE;
-    case WM_COMMAND:
-        if (LOWORD(wp) == IDCANCEL) {
-            EndDialog(Handle_, IDCANCEL);
-            return TRUE;
-        }
-        break;
-    case WM_CLOSE:
-        EndDialog(Handle_, IDCANCEL);
-        return TRUE;
+// No settings are saved yet: every run starts from the choices of a first
+// run, with the folder of a "-d" argument as the destination.
+void TMainDlgForm::LoadSettings() {
+    Options.DestDir = JoinPath(SpecialFolder(CSIDL_PROGRAM_FILES), "Quorvale");
+    std::string folder;
+    if (DestinationArgument(FirstArgument(GetCommandLineA()), folder)) Options.DestDir = folder;
+    Options.Components = kAllComponents;
+
+    for (uint8_t component = 0; component < 6; ++component) {
+        const bool ticked = (Options.Components >> component) & 1;
+        SelCompList_.Add(ComponentNames[component],
+                         ticked ? TCheckState::Checked : TCheckState::Unchecked);
+        ComponentIds.push_back(component);
     }
-    return FALSE;
+    // The keyboard starts on an optional component; the first one is
+    // always installed.
+    SelCompList_.SetSelected(1);
+    SelCompList_.SetState(0, TCheckState::Grayed);
+
+    SetChecked(TCtl::InstallToAllChkBx, true);
+    SetChecked(TCtl::DesktopChkBx, true);
+    Options.Extensions = "B";
+    SetChecked(TCtl::FinishChkBx, true);
+    LastRunVersion = kNoLastRunVersion;
 }
+
+std::string TMainDlgForm::Text(TCtl control) const {
+    HWND window = Item(control);
+    std::string text(size_t(GetWindowTextLengthA(window)) + 1, '\0');
+    text.resize(size_t(GetWindowTextA(window, &text[0], int(text.size()))));
+    return text;
+}
+
+bool TMainDlgForm::IsChecked(TCtl control) const {
+    return SendMessageA(Item(control), BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+void TMainDlgForm::SetChecked(TCtl control, bool checked) {
+    SendMessageA(Item(control), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+std::string TMainDlgForm::InstallPath(const std::string& name) const {
+    return JoinPath(Options.DestDir, name);
+}
+
+// ---------------------------------------------------------------- navigation
+
+void TMainDlgForm::GoToPage(uint8_t from, uint8_t to) {
+    // What entering a page does before it is shown; false keeps the wizard
+    // where it is, with its page, title and buttons as they were.
+    static constexpr TEntryWork kEntryWork[] = {
+        nullptr,                        // 0 Welcome
+        &TMainDlgForm::EnterLicense,    // 1 the licence, loaded once
+        &TMainDlgForm::EnterDestDir,    // 2 the licence question
+        &TMainDlgForm::EnterSelComp,    // 3 the destination taken over
+        &TMainDlgForm::EnterStart,      // 4 the check boxes of a portable installation
+        &TMainDlgForm::EnterInstalling, // 5 the running word processor
+        &TMainDlgForm::EnterAssoc,      // 6 progress full, document types
+        nullptr,                        // 7 Finish (the finish step joins with the shortcuts)
+        &TMainDlgForm::LeaveFinish,     // 8 the end of the wizard
+    };
+    static_assert(std::size(kEntryWork) == std::size(kPages), "one entry per page number");
+
+    // A portable installation has no associations page.
+    if (to == kAssocPage && IsPortable(Options.DestDir)) to = kFinishPage;
+    if (to >= std::size(kEntryWork)) return;
+    if (kEntryWork[to] && !(this->*kEntryWork[to])(from)) return;
+
+    SetButtons(to);
+    SetControlText(Item(TCtl::TopLbl), TCtl::TopLbl, kPages[to].Title);
+    for (uint8_t page = 0; page < kLeaveFinish; ++page)
+        if (page != to) ShowWindow(Item(PageSheet(page)), SW_HIDE);
+    ShowWindow(Item(PageSheet(to)), SW_SHOW);
+    ActivePage_ = to;
+    FocusPage(to);
+    if (to == kSelCompPage) RefreshDiskSpace();
+    if (to == kInstallingPage) StartInstallation();
+}
+
+TCtl TMainDlgForm::PageSheet(uint8_t page) const {
+    return page < std::size(kPages) ? kPages[page].Sheet : TCtl::None;
+}
+
+void TMainDlgForm::SetButtons(uint8_t page) {
+    HWND back = Item(TCtl::BackBtn), next = Item(TCtl::NextBtn), cancel = Item(TCtl::CancelBtn);
+    SetWindowTextA(back, "< &Back");
+    ShowWindow(back, page != kWelcomePage ? SW_SHOW : SW_HIDE);
+    EnableWindow(back, page < kInstallingPage);
+    SetWindowTextA(next, page == kFinishPage ? "&Finish" : "&Next >");
+    EnableWindow(next, page != kInstallingPage);
+    SetWindowTextA(cancel, "Cancel");
+    EnableWindow(cancel, page != kFinishPage);
+}
+
+void TMainDlgForm::FocusPage(uint8_t page) {
+    HWND target = kPages[page].Focus == TCtl::None ? nullptr : Item(kPages[page].Focus);
+    // A page without a focus control keeps the focus where it is, unless it
+    // was on a control that is now hidden or disabled: then the keyboard
+    // would reach nothing, not even Esc.
+    if (!target) {
+        HWND focus = GetFocus();
+        if (focus && IsChild(Handle_, focus) && IsWindowVisible(focus) && IsWindowEnabled(focus))
+            return;
+        for (TCtl button : {TCtl::NextBtn, TCtl::CancelBtn, TCtl::BackBtn}) {
+            HWND candidate = Item(button);
+            if (IsWindowVisible(candidate) && IsWindowEnabled(candidate)) {
+                target = candidate;
+                break;
+            }
+        }
+    }
+    if (!target) return;
+    SendMessageA(Handle_, WM_NEXTDLGCTL, WPARAM(target), TRUE);
+    // The dialog manager selects the whole text of an edit it focuses; the
+    // licence is for reading, not for a selection.
+    if (target == Item(TCtl::LicenseMemo)) SendMessageA(target, EM_SETSEL, 0, 0);
+}
+
+void TMainDlgForm::BNClick(TCtl sender) {
+    const uint8_t from = ActivePage_;
+    GoToPage(from, sender == TCtl::BackBtn ? uint8_t(from - 1) : uint8_t(from + 1));
+}
+
+void TMainDlgForm::CancelBtnClick() {
+    RequestClose(IDCANCEL);
+}
+
+void TMainDlgForm::OnCommand(int id) {
+    // Enter comes as the default button's id, or as IDOK when the focus
+    // sits on a control that is no button; Esc comes as IDCANCEL.
+    TCtl control = ControlFromId(id);
+    if (id == IDOK) control = TCtl::NextBtn;
+    if (id == IDCANCEL) control = TCtl::CancelBtn;
+    if (control != TCtl::BackBtn && control != TCtl::NextBtn && control != TCtl::CancelBtn) return;
+    HWND button = Item(control);
+    if (Closing_ || !IsWindowVisible(button) || !IsWindowEnabled(button)) return;
+    if (control == TCtl::CancelBtn)
+        CancelBtnClick();
+    else
+        BNClick(control);
+}
+
+bool TMainDlgForm::FormCloseQuery() {
+    // Hold a running thread at its next check point while the quit question
+    // is up. A thread that has just finished or asked a question keeps the
+    // state it set.
+    ChangeInstallState(StatusRunning, StatusPaused);
+
+    if (!CloseConfirmed)
+        CloseConfirmed = Ask(kQuitQuestion, mtConfirmation, mbNo | mbAbort) == mrAbort;
+    const bool canClose = CloseConfirmed;
+
+    if (!canClose) {
+        ChangeInstallState(StatusPaused, StatusRunning);
+    } else if (InstallThread) {
+        // The thread stops after the file it is writing; a question it has
+        // put and nobody took is withdrawn.
+        RequestInstallStop();
+    }
+    return canClose;
+}
+
+void TMainDlgForm::RequestClose(INT_PTR result) {
+    if (Closing_ || !FormCloseQuery()) return;
+    Closing_ = true;
+    EndDialog(Handle_, result);
+}
+
+void TMainDlgForm::EndWizard(INT_PTR result) {
+    CloseConfirmed = true;
+    RequestClose(result);
+}
+
+int TMainDlgForm::Ask(const std::string& text, uint8_t kind, uint16_t buttons) {
+    ++Asking_;
+    const int answer = MessageDialog(text, kind, buttons);
+    --Asking_;
+    return answer;
+}
+
+// True, after telling the user, while the word processor runs.
+bool TMainDlgForm::WordProcessorStopsUs() {
+    if (!IsWordProcessorRunning()) return false;
+    Ask(kRunningMessage, mtInformation, mbOK);
+    return true;
+}
+
+// ---------------------------------------------------------------- entry work
+
+bool TMainDlgForm::EnterLicense(uint8_t from) {
+    // The licence is loaded once per run, coming from the Welcome page.
+    if (from != kWelcomePage || GetWindowTextLengthA(Item(TCtl::LicenseMemo)) > 0) return true;
+    if (WordProcessorStopsUs()) return false;
+    LoadLicense();
+    return true;
+}
+
+void TMainDlgForm::LoadLicense() {
+    EnableWindow(Item(TCtl::NextBtn), FALSE);
+    EnableWindow(Item(TCtl::CancelBtn), FALSE);
+    HCURSOR previous = SetCursor(LoadCursorA(nullptr, IDC_WAIT));
+
+    // Through a temporary file, with the log held back: the licence shown
+    // is no part of the installation.
+    const std::string file = TempFileName();
+    SuppressLog();
+    const bool extracted = Catalogue->ExtractEntry(nullptr, "License.txt", file);
+    ResumeLog();
+    if (extracted) {
+        std::string text;
+        if (ReadLinesForMemo(file, text)) {
+            HWND memo = Item(TCtl::LicenseMemo);
+            SendMessageA(memo, EM_LIMITTEXT, 0, 0); // as long as the licence is
+            SetWindowTextA(memo, text.c_str());
+        }
+        DeleteFileA(file.c_str());
+    } else {
+        // The user gave up in the question about the file; it said enough.
+        EndWizard(IDCANCEL);
+    }
+    SetCursor(previous);
+}
+
+bool TMainDlgForm::EnterDestDir(uint8_t from) {
+    if (from != kLicensePage || IsChecked(TCtl::LicenseChkBx)) return true;
+    if (Ask(kLicenseQuestion, mtInformation, mbYes | mbNo) == mrYes) EndWizard(IDCANCEL);
+    return false;
+}
+
+bool TMainDlgForm::EnterSelComp(uint8_t from) {
+    // Coming back from the Ready page the destination is not read again.
+    if (from == kDestDirPage) {
+        NormalizeDestination();
+        Options.DestDir = Text(TCtl::DestDirEdt);
+    }
+    return true;
+}
+
+bool TMainDlgForm::EnterStart(uint8_t) {
+    const int show = IsPortable(Options.DestDir) ? SW_HIDE : SW_SHOW;
+    ShowWindow(Item(TCtl::InstallToAllChkBx), show);
+    ShowWindow(Item(TCtl::DesktopChkBx), show);
+    return true;
+}
+
+bool TMainDlgForm::EnterInstalling(uint8_t) {
+    return !WordProcessorStopsUs();
+}
+
+bool TMainDlgForm::EnterAssoc(uint8_t) {
+    // Full also when the last files were skipped.
+    HWND bar = Item(TCtl::InstallingProgressBar);
+    SendMessageA(bar, PBM_SETPOS, SendMessageA(bar, PBM_GETRANGE, FALSE, 0), 0);
+    for (const auto& box : kAssocBoxes)
+        SetChecked(box.Box, Options.Extensions.find(box.Letter) != std::string::npos);
+    return true;
+}
+
+// The launch step (the update log, starting the word processor) joins here
+// with the shortcuts and associations.
+bool TMainDlgForm::LeaveFinish(uint8_t) {
+    EndWizard(IDOK);
+    return false;
+}
+
+// ---------------------------------------------------------------- installation
+
+void TMainDlgForm::StartInstallation() {
+    const bool portable = IsPortable(Options.DestDir);
+    // An earlier run's "Install.log" is continued.
+    StartInstallLog(portable ? std::string() : InstallPath("Install.log"));
+    InstallStarted = true;
+
+    SelectedComponents = 0;
+    for (int row = SelCompList_.Count() - 1; row >= 0; --row) {
+        if (SelCompList_.State(row) == TCheckState::Unchecked) continue;
+        const uint8_t component = ComponentIds[size_t(row)];
+        if (component <= 7) SelectedComponents |= uint8_t(1u << component);
+    }
+    InstallStamp =
+        BuildInstallPlan(*Catalogue, {Options.DestDir, SelectedComponents, LastRunVersion});
+
+    HWND bar = Item(TCtl::InstallingProgressBar);
+    SendMessageA(bar, PBM_SETRANGE32, 0, Catalogue->TotalInstallSize());
+    SendMessageA(bar, PBM_SETPOS, 0, 0);
+    SetInstallState(StatusRunning);
+    InstallThread = std::make_unique<TInstallThread>(*Catalogue);
+    InstallThread->Start();
+}
+
+// Timer 1. Ticks go on arriving while a dialog is open: a tick while the
+// wizard shows a question of its own, or while the thread is held
+// (StatusPaused), does nothing.
+void TMainDlgForm::PollInstallThread() {
+    if (Asking_ || Closing_) return;
+    const uint8_t state = InstallState();
+    if (state == StatusRunning && InstallStatus.Component != 255) {
+        SendMessageA(Item(TCtl::InstallingProgressBar), PBM_SETPOS,
+                     WPARAM(InstallStatus.Progress.load()), 0);
+        const uint8_t component = InstallStatus.Component;
+        const std::string text = LabelText(component < 6 ? ComponentNames[component] : "");
+        if (Text(TCtl::InstallingLbl2) != text)
+            SetControlText(Item(TCtl::InstallingLbl2), TCtl::InstallingLbl2, text);
+    } else if (InstallState() == StatusQuestion) {
+        // The thread waits for the answer; it reads it after StatusAnswered.
+        if (!ChangeInstallState(StatusQuestion, StatusPaused)) return;
+        InstallStatus.Answer =
+            Ask(InstallStatus.Message, InstallStatus.Kind, InstallStatus.Buttons);
+        SetInstallState(StatusAnswered);
+    } else if (state == StatusDone) {
+        SetInstallState(StatusIdle);
+        GoToPage(kInstallingPage, kAssocPage);
+    } else if (state == StatusFailed) {
+        // The thread has asked the user already.
+        EndWizard(IDCANCEL);
+    }
+}
+
+// ---------------------------------------------------------------- components page
+
+void TMainDlgForm::SelCompLstBxClickCheck() {
+    // The first component is always installed: its row stays grayed.
+    if (SelCompList_.State(0) != TCheckState::Grayed) {
+        SelCompList_.SetState(0, TCheckState::Grayed);
+        return;
+    }
+    RefreshDiskSpace();
+}
+
+void TMainDlgForm::SelCompLstBxDrawItem(HDC dc, int row, const RECT& rest, bool) {
+    FillRect(dc, &rest, HBRUSH(GetCurrentObject(dc, OBJ_BRUSH)));
+    if (ComponentIds[size_t(row)] == 0) SetTextColor(dc, GetSysColor(COLOR_GRAYTEXT));
+    std::string text(size_t(SendMessageA(Item(TCtl::SelCompLstBx), LB_GETTEXTLEN, row, 0)), '\0');
+    if (!text.empty()) SendMessageA(Item(TCtl::SelCompLstBx), LB_GETTEXT, row, LPARAM(&text[0]));
+    SIZE size{};
+    GetTextExtentPoint32A(dc, text.c_str(), int(text.size()), &size);
+    SetBkMode(dc, TRANSPARENT);
+    TextOutA(dc, rest.left + 2, rest.top + (rest.bottom - rest.top - size.cy) / 2, text.c_str(),
+             int(text.size()));
+}
+
+// Hook for the disk-space panel of the components page: the required and
+// the available space and the Next button's space test join here with it.
+void TMainDlgForm::RefreshDiskSpace() {}
+
+// ---------------------------------------------------------------- destination page
+
+// Tidies the typed destination: blanks around it and one trailing backslash
+// go. (The rules for a text without a drive come with the drive list.)
+void TMainDlgForm::NormalizeDestination() {
+    std::string text = Text(TCtl::DestDirEdt);
+    const size_t first = text.find_first_not_of(' ');
+    const size_t last = text.find_last_not_of(' ');
+    text = first == std::string::npos ? std::string() : text.substr(first, last - first + 1);
+    if (!text.empty() && text.back() == '\\') text.pop_back();
+    SetControlText(Item(TCtl::DestDirEdt), TCtl::DestDirEdt, text);
+}
+
+// Hook for timer 2, the drive refresh of the destination page: it joins
+// here with the drive and folder lists.
+void TMainDlgForm::RefreshDriveList() {}

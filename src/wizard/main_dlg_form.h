@@ -1,10 +1,41 @@
-// The wizard dialog, the program's only window.
+// The wizard dialog, the program's only window: eight pages in one dialog,
+// moved between only through GoToPage.
 #pragma once
+
+#include "wizard/check_list_box.h"
+#include "wizard/gdi_handle.h"
+#include "wizard/layout.h"
+#include "wizard/options.h"
 
 #include <windows.h>
 
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+class TInstallThread;
+
+// Set when the wizard enters the Installing page, whatever comes of it; the
+// work after the wizard depends on it.
+extern bool InstallStarted;
+
+// Page numbers.
+enum : uint8_t {
+    kWelcomePage = 0,
+    kLicensePage = 1,
+    kDestDirPage = 2,
+    kSelCompPage = 3,
+    kStartPage = 4,
+    kInstallingPage = 5,
+    kAssocPage = 6,
+    kFinishPage = 7,
+    kLeaveFinish = 8, // leaving the Finish page with the Finish button
+    kNoPage = 255,
+};
+
 class TMainDlgForm {
-public:
+  public:
     explicit TMainDlgForm(HICON icon);
     ~TMainDlgForm();
     TMainDlgForm(const TMainDlgForm&) = delete;
@@ -12,12 +43,77 @@ public:
 
     // Runs the dialog modally; returns IDOK or IDCANCEL.
     INT_PTR ShowModal();
+    // Waits until the install thread, if one was started, has ended: after a
+    // quit it may still be finishing the file it was writing.
+    void WaitForInstallThread();
 
-private:
+    TOptions Options;
+
+  private:
+    using TEntryWork = bool (TMainDlgForm::*)(uint8_t from);
+
     static INT_PTR CALLBACK DialogProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp);
     INT_PTR HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
-    void OnInitDialog();
+    void Construct();
+    void LoadSettings();
+    HWND Item(TCtl control) const { return Controls_[int(control)]; }
+    std::string Text(TCtl control) const;
+    bool IsChecked(TCtl control) const;
+    void SetChecked(TCtl control, bool checked);
+    std::string InstallPath(const std::string& name) const;
+
+    // Navigation.
+    void GoToPage(uint8_t from, uint8_t to);
+    TCtl PageSheet(uint8_t page) const;
+    void SetButtons(uint8_t page);
+    void FocusPage(uint8_t page);
+    void BNClick(TCtl sender);
+    void CancelBtnClick();
+    void OnCommand(int id);
+    bool FormCloseQuery();
+    void RequestClose(INT_PTR result);
+    void EndWizard(INT_PTR result);
+    int Ask(const std::string& text, uint8_t kind, uint16_t buttons);
+    bool WordProcessorStopsUs();
+
+    // Entry work of the pages; false keeps the wizard where it is.
+    bool EnterLicense(uint8_t from);
+    bool EnterDestDir(uint8_t from);
+    bool EnterSelComp(uint8_t from);
+    bool EnterStart(uint8_t from);
+    bool EnterInstalling(uint8_t from);
+    bool EnterAssoc(uint8_t from);
+    bool LeaveFinish(uint8_t from);
+    void LoadLicense();
+
+    // The installation.
+    void StartInstallation();
+    void PollInstallThread();
+
+    // Components page.
+    void SelCompLstBxClickCheck();
+    void SelCompLstBxDrawItem(HDC dc, int row, const RECT& rest, bool selected);
+    void RefreshDiskSpace();
+
+    // Destination page.
+    void NormalizeDestination();
+    void RefreshDriveList();
 
     HWND Handle_ = nullptr;
     HICON Icon_;
+    int Dpi_ = 96;
+    HWND Controls_[kControlCount] = {};
+    TFontHandle DefaultFont_, TitleFont_, BoldFont_;
+    TCheckListBox SelCompList_;
+    uint8_t ActivePage_ = kNoPage;
+    int Asking_ = 0;       // a question of the wizard's own is on the screen
+    bool Closing_ = false; // the dialog has been told to end
+
+    bool CloseConfirmed = false;
+    bool Constructed = false;
+    std::unique_ptr<TInstallThread> InstallThread;
+    std::vector<uint8_t> ComponentIds;
+    uint8_t SelectedComponents = 0;
+    int32_t LastRunVersion = kNoLastRunVersion;
+    double InstallStamp = 0;
 };

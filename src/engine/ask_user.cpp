@@ -1,0 +1,59 @@
+#include "engine/ask_user.h"
+
+#include "engine/install_status.h"
+#include "wizard/message_dialog.h"
+
+#include <windows.h>
+
+#include <atomic>
+
+namespace {
+std::atomic<DWORD> MainThreadId{0};
+
+// Waits while the wizard holds the thread; false once a quit is requested.
+bool WaitWhileHeld() {
+    while (InstallState() == StatusPaused && !InstallStopRequested())
+        WaitForInstallStateChange();
+    return !InstallStopRequested();
+}
+
+int AskThroughInstallStatus(const std::string& text, uint8_t kind, uint16_t buttons) {
+    // Put the question, unless the wizard holds the thread or the run is quit.
+    for (;;) {
+        if (!WaitWhileHeld()) return mrIgnore;
+        const uint8_t state = InstallState();
+        if (state == StatusPaused) continue;
+        InstallStatus.Message = text;
+        InstallStatus.Kind = kind;
+        InstallStatus.Buttons = buttons;
+        if (ChangeInstallState(state, StatusQuestion)) break;
+    }
+    for (;;) {
+        const uint8_t state = InstallState();
+        if (state == StatusAnswered) {
+            const int answer = InstallStatus.Answer;
+            PublishInstallState(InstallStopRequested() ? StatusDone : StatusRunning);
+            return answer;
+        }
+        if (InstallStopRequested()) {
+            // Nobody is bound to answer any more; a question on screen may
+            // still be answered, but the answer is no longer waited for.
+            ChangeInstallState(StatusQuestion, StatusDone);
+            return mrIgnore;
+        }
+        // A hold stored over the question and was released: ask again.
+        if (state == StatusRunning && ChangeInstallState(StatusRunning, StatusQuestion)) continue;
+        WaitForInstallStateChange();
+    }
+}
+} // namespace
+
+void RecordMainThread() {
+    MainThreadId.store(GetCurrentThreadId());
+}
+
+int AskUser(const std::string& text, uint8_t kind, uint16_t buttons) {
+    const DWORD main = MainThreadId.load();
+    if (main == 0 || main == GetCurrentThreadId()) return MessageDialog(text, kind, buttons);
+    return AskThroughInstallStatus(text, kind, buttons);
+}

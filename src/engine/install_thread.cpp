@@ -1,0 +1,75 @@
+#include "engine/install_thread.h"
+
+#include "engine/install_status.h"
+#include "payload/install_log.h"
+
+#include <windows.h>
+
+#include <process.h>
+
+namespace {
+// A check point: waits while the wizard holds the thread, then tells
+// whether the run is to stop.
+bool StopAtCheckPoint() {
+    while (InstallState() == StatusPaused && !InstallStopRequested())
+        WaitForInstallStateChange();
+    return InstallStopRequested() || InstallState() == StatusDone;
+}
+
+unsigned __stdcall ThreadMain(void* catalogue) {
+    RunInstallLists(*static_cast<TAttachedFiles*>(catalogue));
+    return 0;
+}
+} // namespace
+
+void RunInstallLists(TAttachedFiles& catalogue) {
+    for (int k = 0; k < 6; ++k) {
+        InstallStatus.Component.store(uint8_t(k), std::memory_order_release);
+        const std::vector<TFileToInstall>& list = catalogue.InstallLists[k];
+        const size_t count = list.size();
+        bool stop = false;
+        for (size_t j = 0; j < count && !stop; ++j) {
+            const TFileToInstall& copy = list[j];
+            if (!copy.Logged) SuppressLog();
+            const bool written = catalogue.ExtractEntry(copy.Source, std::string(), copy.Target);
+            if (!copy.Logged) ResumeLog(); // also on Abort: the log is not left suppressed
+            if (!written) {
+                PublishInstallState(StatusFailed);
+                return;
+            }
+            InstallStatus.Progress.fetch_add(copy.Source->Size, std::memory_order_release);
+            stop = StopAtCheckPoint();
+        }
+        if (stop || StopAtCheckPoint()) break;
+    }
+    PublishInstallState(StatusDone);
+}
+
+TInstallThread::TInstallThread(TAttachedFiles& catalogue) : Catalogue_(catalogue) {}
+
+TInstallThread::~TInstallThread() {
+    if (!Handle_) return;
+    // Normally the thread has ended already; if not, the run is over for
+    // the user, so it stops after the copy in hand.
+    if (WaitForSingleObject(Handle_, 0) != WAIT_OBJECT_0) {
+        RequestInstallStop();
+        WaitFor();
+    }
+    CloseHandle(Handle_);
+}
+
+void TInstallThread::Start() {
+    if (Handle_) return;
+    ResetInstallRun();
+    const uintptr_t thread = _beginthreadex(nullptr, 0, ThreadMain, &Catalogue_, 0, nullptr);
+    if (thread == 0) {
+        // Without a thread nothing can be written; the wizard ends the run.
+        PublishInstallState(StatusFailed);
+        return;
+    }
+    Handle_ = reinterpret_cast<void*>(thread);
+}
+
+void TInstallThread::WaitFor() {
+    if (Handle_) WaitForSingleObject(Handle_, INFINITE);
+}

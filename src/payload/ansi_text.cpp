@@ -1,0 +1,16 @@
+#include "payload/ansi_text.h"
+
+#include <windows.h>
+
+std::string AnsiUpperCase(std::string text) {
+    if (!text.empty()) CharUpperBuffA(&text[0], DWORD(text.size()));
+    return text;
+}
+
+int AnsiCompareText(const std::string& a, const std::string& b) {
+    const int r = CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a.data(), int(a.size()),
+                                 b.data(), int(b.size()));
+    if (r == 0)
+        return AnsiUpperCase(a).compare(AnsiUpperCase(b)); // the call failed: keep some order
+    return r - CSTR_EQUAL;
+}

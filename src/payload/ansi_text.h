@@ -1,0 +1,11 @@
+// Letter case and order of ANSI texts as the system sees them under the
+// user's locale.
+#pragma once
+
+#include <string>
+
+// The text upper-cased by the system's ANSI upper-casing.
+std::string AnsiUpperCase(std::string text);
+// Compares without regard to letter case in the user's locale's order:
+// below zero, zero or above zero.
+int AnsiCompareText(const std::string& a, const std::string& b);

@@ -1,0 +1,47 @@
+#include "payload/file_time.h"
+
+#include "payload/day_count.h"
+
+#include <windows.h>
+
+double LocalNow() {
+    SYSTEMTIME st;
+    GetLocalTime(&st);
+    TCivilTime t;
+    t.Year = st.wYear;
+    t.Month = st.wMonth;
+    t.Day = st.wDay;
+    t.Hour = st.wHour;
+    t.Minute = st.wMinute;
+    t.Second = st.wSecond;
+    t.Millisecond = st.wMilliseconds;
+    return EncodeDayCount(t);
+}
+
+double FileDate(const std::string& path) {
+    WIN32_FIND_DATAA found;
+    HANDLE find = FindFirstFileA(path.c_str(), &found);
+    if (find == INVALID_HANDLE_VALUE) return LocalNow();
+    FindClose(find);
+    FILETIME local;
+    WORD dosDate, dosTime;
+    // A time the DOS format cannot hold (before 1980) never equals a stamp.
+    if (!FileTimeToLocalFileTime(&found.ftLastWriteTime, &local) ||
+        !FileTimeToDosDateTime(&local, &dosDate, &dosTime))
+        return LocalNow();
+    return DosToDayCount(dosDate, dosTime);
+}
+
+bool SetFileDate(const std::string& path, double stamp) {
+    uint16_t dosDate, dosTime;
+    if (!DayCountToDos(stamp, dosDate, dosTime)) return false;
+    FILETIME local, utc;
+    if (!DosDateTimeToFileTime(dosDate, dosTime, &local) || !LocalFileTimeToFileTime(&local, &utc))
+        return false;
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    const bool set = SetFileTime(file, nullptr, nullptr, &utc) != FALSE;
+    CloseHandle(file);
+    return set;
+}

@@ -1,0 +1,81 @@
+#include "payload/install_log.h"
+
+#include "payload/ansi_text.h"
+#include "payload/folders.h"
+#include "payload/text_file.h"
+#include "payload/update_log_merge.h"
+
+#include <algorithm>
+#include <unordered_set>
+
+std::unique_ptr<std::vector<std::string>> InstallLog;
+std::string InstallLogPath;
+int LogSuppression = 0;
+
+namespace {
+// Upper-cased copies of the log's lines, so that the duplicate test does
+// not grow with the length of the log. Rebuilt when the log was replaced or
+// its length changed behind AddLogLine's back.
+std::unordered_set<std::string> LogIndex;
+const std::vector<std::string>* IndexedLog = nullptr;
+size_t IndexedLines = 0;
+
+void SyncLogIndex() {
+    if (IndexedLog == InstallLog.get() && IndexedLines == InstallLog->size()) return;
+    LogIndex.clear();
+    for (const auto& line : *InstallLog)
+        LogIndex.insert(AnsiUpperCase(line));
+    IndexedLog = InstallLog.get();
+    IndexedLines = InstallLog->size();
+}
+} // namespace
+
+void AddLogLine(const std::string& line) {
+    if (LogSuppression > 0 || !InstallLog) return;
+    SyncLogIndex();
+    if (!LogIndex.insert(AnsiUpperCase(line)).second) return;
+    InstallLog->push_back(line);
+    IndexedLines = InstallLog->size();
+}
+
+void SuppressLog() {
+    ++LogSuppression;
+}
+void ResumeLog() {
+    --LogSuppression;
+}
+
+void StartInstallLog(const std::string& logPathOrEmpty) {
+    InstallLog = std::make_unique<std::vector<std::string>>();
+    InstallLogPath = logPathOrEmpty;
+    if (!InstallLogPath.empty() && FileExists(InstallLogPath)) {
+        std::vector<std::string> lines;
+        std::string error;
+        if (ReadTextLines(InstallLogPath, lines, error)) *InstallLog = std::move(lines);
+    }
+    IndexedLog = nullptr;
+}
+
+void SaveInstallLog() {
+    if (!InstallLog || InstallLogPath.empty()) return;
+    std::string error;
+    WriteTextLines(InstallLogPath, *InstallLog, error);
+}
+
+bool WriteUpdateLog(const std::string& dataFolderBase, double installStamp,
+                    std::vector<std::string>& publicFiles, std::string& error) {
+    // Without a data folder the name would be relative to the current folder.
+    if (publicFiles.empty() || dataFolderBase.empty()) return true;
+    std::stable_sort(
+        publicFiles.begin(), publicFiles.end(),
+        [](const std::string& a, const std::string& b) { return AnsiCompareText(a, b) < 0; });
+    std::string path = dataFolderBase;
+    if (path.back() != '\\') path += '\\';
+    path += "Update.log";
+
+    std::vector<std::string> lines;
+    if (FileExists(path) && !ReadTextLines(path, lines, error)) return false;
+    lines = MergeUpdateLog(lines, publicFiles, UpdateLogHeader(installStamp),
+                           [](const std::string& s) { return AnsiUpperCase(s); });
+    return WriteTextLines(path, lines, error);
+}

@@ -1,0 +1,73 @@
+// The installation plan of the catalogue: which entry is written to which
+// target, for which component, and whether it is logged.
+#include "payload/catalogue.h"
+
+#include "payload/components.h"
+#include "payload/folders.h"
+#include "payload/install_log.h"
+#include "system/data_folders.h"
+
+#include <shlobj.h>
+
+namespace {
+// The shared data folder as planned copies name it; empty when the common
+// application-data folder is unknown, so that no target can match.
+std::string SharedPrefix() {
+    const std::string common = SpecialFolder(CSIDL_COMMON_APPDATA);
+    return common.empty() ? std::string() : JoinPath(common, "Quorvale\\Public\\");
+}
+} // namespace
+
+bool TAttachedFiles::PlanFiles(const std::string& pattern, const std::string& folder, int component,
+                               int mode) {
+    return Plan(pattern, folder, false, component, mode);
+}
+
+bool TAttachedFiles::PlanFileTo(const std::string& pattern, const std::string& target,
+                                int component, int mode) {
+    return Plan(pattern, target, true, component, mode);
+}
+
+bool TAttachedFiles::Plan(const std::string& pattern, const std::string& place, bool exactTarget,
+                          int component, int mode) {
+    if (component < 0 || component >= ComponentCount) return false;
+    const int effective = ForceReplace ? AlwaysReplace : mode;
+    const bool folderPattern = IsFolderPattern(pattern);
+    bool sharedKnown = false;
+    std::string shared;
+    bool any = false;
+    for (const TAttachedFile& entry : Files_) {
+        if (!PatternMatches(pattern, entry.Name)) continue;
+        const std::string target = exactTarget ? place : JoinPath(place, entry.Name);
+        bool planned = true;
+        if (effective != AlwaysReplace && FileExists(target)) {
+            planned = effective != KeepExisting && FileDate(target) != entry.Date;
+        }
+        if (planned) {
+            InstallLists[component].push_back({&entry, target, LogSuppression == 0});
+            if (!sharedKnown) {
+                shared = SharedPrefix();
+                sharedKnown = true;
+            }
+            if (!shared.empty() && target.size() >= shared.size() &&
+                SameName(target.substr(0, shared.size()), shared))
+                // The requested mode decides the mark, not ForceReplace.
+                PublicFiles.push_back(mode == KeepExisting ? target + "\t!" : target);
+        }
+        if (!folderPattern) return planned; // the first entry of that name wins
+        any = any || planned;
+    }
+    return any;
+}
+
+void TAttachedFiles::ClearInstallList(int component) {
+    if (component >= 0 && component < ComponentCount) InstallLists[component].clear();
+}
+
+int32_t TAttachedFiles::TotalInstallSize() const {
+    uint32_t total = 0; // 32-bit arithmetic as in the progress, without overflow traps
+    for (const auto& list : InstallLists)
+        for (const TFileToInstall& copy : list)
+            total += uint32_t(copy.Source->Size);
+    return int32_t(total);
+}

@@ -1,0 +1,71 @@
+#include "payload/text_file.h"
+
+#include "payload/text_lines.h"
+
+#include <windows.h>
+
+namespace {
+std::string SystemReason(DWORD code) {
+    char* text = nullptr;
+    const DWORD n = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                                       FORMAT_MESSAGE_IGNORE_INSERTS,
+                                   nullptr, code, 0, reinterpret_cast<char*>(&text), 0, nullptr);
+    std::string reason = n && text ? std::string(text, n) : "System error " + std::to_string(code);
+    if (text) LocalFree(text);
+    while (!reason.empty() &&
+           (reason.back() == '\r' || reason.back() == '\n' || reason.back() == ' '))
+        reason.pop_back();
+    return reason;
+}
+
+std::string FileError(const char* what, const std::string& path, DWORD code) {
+    return std::string(what) + " \"" + path + "\". " + SystemReason(code);
+}
+
+struct THandle {
+    HANDLE h;
+    ~THandle() {
+        if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
+    }
+};
+} // namespace
+
+bool ReadTextLines(const std::string& path, std::vector<std::string>& lines, std::string& error) {
+    THandle file{CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                             FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr)};
+    if (file.h == INVALID_HANDLE_VALUE) {
+        error = FileError("Cannot open file", path, GetLastError());
+        return false;
+    }
+    const DWORD size = GetFileSize(file.h, nullptr);
+    if (size == INVALID_FILE_SIZE || size > 0x7FFFFFFF) {
+        error = FileError("Cannot read file", path, GetLastError());
+        return false;
+    }
+    std::string text(size, '\0');
+    DWORD got = 0;
+    if (size && (!ReadFile(file.h, &text[0], size, &got, nullptr) || got != size)) {
+        error = FileError("Cannot read file", path, GetLastError());
+        return false;
+    }
+    lines = SplitLines(text);
+    return true;
+}
+
+bool WriteTextLines(const std::string& path, const std::vector<std::string>& lines,
+                    std::string& error) {
+    THandle file{CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                             FILE_ATTRIBUTE_NORMAL, nullptr)};
+    if (file.h == INVALID_HANDLE_VALUE) {
+        error = FileError("Cannot create file", path, GetLastError());
+        return false;
+    }
+    const std::string text = JoinLines(lines);
+    DWORD written = 0;
+    if (!text.empty() && (!WriteFile(file.h, text.data(), DWORD(text.size()), &written, nullptr) ||
+                          written != text.size())) {
+        error = FileError("Cannot write file", path, GetLastError());
+        return false;
+    }
+    return true;
+}

@@ -1,0 +1,62 @@
+#include "system/data_folders.h"
+
+#include "payload/folders.h"
+
+#include <windows.h>
+
+#include <shlobj.h>
+
+std::string JoinPath(const std::string& folder, const std::string& name) {
+    if (folder.empty()) return name;
+    const char last = folder.back();
+    if (last == '\\' || last == '/') return folder.substr(0, folder.size() - 1) + '\\' + name;
+    return folder + '\\' + name;
+}
+
+std::string DataFolder(TDataFolderKind kind, const std::string& destDir) {
+    std::string folder;
+    if (IsPortable(destDir)) {
+        // An empty destination would make a folder relative to the current one.
+        if (!destDir.empty()) {
+            folder = JoinPath(destDir, "");
+            if (kind == TDataFolderKind::Spellcheck) folder += "Spellcheck\\";
+        }
+    } else if (kind == TDataFolderKind::Base) {
+        std::string root = SpecialFolder(CSIDL_COMMON_APPDATA);
+        if (root.empty()) root = SpecialFolder(CSIDL_PERSONAL);
+        if (!root.empty()) folder = JoinPath(root, "Quorvale");
+    } else if (kind == TDataFolderKind::Spellcheck) {
+        const std::string shared = DataFolder(TDataFolderKind::Public, destDir);
+        if (!shared.empty()) folder = shared + "Spellcheck\\";
+    } else {
+        const std::string base = DataFolder(TDataFolderKind::Base, destDir);
+        if (!base.empty()) folder = base + (kind == TDataFolderKind::Hidden ? "Hidden" : "Public");
+    }
+    if (folder.empty()) return folder;
+    folder = JoinPath(folder, "");
+    MakeFolder(folder);
+    return folder;
+}
+
+void DeleteFolderTree(const std::string& folder) {
+    // An empty name would stand for the root of the current drive.
+    if (folder.empty()) return;
+    const std::string path = JoinPath(folder, "");
+    WIN32_FIND_DATAA found;
+    HANDLE find = FindFirstFileA((path + "*.*").c_str(), &found);
+    if (find != INVALID_HANDLE_VALUE) {
+        do {
+            const std::string name = found.cFileName;
+            if (name == "." || name == "..") continue;
+            const std::string item = path + name;
+            if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+                DeleteFileA(item.c_str());
+            else if (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)
+                RemoveDirectoryA(item.c_str()); // removes the link, not what it points to
+            else
+                DeleteFolderTree(item);
+        } while (FindNextFileA(find, &found));
+        FindClose(find);
+    }
+    RemoveDirectoryA(path.c_str());
+}

@@ -1,0 +1,108 @@
+#include "system/install_plan.h"
+
+#include "payload/file_time.h"
+#include "payload/install_log.h"
+#include "system/data_folders.h"
+
+#include <windows.h>
+
+#include <shlobj.h>
+
+namespace {
+// Last-run versions below these get the clip library installed anyway, and
+// their old images removed.
+constexpr int32_t kClipLibraryForced = 20004000;
+constexpr int32_t kOldClipImages = 30000000;
+
+// Plans a row whose folder is a data folder, asked for (and so created)
+// right before. Without a data folder the row is left out: its targets
+// would be relative to the current folder.
+void PlanIntoDataFolder(TAttachedFiles& catalogue, const char* pattern, TDataFolderKind kind,
+                        const std::string& dest, int component, int mode) {
+    const std::string folder = DataFolder(kind, dest);
+    if (!folder.empty()) catalogue.PlanFiles(pattern, folder, component, mode);
+}
+
+void RemoveOldClipImages(const std::string& dest, bool portable) {
+    std::string base;
+    if (portable) {
+        base = dest;
+    } else {
+        const std::string documents = SpecialFolder(CSIDL_PERSONAL);
+        if (!documents.empty()) base = JoinPath(documents, "Quorvale");
+    }
+    if (base.empty()) return;
+    base = JoinPath(base, "");
+    DeleteFolderTree(base + "Clip Library\\Images\\Checkmarks");
+    const std::string bullets = base + "Clip Library\\Images\\Bullets\\";
+    for (int n = 1; n <= 32; ++n)
+        DeleteFileA((bullets + "Bullet " + std::to_string(n) + ".gif").c_str());
+    DeleteFileA((bullets + "Target.gif").c_str());
+}
+
+void WriteStampFile(const std::string& path, double stamp) {
+    HANDLE file =
+        CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                    CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return;
+    DWORD written;
+    WriteFile(file, &stamp, sizeof stamp, &written, nullptr);
+    CloseHandle(file);
+}
+} // namespace
+
+double BuildInstallPlan(TAttachedFiles& catalogue, const TInstallPlanInput& input) {
+    for (int k = 0; k < 6; ++k)
+        catalogue.ClearInstallList(k);
+    catalogue.PublicFiles.clear();
+    const std::string& dest = input.DestDir;
+    const bool portable = IsPortable(dest);
+    // Not portable: every copy replaces what is there; the table's modes
+    // still decide the marks of the shared files.
+    catalogue.ForceReplace = !portable;
+    auto selected = [&](int component) { return (input.SelectedComponents >> component) & 1; };
+    using K = TDataFolderKind;
+
+    catalogue.PlanFiles("kel.exe", dest, 0, ReplaceIfChanged);
+    catalogue.PlanFiles("License.txt", dest, 0, ReplaceIfChanged);
+
+    if (selected(1)) {
+        // The spellchecker files are shared and left out of the log.
+        SuppressLog();
+        PlanIntoDataFolder(catalogue, "English (American).asc", K::Spellcheck, dest, 1,
+                           KeepExisting);
+        PlanIntoDataFolder(catalogue, "English (American).cache", K::Spellcheck, dest, 1,
+                           KeepExisting);
+        PlanIntoDataFolder(catalogue, "English (British).asc", K::Spellcheck, dest, 1,
+                           KeepExisting);
+        // The British cache starts as a copy of the American one.
+        const std::string spellcheck = DataFolder(K::Spellcheck, dest);
+        if (!spellcheck.empty())
+            catalogue.PlanFileTo("English (American).cache", spellcheck + "English (British).cache",
+                                 1, KeepExisting);
+        PlanIntoDataFolder(catalogue, "english.zlx", K::Spellcheck, dest, 1, ReplaceIfChanged);
+        PlanIntoDataFolder(catalogue, "us.zlx", K::Spellcheck, dest, 1, ReplaceIfChanged);
+        PlanIntoDataFolder(catalogue, "uk.zlx", K::Spellcheck, dest, 1, ReplaceIfChanged);
+        PlanIntoDataFolder(catalogue, "userdicen.tlx", K::Spellcheck, dest, 1, KeepExisting);
+        ResumeLog();
+    }
+
+    if (selected(2)) catalogue.PlanFiles("Hyphenation.dat", dest, 2, ReplaceIfChanged);
+
+    SuppressLog();
+    if (selected(3)) PlanIntoDataFolder(catalogue, "Templates\\", K::Public, dest, 3, KeepExisting);
+    if (selected(4) || input.LastRunVersion < kClipLibraryForced) {
+        PlanIntoDataFolder(catalogue, "Clip Library\\", K::Public, dest, 4, KeepExisting);
+        if (input.LastRunVersion < kOldClipImages) RemoveOldClipImages(dest, portable);
+    }
+    ResumeLog();
+
+    if (selected(5))
+        PlanIntoDataFolder(catalogue, "Basic.asn", K::Public, dest, 5, ReplaceIfChanged);
+
+    if (portable) return 0;
+    const double stamp = LocalNow();
+    const std::string hidden = DataFolder(K::Hidden, dest);
+    if (!hidden.empty()) WriteStampFile(JoinPath(hidden, "install_stamp"), stamp);
+    return stamp;
+}

@@ -1,0 +1,21 @@
+// The placement table: which payload files go where on this installation,
+// and the work done with it when the Installing page is entered.
+#pragma once
+
+#include "payload/catalogue.h"
+
+#include <cstdint>
+#include <string>
+
+struct TInstallPlanInput {
+    std::string DestDir;
+    uint8_t SelectedComponents = 0;      // bit n = component n is checked
+    int32_t LastRunVersion = 2147483647; // saved by the word processor; the maximum when none
+};
+
+// Clears and fills the plan of the catalogue (creating the data folders it
+// names), removes the clip-library images of versions before 3.0 and, when
+// not portable, writes "install_stamp". Returns the install stamp, 0 on a
+// portable installation. Runs on the wizard's thread before the install
+// thread starts.
+double BuildInstallPlan(TAttachedFiles& catalogue, const TInstallPlanInput& input);

@@ -1,0 +1,65 @@
+// The portable test: is the destination on removable media?
+#include "system/data_folders.h"
+
+#include <windows.h>
+
+#include <cstdint>
+#include <cstring>
+
+namespace {
+// STORAGE_PROPERTY_QUERY for StorageDeviceProperty (0), PropertyStandardQuery (0).
+struct TStoragePropertyQuery {
+    uint32_t PropertyId;
+    uint32_t QueryType;
+    uint8_t AdditionalParameters[1];
+};
+static_assert(sizeof(TStoragePropertyQuery) == 12, "the query is 12 bytes");
+
+constexpr DWORD kQueryStorageProperty = 0x002D1400; // IOCTL_STORAGE_QUERY_PROPERTY
+constexpr size_t kDescriptorBytes = 548;
+
+// The drive part of a path: "C:" or "\\server\share", else empty.
+std::string DrivePart(const std::string& path) {
+    if (path.size() >= 2 && path[1] == ':') return path.substr(0, 2);
+    if (path.size() >= 2 && path[0] == '\\' && path[1] == '\\') {
+        size_t share = path.find('\\', 2);
+        if (share == std::string::npos) return path;
+        size_t end = path.find('\\', share + 1);
+        return path.substr(0, end);
+    }
+    return std::string();
+}
+
+bool FixedDriveIsPortable(const std::string& drive) {
+    HANDLE volume =
+        CreateFileA(("\\\\.\\" + drive).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                    nullptr, OPEN_EXISTING, 0, nullptr);
+    if (volume == INVALID_HANDLE_VALUE) return false;
+    TStoragePropertyQuery query{};
+    unsigned char descriptor[kDescriptorBytes] = {};
+    DWORD returned = 0;
+    const bool asked = DeviceIoControl(volume, kQueryStorageProperty, &query, sizeof query,
+                                       descriptor, sizeof descriptor, &returned, nullptr) != FALSE;
+    CloseHandle(volume);
+    return asked && StorageDescriptorIsPortable(descriptor, sizeof descriptor);
+}
+} // namespace
+
+bool StorageDescriptorIsPortable(const unsigned char* descriptor, size_t size) {
+    if (size < 32) return false;
+    uint32_t busType;
+    std::memcpy(&busType, descriptor + 28, 4);
+    return busType == 4 /* BusType1394 */ || busType == 7 /* BusTypeUsb */ || descriptor[10] != 0;
+}
+
+bool IsPortable(const std::string& destDir) {
+    const std::string drive = DrivePart(destDir);
+    switch (GetDriveTypeA((drive + "\\").c_str())) {
+    case DRIVE_REMOVABLE:
+        return true;
+    case DRIVE_FIXED:
+        return drive.size() == 2 && FixedDriveIsPortable(drive);
+    default:
+        return false;
+    }
+}

@@ -1,0 +1,143 @@
+#define OEMRESOURCE // for OBM_CHECKBOXES
+#include "wizard/check_list_box.h"
+
+#include "wizard/messages.h"
+
+namespace {
+// The size of one box: one cell of the system's check-box bitmap, which
+// holds four columns and three rows of them.
+SIZE SystemBoxSize() {
+    SIZE size{13, 13};
+    HBITMAP boxes = LoadBitmapA(nullptr, MAKEINTRESOURCEA(OBM_CHECKBOXES));
+    if (!boxes) return size;
+    BITMAP info{};
+    if (GetObjectA(boxes, sizeof info, &info) && info.bmWidth >= 4 && info.bmHeight >= 3)
+        size = {info.bmWidth / 4, info.bmHeight / 3};
+    DeleteObject(boxes);
+    return size;
+}
+} // namespace
+
+TCheckListBox::~TCheckListBox() {
+    if (Handle_) {
+        SetWindowLongPtrA(Handle_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ListProc_));
+        SetWindowLongPtrA(Handle_, GWLP_USERDATA, 0);
+    }
+}
+
+void TCheckListBox::Attach(HWND list) {
+    Handle_ = list;
+    Box_ = SystemBoxSize();
+    SetWindowLongPtrA(list, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    ListProc_ = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(SubclassProc)));
+}
+
+int TCheckListBox::Add(const std::string& text, TCheckState state) {
+    const auto row = int(SendMessageA(Handle_, LB_ADDSTRING, 0, LPARAM(text.c_str())));
+    if (row < 0) return row;
+    States_.insert(States_.begin() + row, state);
+    return row;
+}
+
+TCheckState TCheckListBox::State(int row) const {
+    return row >= 0 && row < Count() ? States_[row] : TCheckState::Unchecked;
+}
+
+void TCheckListBox::SetState(int row, TCheckState state) {
+    if (row < 0 || row >= Count() || States_[row] == state) return;
+    States_[row] = state;
+    RECT r;
+    if (Handle_ && SendMessageA(Handle_, LB_GETITEMRECT, row, LPARAM(&r)) != LB_ERR)
+        InvalidateRect(Handle_, &r, FALSE);
+}
+
+void TCheckListBox::SetSelected(int row) {
+    SendMessageA(Handle_, LB_SETCURSEL, row, 0);
+}
+
+void TCheckListBox::Toggle(int row) {
+    if (row < 0 || row >= Count()) return;
+    SetState(row,
+             State(row) == TCheckState::Unchecked ? TCheckState::Checked : TCheckState::Unchecked);
+    SendMessageA(GetParent(Handle_), WM_QV_CLICKCHECK, WPARAM(row), LPARAM(Handle_));
+}
+
+int TCheckListBox::BoxColumnWidth() const {
+    return Box_.cx + 2;
+}
+
+void TCheckListBox::DrawItem(const DRAWITEMSTRUCT& item) const {
+    if (item.itemID == UINT(-1)) return;
+    const int row = int(item.itemID);
+    HDC dc = item.hDC;
+    const RECT& r = item.rcItem;
+
+    // The box column keeps the list's own background, selected or not.
+    RECT column{r.left, r.top, r.left + BoxColumnWidth(), r.bottom};
+    FillRect(dc, &column, GetSysColorBrush(COLOR_WINDOW));
+    const TCheckState state = State(row);
+    RECT box;
+    box.left = column.left + (column.right - column.left - Box_.cx) / 2;
+    box.top = column.top + (column.bottom - column.top - Box_.cy) / 2;
+    box.right = box.left + Box_.cx;
+    box.bottom = box.top + Box_.cy;
+    UINT look = DFCS_BUTTONCHECK;
+    if (state != TCheckState::Unchecked) look |= DFCS_CHECKED;
+    if (state == TCheckState::Grayed) look |= DFCS_INACTIVE;
+    DrawFrameControl(dc, &box, DFC_BUTTON, look);
+
+    // The rest of the row is the owner's, drawn with the colours of the
+    // row's state already in the device context.
+    RECT rest{column.right, r.top, r.right, r.bottom};
+    const bool selected = (item.itemState & ODS_SELECTED) != 0;
+    const int back = selected ? COLOR_HIGHLIGHT : COLOR_WINDOW;
+    const int fore = selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT;
+    const int savedDc = SaveDC(dc);
+    SetBkColor(dc, GetSysColor(back));
+    SetTextColor(dc, GetSysColor(fore));
+    SelectObject(dc, GetSysColorBrush(back));
+    if (OnDrawItem) {
+        OnDrawItem(dc, row, rest, selected);
+    } else {
+        FillRect(dc, &rest, GetSysColorBrush(back));
+    }
+    RestoreDC(dc, savedDc);
+    if (item.itemState & ODS_FOCUS) DrawFocusRect(dc, &rest);
+}
+
+LRESULT CALLBACK TCheckListBox::SubclassProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
+    auto* self = reinterpret_cast<TCheckListBox*>(GetWindowLongPtrA(wnd, GWLP_USERDATA));
+    if (!self) return DefWindowProcA(wnd, msg, wp, lp);
+    return self->HandleMessage(msg, wp, lp);
+}
+
+LRESULT TCheckListBox::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
+    HWND wnd = Handle_;
+    WNDPROC listProc = ListProc_;
+    switch (msg) {
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK: {
+        // The list selects the row first; a press inside the box column
+        // then toggles it (a quick second press as well).
+        const LRESULT result = CallWindowProcA(listProc, wnd, msg, wp, lp);
+        const LRESULT hit = SendMessageA(wnd, LB_ITEMFROMPOINT, 0, lp);
+        const int x = short(LOWORD(lp));
+        if (HIWORD(hit) == 0 && x >= 0 && x < BoxColumnWidth()) Toggle(int(LOWORD(hit)));
+        return result;
+    }
+    case WM_CHAR:
+        if (wp == ' ') {
+            const auto row = int(SendMessageA(wnd, LB_GETCURSEL, 0, 0));
+            if (row >= 0) Toggle(row);
+            return 0;
+        }
+        break;
+    case WM_NCDESTROY:
+        SetWindowLongPtrA(wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(listProc));
+        SetWindowLongPtrA(wnd, GWLP_USERDATA, 0);
+        Handle_ = nullptr;
+        return CallWindowProcA(listProc, wnd, msg, wp, lp);
+    }
+    return CallWindowProcA(listProc, wnd, msg, wp, lp);
+}

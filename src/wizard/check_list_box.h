@@ -1,0 +1,56 @@
+// A list box whose rows carry a check box each: an owner-drawn LISTBOX of
+// the program's own. The list draws the box column itself and hands the rest
+// of each row to its OnDrawItem event; a toggle by mouse or Space tells the
+// parent through WM_QV_CLICKCHECK.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+enum class TCheckState : uint8_t { Unchecked = 0, Checked = 1, Grayed = 2 };
+
+class TCheckListBox {
+  public:
+    // Draws row `row` into `rest`, the row without its box column.
+    using TDrawItem = std::function<void(HDC dc, int row, const RECT& rest, bool selected)>;
+
+    TCheckListBox() = default;
+    ~TCheckListBox();
+    TCheckListBox(const TCheckListBox&) = delete;
+    TCheckListBox& operator=(const TCheckListBox&) = delete;
+
+    // The window styles the list needs, for whoever creates it.
+    static constexpr DWORD kStyle = WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY |
+                                    LBS_OWNERDRAWFIXED | LBS_HASSTRINGS | LBS_NOINTEGRALHEIGHT;
+    // Takes over a list box created with kStyle.
+    void Attach(HWND list);
+    HWND Handle() const { return Handle_; }
+
+    int Add(const std::string& text, TCheckState state);
+    int Count() const { return int(States_.size()); }
+    TCheckState State(int row) const;
+    void SetState(int row, TCheckState state);
+    void SetSelected(int row);
+
+    // Unchecked becomes checked, anything else unchecked; then the parent
+    // hears of it.
+    void Toggle(int row);
+
+    // The parent's WM_DRAWITEM for this list.
+    void DrawItem(const DRAWITEMSTRUCT& item) const;
+    TDrawItem OnDrawItem;
+
+  private:
+    static LRESULT CALLBACK SubclassProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp);
+    LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
+    int BoxColumnWidth() const;
+
+    HWND Handle_ = nullptr;
+    WNDPROC ListProc_ = nullptr;
+    SIZE Box_{13, 13};
+    std::vector<TCheckState> States_; // kept here so they outlive the window
+};

@@ -1,0 +1,278 @@
+#include "wizard/layout.h"
+
+#include "wizard/check_list_box.h"
+#include "wizard/panel.h"
+
+#include <commctrl.h>
+
+namespace {
+using K = TKind;
+using T = TCtl;
+
+// The page control's pages fill its display area: its client less a frame
+// of 4 pixels on each side. The frame itself lies under the banner, the
+// logo strip and the button strip, and its right edge outside the dialog.
+constexpr int16_t kSheetLeft = 4, kSheetTop = 4, kSheetWidth = 367, kSheetHeight = 260;
+#define SHEET(id)                                                                                  \
+    { T::id, T::PgCtrl, K::Sheet, kSheetLeft, kSheetTop, kSheetWidth, kSheetHeight, "", lfHidden }
+
+// In creation order; a control created later lies on top of an earlier one.
+constexpr TLayoutRow kLayout[] = {
+    {T::PgCtrl, T::None, K::PageArea, 120, 41, 375, 268, "", 0},
+
+    SHEET(WelcomeTabSheet),
+    {T::WelcomeLbl, T::WelcomeTabSheet, K::Label, 12, 27, 349, 115,
+     "This program will install %s (version 3.3.3.1%s) on your computer.\r\r\r\r\rClick Next to "
+     "continue. Click Cancel to quit Setup.",
+     0},
+
+    SHEET(LicenseTabSheet),
+    {T::C, T::LicenseTabSheet, K::Label, 12, 7, 0, 0,
+     "Please read the following License Agreement:", lfAutoSize},
+    {T::LicenseMemo, T::LicenseTabSheet, K::Memo, 12, 25, 345, 207, "", 0},
+    {T::LicenseChkBx, T::LicenseTabSheet, K::CheckBox, 12, 237, 282, 0,
+     "I &accept all the terms of the above License Agreement", lfChecked},
+
+    SHEET(DestDirTabSheet),
+    {T::D, T::DestDirTabSheet, K::Label, 11, 7, 0, 0,
+     "Specify the &folder where you want to install Quorvale Word Processor:", lfAutoSize},
+    {T::DestDirEdt, T::DestDirTabSheet, K::Edit, 11, 26, 345, 0, "", 0},
+
+    SHEET(SelCompTabSheet),
+    {T::SelCompLbl, T::SelCompTabSheet, K::Label, 11, 7, 345, 30, "", 0},
+    {T::SelCompLstBx, T::SelCompTabSheet, K::CheckList, 11, 43, 345, 148, "", 0},
+    {T::E, T::SelCompTabSheet, K::Panel, 11, 200, 345, 49, "", lfEtched},
+    {T::F, T::E, K::Label, 8, 8, 0, 0, "Required disk space:", lfAutoSize},
+    {T::SelCompDiskSpaceReqLbl2, T::E, K::Label, 185, 8, 150, 13, "", lfRightAlign},
+    {T::G, T::E, K::Label, 8, 25, 0, 0, "Available disk space:", lfAutoSize},
+    {T::SelCompDiskSpaceAvailLbl2, T::E, K::Label, 185, 25, 150, 13, "", lfRightAlign},
+
+    SHEET(StartTabSheet),
+    {T::H, T::StartTabSheet, K::Label, 11, 7, 345, 58,
+     "You are now ready to install Quorvale Word Processor.\r\rClick Next to begin installation. "
+     "Click Back if you want to review or change installation settings.",
+     0},
+    {T::InstallToAllChkBx, T::StartTabSheet, K::CheckBox, 11, 189, 230, 0,
+     "Install for &anyone who uses this computer", 0},
+    {T::DesktopChkBx, T::StartTabSheet, K::CheckBox, 11, 212, 230, 0, "Create a &Desktop shortcut",
+     0},
+
+    SHEET(InstallingTabSheet),
+    {T::I, T::InstallingTabSheet, K::Label, 11, 170, 0, 0, "Installing", lfAutoSize},
+    {T::InstallingLbl2, T::InstallingTabSheet, K::Label, 58, 170, 0, 0, "",
+     lfAutoSize | lfBoldFont},
+    {T::J, T::InstallingTabSheet, K::Label, 290, 170, 0, 0, "Please wait...", lfAutoSize},
+    {T::InstallingProgressBar, T::InstallingTabSheet, K::ProgressBar, 11, 190, 345, 16, "", 0},
+
+    SHEET(AssocTabSheet),
+    {T::K, T::AssocTabSheet, K::Label, 11, 7, 320, 32,
+     "Please check the document types that you want to associate with Quorvale Word "
+     "Processor:",
+     0},
+    {T::AssocChkBx1, T::AssocTabSheet, K::CheckBox, 40, 76, 110, 0, "RTF Documents", 0},
+    {T::AssocChkBx2, T::AssocTabSheet, K::CheckBox, 40, 103, 169, 0, "Encrypted COD Documents", 0},
+    {T::AssocChkBx3, T::AssocTabSheet, K::CheckBox, 40, 130, 173, 0, "MS Word DOC Documents", 0},
+    {T::AssocChkBx4, T::AssocTabSheet, K::CheckBox, 40, 157, 180, 0, "MS Word DOCX Documents", 0},
+
+    SHEET(FinishTabSheet),
+    {T::FinishLbl, T::FinishTabSheet, K::Label, 11, 7, 345, 150,
+     "%s 3.3.3.1%s has been successfully installed on your system.\r\rClick Finish to exit "
+     "this Setup.",
+     0},
+    {T::FinishChkBx, T::FinishTabSheet, K::CheckBox, 40, 190, 180, 0,
+     "&Launch Quorvale Word Processor", 0},
+
+    {T::TopPanel, T::None, K::Panel, 0, 0, 492, 46, "", lfEtched | lfWhite},
+    {T::TopLbl, T::TopPanel, K::Label, 20, 14, 0, 18, "", lfAutoSize | lfTitleFont | lfNavy},
+    {T::LogoSmallImage, T::TopPanel, K::Image, 440, 6, 34, 34, "", 0},
+
+    {T::A, T::None, K::Panel, 0, 46, 123, 301, "", 0},
+    {T::LogoImage, T::A, K::Image, 1, 0, 120, 260, "", 0},
+    {T::B, T::A, K::LeftLine, 121, 0, 2, 301, "", 0},
+
+    {T::N, T::None, K::Panel, 0, 307, 492, 44, "", 0},
+    {T::BackBtn, T::N, K::Button, 210, 12, 85, 22, "", 0},
+    {T::NextBtn, T::N, K::Button, 295, 12, 85, 22, "", lfDefault},
+    {T::CancelBtn, T::N, K::Button, 392, 12, 85, 22, "", 0},
+
+    {T::L, T::None, K::Panel, 0, 306, 492, 2, "", 0},
+    {T::M, T::L, K::LoweredBox, 1, 0, 491, 2, "", 0},
+};
+#undef SHEET
+
+constexpr bool TableFollowsEnum() {
+    if (sizeof kLayout / sizeof kLayout[0] != size_t(kControlCount)) return false;
+    for (int i = 0; i < kControlCount; ++i)
+        if (kLayout[i].Id != TCtl(i)) return false;
+    return true;
+}
+static_assert(TableFollowsEnum(), "kLayout lists every control once, in the order of TCtl");
+
+constexpr int kFirstId = 1000;
+constexpr int kCheckBoxHeight = 17;
+constexpr int kEditHeight = 21;
+
+int Scale(int value, int dpi) {
+    return MulDiv(value, dpi, 96);
+}
+
+// Width and height of a label's text on one line, in its font.
+SIZE TextSize(HWND label, const std::string& text) {
+    RECT r{0, 0, 0, 0};
+    HDC dc = GetDC(label);
+    HGDIOBJ old = SelectObject(dc, HGDIOBJ(SendMessageA(label, WM_GETFONT, 0, 0)));
+    if (text.empty()) {
+        TEXTMETRICA tm{};
+        GetTextMetricsA(dc, &tm);
+        r.bottom = tm.tmHeight;
+    } else {
+        DrawTextA(dc, text.c_str(), int(text.size()), &r, DT_CALCRECT | DT_SINGLELINE);
+    }
+    SelectObject(dc, old);
+    ReleaseDC(label, dc);
+    return {r.right - r.left, r.bottom - r.top};
+}
+
+void FitLabel(HWND label, const TLayoutRow& row, const std::string& text, int dpi) {
+    const SIZE size = TextSize(label, text);
+    const int height = row.Height ? Scale(row.Height, dpi) : size.cy;
+    SetWindowPos(label, nullptr, 0, 0, size.cx, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// A multi-line edit claims every key in a dialog, Tab, Enter and Esc too,
+// and passes Tab and Esc on to its parent, here a page rather than the
+// dialog. The licence memo only shows text: it leaves those keys to the
+// dialog, so that Tab moves on, Enter presses the default button and Esc
+// the Cancel button.
+LRESULT CALLBACK MemoProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
+    const auto edit = reinterpret_cast<WNDPROC>(GetWindowLongPtrA(wnd, GWLP_USERDATA));
+    LRESULT result = CallWindowProcA(edit, wnd, msg, wp, lp);
+    if (msg == WM_GETDLGCODE) result &= ~LRESULT(DLGC_WANTALLKEYS);
+    return result;
+}
+
+struct TWindowKind {
+    const char* Class;
+    DWORD Style;
+    DWORD ExStyle;
+};
+
+TWindowKind WindowKind(const TLayoutRow& row) {
+    switch (row.Kind) {
+    case K::Label: {
+        DWORD align = SS_LEFT; // wraps at its width
+        if (row.Flags & lfRightAlign) align = SS_RIGHT;
+        if (row.Flags & lfAutoSize) align = SS_LEFTNOWORDWRAP;
+        return {"STATIC", align, 0};
+    }
+    case K::Image:
+        return {"STATIC", SS_BITMAP, 0};
+    case K::LeftLine:
+        return {"STATIC", SS_ETCHEDVERT, 0};
+    case K::LoweredBox:
+        return {"STATIC", SS_ETCHEDHORZ, 0};
+    case K::Button:
+        return {"BUTTON",
+                DWORD(WS_TABSTOP | ((row.Flags & lfDefault) ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON)),
+                0};
+    case K::Edit:
+        return {"EDIT", WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE};
+    case K::Memo:
+        return {"EDIT", WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_READONLY, WS_EX_CLIENTEDGE};
+    case K::CheckBox:
+        return {"BUTTON", WS_TABSTOP | BS_AUTOCHECKBOX, 0};
+    case K::CheckList:
+        return {"LISTBOX", TCheckListBox::kStyle, WS_EX_CLIENTEDGE};
+    case K::ProgressBar:
+        return {PROGRESS_CLASSA, 0, 0};
+    case K::PageArea:
+    case K::Sheet:
+    case K::Panel:
+        break;
+    }
+    return {"STATIC", 0, 0};
+}
+
+int DefaultHeight(TKind kind) {
+    switch (kind) {
+    case K::CheckBox:
+        return kCheckBoxHeight;
+    case K::Edit:
+        return kEditHeight;
+    default:
+        return 0;
+    }
+}
+
+HFONT FontOf(const TLayoutRow& row, const TLayoutFonts& fonts) {
+    if (row.Flags & lfTitleFont) return fonts.Title;
+    if (row.Flags & lfBoldFont) return fonts.Bold;
+    return fonts.Default;
+}
+} // namespace
+
+const TLayoutRow& LayoutRow(TCtl control) {
+    return kLayout[int(control)];
+}
+
+int ControlId(TCtl control) {
+    return kFirstId + int(control);
+}
+
+TCtl ControlFromId(int id) {
+    const int index = id - kFirstId;
+    return index >= 0 && index < kControlCount ? TCtl(index) : TCtl::None;
+}
+
+int ScreenDpi() {
+    HDC dc = GetDC(nullptr);
+    const int dpi = dc ? GetDeviceCaps(dc, LOGPIXELSY) : 96;
+    if (dc) ReleaseDC(nullptr, dc);
+    return dpi > 0 ? dpi : 96;
+}
+
+void BuildLayout(HWND dialog, int dpi, const TLayoutFonts& fonts, HWND (&controls)[kControlCount]) {
+    HINSTANCE instance = GetModuleHandleA(nullptr);
+    for (const TLayoutRow& row : kLayout) {
+        HWND parent = row.Parent == T::None ? dialog : controls[int(row.Parent)];
+        const int height = row.Height ? row.Height : DefaultHeight(row.Kind);
+        RECT r{Scale(row.Left, dpi), Scale(row.Top, dpi), Scale(row.Left + row.Width, dpi),
+               Scale(row.Top + height, dpi)};
+        const int id = ControlId(row.Id);
+        const bool visible = !(row.Flags & lfHidden);
+        HWND control;
+        if (row.Kind == K::PageArea || row.Kind == K::Sheet || row.Kind == K::Panel) {
+            control = CreatePanel(
+                parent, id, r, (row.Flags & lfWhite) ? RGB(255, 255, 255) : CLR_INVALID,
+                (row.Flags & lfEtched) ? TPanelBevel::Etched : TPanelBevel::None, visible);
+        } else {
+            const TWindowKind kind = WindowKind(row);
+            control = CreateWindowExA(kind.ExStyle, kind.Class, row.Text,
+                                      WS_CHILD | (visible ? WS_VISIBLE : 0) | kind.Style, r.left,
+                                      r.top, r.right - r.left, r.bottom - r.top, parent,
+                                      reinterpret_cast<HMENU>(INT_PTR(id)), instance, nullptr);
+            if (control) SendMessageA(control, WM_SETFONT, WPARAM(FontOf(row, fonts)), FALSE);
+            if (control && row.Kind == K::Label && (row.Flags & lfAutoSize))
+                FitLabel(control, row, row.Text, dpi);
+            if (control && row.Kind == K::Memo)
+                SetWindowLongPtrA(
+                    control, GWLP_USERDATA,
+                    SetWindowLongPtrA(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(MemoProc)));
+            if (control && (row.Flags & lfChecked))
+                SendMessageA(control, BM_SETCHECK, BST_CHECKED, 0);
+        }
+        // The regions overlap at their edges (the banner, the logo strip and
+        // the button strip cover the page control's frame): each one created
+        // later goes on top. Inside a region the creation order stays the
+        // z-order, which the dialog manager also takes as the Tab order.
+        if (control && row.Parent == T::None)
+            SetWindowPos(control, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        controls[int(row.Id)] = control;
+    }
+}
+
+void SetControlText(HWND control, TCtl id, const std::string& text) {
+    SetWindowTextA(control, text.c_str());
+    const TLayoutRow& row = LayoutRow(id);
+    if (row.Kind == K::Label && (row.Flags & lfAutoSize)) FitLabel(control, row, text, ScreenDpi());
+}

@@ -1,0 +1,370 @@
+// Installing through the wizard: the files of the plan in their places with
+// their time stamps, "Install.log", components left out, quitting during
+// the copy, and a target that cannot be written.
+#include "wizard_person.h"
+
+#include <algorithm>
+#include <set>
+
+using namespace wizard;
+
+namespace {
+// A planned copy, as the placement table of the product decides it.
+struct TCopy {
+    std::string Target;
+    const TEntry* Entry;
+    bool Logged;
+};
+
+bool StartsWithFolder(const std::string& name, const char* folder) {
+    const size_t n = strlen(folder);
+    return name.size() > n && CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, name.c_str(),
+                                             int(n), folder, int(n)) == CSTR_EQUAL;
+}
+
+// Every copy a non-portable installation of `components` makes from these
+// entries, in the order the install thread writes them.
+std::vector<TCopy> PlannedCopies(const std::vector<TEntry>& entries, const std::string& dest,
+                                 unsigned components) {
+    const std::string shared = PublicFolder();
+    const std::string spellcheck = JoinPath(shared, "Spellcheck");
+    std::vector<TCopy> copies;
+    auto file = [&](const char* name, const std::string& folder, bool logged,
+                    const char* as = nullptr) {
+        if (const TEntry* e = FindEntry(entries, name))
+            copies.push_back({JoinPath(folder, as ? as : e->Name), e, logged});
+    };
+    auto tree = [&](const char* folder) {
+        for (const auto& e : entries)
+            if (StartsWithFolder(e.Name, folder))
+                copies.push_back({JoinPath(shared, e.Name), &e, false});
+    };
+    file("kel.exe", dest, true);
+    file("License.txt", dest, true);
+    if (components & 2) {
+        file("English (American).asc", spellcheck, false);
+        file("English (American).cache", spellcheck, false);
+        file("English (British).asc", spellcheck, false);
+        file("English (American).cache", spellcheck, false, "English (British).cache");
+        for (const char* name : {"english.zlx", "us.zlx", "uk.zlx", "userdicen.tlx"})
+            file(name, spellcheck, false);
+    }
+    if (components & 4) file("Hyphenation.dat", dest, true);
+    if (components & 8) tree("Templates\\");
+    if (components & 16) tree("Clip Library\\");
+    if (components & 32) file("Basic.asn", shared, true);
+    return copies;
+}
+
+std::vector<std::string> FileCopyLines(const std::vector<std::string>& log) {
+    std::vector<std::string> lines;
+    for (const auto& line : log)
+        if (line.compare(0, 11, "File Copy: ") == 0) lines.push_back(line.substr(11));
+    return lines;
+}
+
+// A small product of the test's own beside the shipped one: one file of
+// each kind of place, so that leaving components out shows.
+std::vector<TEntry> SmallProduct() {
+    return {
+        {"Hyphenation.dat", 45000.5, "hyphenation patterns"},
+        {"us.zlx", 45001.25, "us words"},
+        {"Templates\\Letters\\Plain.kwt", 45002.75, "a plain letter"},
+        {"Basic.asn", 45003.5, "a sound scheme"},
+    };
+}
+
+void RemovePublicFiles(const std::vector<TEntry>& entries) {
+    for (const auto& copy : PlannedCopies(entries, "", 0xFF))
+        if (copy.Target.find(PublicFolder()) == 0) DeleteFileA(copy.Target.c_str());
+}
+
+// Holds a file open without sharing, as another program might.
+class TLockedFile {
+  public:
+    explicit TLockedFile(const std::string& path, const std::string& data) {
+        MakeFolders(path.substr(0, path.find_last_of('\\')));
+        WriteFile(path, data);
+        Handle_ = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    }
+    ~TLockedFile() { Release(); }
+    bool Held() const { return Handle_ != INVALID_HANDLE_VALUE; }
+    void Release() {
+        if (Handle_ != INVALID_HANDLE_VALUE) CloseHandle(Handle_);
+        Handle_ = INVALID_HANDLE_VALUE;
+    }
+
+  private:
+    HANDLE Handle_;
+};
+
+std::string CannotCreate(const std::string& path) {
+    return "Cannot create file \"" + path +
+           "\".\rAnother application might already be using this file.\r\rPlease make sure that "
+           "the setup of Quorvale Word Processor is not blocked by your security software "
+           "(firewall/antivirus) in any way.\rYou might want to temporarily disable your "
+           "security software and try again.";
+}
+} // namespace
+
+// ---------------------------------------------------------------- a whole installation
+
+TEST(WizardInstall, DefaultChoicesPutEveryPlannedFileInPlaceAndWriteTheLog) {
+    const std::string dest = JoinPath(ScratchDir(), "Quorvale");
+    const std::vector<TEntry> entries = PayloadOf(SetupExe());
+    {
+        TPerson person(SetupExe(), TPerson::Into(dest));
+        ASSERT_TRUE(person.WalkTo(kFinishTitle));
+        ASSERT_TRUE(person.Press(kFinish));
+        EXPECT_EQ(person.Setup.WaitExit(), 0);
+    }
+
+    const std::vector<TCopy> copies = PlannedCopies(entries, dest, 0x3F);
+    ASSERT_GE(copies.size(), 2u); // kel.exe and License.txt at least
+    for (const auto& copy : copies)
+        EXPECT_TRUE(IsInstalled(copy.Target, *copy.Entry));
+
+    std::string log;
+    ASSERT_TRUE(ReadFile(JoinPath(dest, "Install.log"), log));
+    ASSERT_GE(log.size(), 2u);
+    EXPECT_EQ(log.substr(log.size() - 2), "\r\n");
+    const std::vector<std::string> lines = Lines(log);
+    // The destination folder is made before anything is copied into it.
+    ASSERT_FALSE(lines.empty());
+    const auto madeDest = std::find(lines.begin(), lines.end(), "Made Dir: " + dest + "\\");
+    const auto firstCopy = std::find_if(lines.begin(), lines.end(), [](const std::string& l) {
+        return l.compare(0, 11, "File Copy: ") == 0;
+    });
+    EXPECT_TRUE(madeDest < firstCopy);
+    // Exactly the logged copies, in order; the licence shown on the way
+    // left no trace.
+    std::vector<std::string> logged;
+    for (const auto& copy : copies)
+        if (copy.Logged) logged.push_back(copy.Target);
+    EXPECT_EQ(FileCopyLines(lines), logged);
+    for (const auto& line : lines)
+        EXPECT_EQ(line.find(".tmp"), std::string::npos) << line;
+    EXPECT_EQ(std::set<std::string>(lines.begin(), lines.end()).size(), lines.size());
+}
+
+TEST(WizardInstall, AnEarlierInstallLogIsContinued) {
+    const std::string dest = JoinPath(ScratchDir(), "Quorvale");
+    MakeFolders(dest);
+    ASSERT_TRUE(WriteFile(JoinPath(dest, "Install.log"), "File Copy: C:\\Earlier\\x.dat\r\n"));
+    TPerson person(SetupExe(), TPerson::Into(dest));
+    ASSERT_TRUE(person.WalkTo(kFinishTitle));
+    ASSERT_TRUE(person.Press(kFinish));
+    EXPECT_EQ(person.Setup.WaitExit(), 0);
+    const std::vector<std::string> lines = Lines(ReadFile(JoinPath(dest, "Install.log")));
+    ASSERT_GE(lines.size(), 3u);
+    EXPECT_EQ(lines[0], "File Copy: C:\\Earlier\\x.dat");
+    EXPECT_EQ(lines[1], "File Copy: " + JoinPath(dest, "kel.exe"));
+}
+
+TEST(WizardInstall, UntickedComponentsStayOutAndTheFirstOneCannotBeUnticked) {
+    const std::string scratch = ScratchDir();
+    const std::string exe = SetupWithExtraEntries(scratch, SmallProduct());
+    const std::string dest = JoinPath(scratch, "Quorvale");
+    const std::vector<TEntry> entries = PayloadOf(exe);
+    RemovePublicFiles(entries);
+    {
+        TPerson person(exe, TPerson::Into(dest));
+        ASSERT_TRUE(person.WalkTo(kSelCompTitle));
+        // The list has the focus, on the spellchecker: Space unticks it.
+        Key(person.Wizard, VK_SPACE);
+        // Up to the word processor itself: Space leaves it ticked.
+        Key(person.Wizard, VK_UP);
+        Key(person.Wizard, VK_SPACE);
+        // Down to the templates, past the hyphenation module.
+        for (int i = 0; i < 3; ++i)
+            Key(person.Wizard, VK_DOWN);
+        Key(person.Wizard, VK_SPACE);
+        ASSERT_TRUE(person.WalkTo(kFinishTitle));
+        ASSERT_TRUE(person.Press(kFinish));
+        EXPECT_EQ(person.Setup.WaitExit(), 0);
+    }
+    const unsigned chosen = 1 | 4 | 16 | 32;
+    for (const auto& copy : PlannedCopies(entries, dest, chosen))
+        EXPECT_TRUE(IsInstalled(copy.Target, *copy.Entry));
+    for (const auto& copy : PlannedCopies(entries, dest, 0x3F & ~chosen)) {
+        if (copy.Entry->Name == "kel.exe" || copy.Entry->Name == "License.txt") continue;
+        EXPECT_FALSE(FileExists(copy.Target)) << copy.Target;
+    }
+    EXPECT_TRUE(FileExists(JoinPath(dest, "Hyphenation.dat")));
+    EXPECT_FALSE(FileExists(JoinPath(JoinPath(PublicFolder(), "Spellcheck"), "us.zlx")));
+    EXPECT_FALSE(FileExists(JoinPath(PublicFolder(), "Templates\\Letters\\Plain.kwt")));
+}
+
+// ---------------------------------------------------------------- quitting during the copy
+
+namespace {
+// Enough files that the copy is still running when the quit question comes.
+std::vector<TEntry> ManyTemplates() {
+    std::vector<TEntry> entries;
+    for (int i = 0; i < 3000; ++i)
+        entries.push_back({"Templates\\Many\\T" + std::to_string(i) + ".kwt", 45000.5,
+                           "template " + std::to_string(i)});
+    return entries;
+}
+
+int CountFiles(const std::string& folder) {
+    int count = 0;
+    WIN32_FIND_DATAA found;
+    HANDLE find = FindFirstFileA(JoinPath(folder, "*.kwt").c_str(), &found);
+    if (find == INVALID_HANDLE_VALUE) return 0;
+    do
+        ++count;
+    while (FindNextFileA(find, &found));
+    FindClose(find);
+    return count;
+}
+
+// Next on the Ready page and at once the close box: the quit question
+// comes while the install thread writes its first files.
+Message QuitRightAfterNext(const TPerson& person) {
+    PostMessageA(person.Control(kNext), BM_CLICK, 0, 0);
+    PostMessageA(person.Wizard, WM_SYSCOMMAND, SC_CLOSE, 0);
+    return person.Question();
+}
+} // namespace
+
+TEST(WizardInstall, QuitDuringTheCopyAnsweredNoGoesOn) {
+    const std::string scratch = ScratchDir();
+    const std::string exe = SetupWithExtraEntries(scratch, ManyTemplates());
+    const std::string dest = JoinPath(scratch, "Quorvale");
+    const std::string many = JoinPath(PublicFolder(), "Templates\\Many");
+    DeleteTree(many);
+
+    TPerson person(exe, TPerson::Into(dest));
+    ASSERT_TRUE(person.WalkTo(kStartTitle));
+    const Message question = QuitRightAfterNext(person);
+    EXPECT_EQ(question.text, kQuitQuestion);
+    EXPECT_EQ(person.Page(), kInstallingTitle);
+    // Held while the question is up: Back and Next stay disabled.
+    EXPECT_FALSE(person.Enabled(kNext));
+    EXPECT_FALSE(person.Enabled(kBack));
+    ASSERT_TRUE(Answer(question, "&No"));
+
+    ASSERT_TRUE(person.WaitPage(kAssocTitle, 120000));
+    EXPECT_EQ(CountFiles(many), 3000);
+    ASSERT_TRUE(person.WalkTo(kFinishTitle));
+    ASSERT_TRUE(person.Press(kFinish));
+    EXPECT_EQ(person.Setup.WaitExit(), 0);
+    const std::vector<TEntry> entries = PayloadOf(exe);
+    std::vector<std::string> logged;
+    for (const auto& copy : PlannedCopies(entries, dest, 0x3F))
+        if (copy.Logged) logged.push_back(copy.Target);
+    EXPECT_EQ(FileCopyLines(Lines(ReadFile(JoinPath(dest, "Install.log")))), logged);
+}
+
+TEST(WizardInstall, QuitDuringTheCopyAnsweredAbortStopsAfterTheFileInHand) {
+    const std::string scratch = ScratchDir();
+    const std::string exe = SetupWithExtraEntries(scratch, ManyTemplates());
+    const std::string dest = JoinPath(scratch, "Quorvale");
+    const std::string many = JoinPath(PublicFolder(), "Templates\\Many");
+    DeleteTree(many);
+
+    TPerson person(exe, TPerson::Into(dest));
+    ASSERT_TRUE(person.WalkTo(kStartTitle));
+    const Message question = QuitRightAfterNext(person);
+    ASSERT_EQ(question.text, kQuitQuestion);
+    ASSERT_TRUE(Answer(question, "&Abort"));
+    EXPECT_EQ(person.Setup.WaitExit(), 0);
+
+    // The first file was in hand when the quit came; the templates, much
+    // later in the plan, were not reached.
+    EXPECT_TRUE(FileExists(JoinPath(dest, "kel.exe")));
+    EXPECT_LT(CountFiles(many), 3000);
+    // The installation had started: the log is written.
+    const std::vector<std::string> copied =
+        FileCopyLines(Lines(ReadFile(JoinPath(dest, "Install.log"))));
+    ASSERT_FALSE(copied.empty());
+    EXPECT_EQ(copied[0], JoinPath(dest, "kel.exe"));
+}
+
+// ---------------------------------------------------------------- a file in use
+
+class WizardLockedFile : public testing::Test {
+  protected:
+    void SetUp() override {
+        const std::string scratch = ScratchDir();
+        Exe = SetupWithExtraEntries(scratch, SmallProduct());
+        Dest = JoinPath(scratch, "Quorvale");
+        Target = JoinPath(Dest, "Hyphenation.dat");
+        Entries = PayloadOf(Exe);
+        RemovePublicFiles(Entries);
+    }
+
+    // Walks to the Ready page and presses Next; the question about the
+    // locked file comes.
+    Message InstallUntilTheQuestion(TPerson& person) {
+        if (!person.WalkTo(kStartTitle) || !person.Press(kNext)) return {};
+        return person.Question();
+    }
+
+    std::string Exe, Dest, Target;
+    std::vector<TEntry> Entries;
+};
+
+TEST_F(WizardLockedFile, RetryAsksAgainUntilTheFileIsFreeThenWritesItOnce) {
+    TLockedFile locked(Target, "old");
+    ASSERT_TRUE(locked.Held());
+    TPerson person(Exe, TPerson::Into(Dest));
+    Message question = InstallUntilTheQuestion(person);
+    EXPECT_EQ(question.caption, "Error");
+    EXPECT_EQ(question.text, CannotCreate(Target));
+    EXPECT_EQ(question.buttons, (std::vector<std::string>{"&Abort", "&Retry", "&Ignore"}));
+    ASSERT_TRUE(Answer(question, "&Retry"));
+
+    question = person.Question();
+    EXPECT_EQ(question.text, CannotCreate(Target));
+    locked.Release();
+    ASSERT_TRUE(Answer(question, "&Retry"));
+
+    ASSERT_TRUE(person.WaitPage(kAssocTitle, 60000));
+    ASSERT_TRUE(person.WalkTo(kFinishTitle));
+    ASSERT_TRUE(person.Press(kFinish));
+    EXPECT_EQ(person.Setup.WaitExit(), 0);
+    EXPECT_TRUE(IsInstalled(Target, *FindEntry(Entries, "Hyphenation.dat")));
+    const auto copied = FileCopyLines(Lines(ReadFile(JoinPath(Dest, "Install.log"))));
+    EXPECT_EQ(std::count(copied.begin(), copied.end(), Target), 1);
+}
+
+TEST_F(WizardLockedFile, IgnoreLeavesTheFileAndGoesOnWithTheNext) {
+    TLockedFile locked(Target, "old");
+    ASSERT_TRUE(locked.Held());
+    TPerson person(Exe, TPerson::Into(Dest));
+    const Message question = InstallUntilTheQuestion(person);
+    ASSERT_EQ(question.text, CannotCreate(Target));
+    ASSERT_TRUE(Answer(question, "&Ignore"));
+
+    ASSERT_TRUE(person.WaitPage(kAssocTitle, 60000));
+    locked.Release();
+    EXPECT_EQ(ReadFile(Target), "old");
+    // The sound scheme comes after the hyphenation module.
+    EXPECT_TRUE(
+        IsInstalled(JoinPath(PublicFolder(), "Basic.asn"), *FindEntry(Entries, "Basic.asn")));
+    ASSERT_TRUE(person.WalkTo(kFinishTitle));
+    ASSERT_TRUE(person.Press(kFinish));
+    EXPECT_EQ(person.Setup.WaitExit(), 0);
+    const auto copied = FileCopyLines(Lines(ReadFile(JoinPath(Dest, "Install.log"))));
+    EXPECT_EQ(std::count(copied.begin(), copied.end(), Target), 0);
+}
+
+TEST_F(WizardLockedFile, AbortEndsTheWizardAndStillWritesTheLog) {
+    TLockedFile locked(Target, "old");
+    ASSERT_TRUE(locked.Held());
+    TPerson person(Exe, TPerson::Into(Dest));
+    const Message question = InstallUntilTheQuestion(person);
+    ASSERT_EQ(question.text, CannotCreate(Target));
+    ASSERT_TRUE(Answer(question, "&Abort"));
+    // No message of the wizard's own, no quit question.
+    EXPECT_EQ(person.Setup.WaitExit(), 0);
+    locked.Release();
+
+    EXPECT_EQ(ReadFile(Target), "old");
+    EXPECT_FALSE(FileExists(JoinPath(PublicFolder(), "Basic.asn")));
+    const auto copied = FileCopyLines(Lines(ReadFile(JoinPath(Dest, "Install.log"))));
+    EXPECT_EQ(copied,
+              (std::vector<std::string>{JoinPath(Dest, "kel.exe"), JoinPath(Dest, "License.txt")}));
+}

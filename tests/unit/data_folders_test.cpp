@@ -1,0 +1,129 @@
+#include "system/data_folders.h"
+
+#include "engine_test_support.h"
+#include "payload/components.h"
+#include "payload/folders.h"
+#include "payload/install_log.h"
+#include "wine_drive.h"
+
+#include <gtest/gtest.h>
+
+#include <shlobj.h>
+
+using namespace enginetest;
+
+TEST(JoinPath, PutsExactlyOneBackslashBetween) {
+    EXPECT_EQ(JoinPath("C:\\Prog", "a.txt"), "C:\\Prog\\a.txt");
+    EXPECT_EQ(JoinPath("C:\\Prog\\", "a.txt"), "C:\\Prog\\a.txt");
+    EXPECT_EQ(JoinPath("C:\\Prog/", "a.txt"), "C:\\Prog\\a.txt");
+    EXPECT_EQ(JoinPath("", "a.txt"), "a.txt");
+    EXPECT_EQ(JoinPath("C:\\Prog", ""), "C:\\Prog\\");
+    EXPECT_EQ(JoinPath("C:\\Prog", "Sub\\b.txt"), "C:\\Prog\\Sub\\b.txt");
+}
+
+TEST(SpecialFolders, ResolvedThroughTheShell) {
+    const std::string common = SpecialFolder(CSIDL_COMMON_APPDATA);
+    EXPECT_FALSE(common.empty());
+    EXPECT_TRUE(FolderExists(common));
+    EXPECT_FALSE(SpecialFolder(CSIDL_PERSONAL).empty());
+    EXPECT_EQ(SpecialFolder(0x7F), ""); // no such folder
+}
+
+TEST(SpecialFolders, SystemLibrariesComeFromTheSystemFolderOnly) {
+    HMODULE shfolder = static_cast<HMODULE>(LoadSystemLibrary("shfolder.dll"));
+    ASSERT_NE(shfolder, nullptr);
+    char path[MAX_PATH + 1], system[MAX_PATH + 1];
+    const std::string loaded(path, GetModuleFileNameA(shfolder, path, sizeof path));
+    const std::string folder(system, GetSystemDirectoryA(system, sizeof system));
+    EXPECT_TRUE(SameName(loaded, JoinPath(folder, "shfolder.dll"))) << loaded;
+    EXPECT_NE(GetProcAddress(shfolder, "SHGetFolderPathA"), nullptr);
+    FreeLibrary(shfolder);
+    EXPECT_EQ(LoadSystemLibrary("no-such-library.dll"), nullptr);
+}
+
+TEST(Portable, StorageDescriptorBusTypesAndRemovableMedia) {
+    unsigned char d[548] = {};
+    EXPECT_FALSE(StorageDescriptorIsPortable(d, sizeof d));
+    d[28] = 7; // USB
+    EXPECT_TRUE(StorageDescriptorIsPortable(d, sizeof d));
+    d[28] = 4; // IEEE 1394
+    EXPECT_TRUE(StorageDescriptorIsPortable(d, sizeof d));
+    d[28] = 1; // ATAPI
+    EXPECT_FALSE(StorageDescriptorIsPortable(d, sizeof d));
+    d[29] = 7; // only the low byte of the 32-bit field counts as 7
+    EXPECT_FALSE(StorageDescriptorIsPortable(d, sizeof d));
+    d[29] = 0;
+    d[10] = 1; // RemovableMedia
+    EXPECT_TRUE(StorageDescriptorIsPortable(d, sizeof d));
+    EXPECT_FALSE(StorageDescriptorIsPortable(d, 16));
+}
+
+TEST(Portable, FixedNetworkAndOpticalDrivesAreNot) {
+    EXPECT_FALSE(IsPortable("C:\\Program Files\\Quorvale"));
+    EXPECT_FALSE(IsPortable("c:"));
+    EXPECT_FALSE(IsPortable(QV_OUT_DIR));
+    EXPECT_FALSE(IsPortable("\\\\server\\share\\Quorvale"));
+    TWineDrive cdrom(JoinPath(QV_OUT_DIR, "engine-cdrom"), DRIVE_CDROM);
+    ASSERT_TRUE(cdrom.Defined());
+    EXPECT_FALSE(IsPortable(cdrom.Root() + "Quorvale"));
+}
+
+TEST(Portable, RemovableDriveIs) {
+    TWineDrive stick(JoinPath(QV_OUT_DIR, "engine-removable"), DRIVE_REMOVABLE);
+    ASSERT_TRUE(stick.Defined());
+    EXPECT_EQ(GetDriveTypeA(stick.Root().c_str()), UINT(DRIVE_REMOVABLE));
+    EXPECT_TRUE(IsPortable(stick.Root() + "Quorvale"));
+    EXPECT_TRUE(IsPortable(stick.Root()));
+}
+
+namespace {
+class DataFolders : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ResetEngineState();
+        RemoveDataFolders();
+        StartInstallLog("");
+    }
+    void TearDown() override {
+        ResetEngineState();
+        RemoveDataFolders();
+    }
+};
+} // namespace
+
+TEST_F(DataFolders, SharedFoldersLieUnderTheCommonApplicationData) {
+    const std::string base = JoinPath(SpecialFolder(CSIDL_COMMON_APPDATA), "Quorvale\\");
+    const std::string dest = "C:\\Program Files\\Quorvale";
+    EXPECT_EQ(DataFolder(TDataFolderKind::Spellcheck, dest), base + "Public\\Spellcheck\\");
+    EXPECT_EQ(DataFolder(TDataFolderKind::Hidden, dest), base + "Hidden\\");
+    EXPECT_EQ(DataFolder(TDataFolderKind::Public, dest), base + "Public\\");
+    EXPECT_EQ(DataFolder(TDataFolderKind::Base, dest), base);
+    EXPECT_TRUE(FolderExists(base + "Public\\Spellcheck\\"));
+    EXPECT_TRUE(FolderExists(base + "Hidden\\"));
+    EXPECT_EQ(LogLines(), (std::vector<std::string>{
+                              "Made Dir: " + base,
+                              "Made Dir: " + base + "Public\\",
+                              "Made Dir: " + base + "Public\\Spellcheck\\",
+                              "Made Dir: " + base + "Hidden\\",
+                          }));
+}
+
+TEST_F(DataFolders, SuppressedLogRecordsNoFolders) {
+    SuppressLog();
+    EXPECT_FALSE(DataFolder(TDataFolderKind::Spellcheck, "C:\\Q").empty());
+    ResumeLog();
+    EXPECT_TRUE(LogLines().empty());
+}
+
+TEST_F(DataFolders, PortableInstallationKeepsEverythingInTheDestination) {
+    const std::string area = FreshFolder("portable-folders");
+    TWineDrive stick(area, DRIVE_REMOVABLE);
+    ASSERT_TRUE(stick.Defined());
+    const std::string dest = stick.Root() + "Quorvale";
+    EXPECT_EQ(DataFolder(TDataFolderKind::Base, dest), dest + "\\");
+    EXPECT_EQ(DataFolder(TDataFolderKind::Hidden, dest), dest + "\\");
+    EXPECT_EQ(DataFolder(TDataFolderKind::Public, dest + "/"), dest + "\\");
+    EXPECT_EQ(DataFolder(TDataFolderKind::Spellcheck, dest), dest + "\\Spellcheck\\");
+    EXPECT_TRUE(FolderExists(area + "Quorvale\\Spellcheck\\"));
+    EXPECT_FALSE(Exists(JoinPath(SpecialFolder(CSIDL_COMMON_APPDATA), "Quorvale")));
+}
