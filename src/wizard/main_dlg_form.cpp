@@ -1,5 +1,8 @@
 #include "wizard/main_dlg_form.h"
 
+#include "image/png_bitmap.h"
+#include "payload/text_file.h"
+
 #include "app/app_info.h"
 #include "app/command_line.h"
 #include "engine/install_status.h"
@@ -18,8 +21,9 @@
 #include <commctrl.h>
 #include <shlobj.h>
 
-#include <fstream>
 #include <iterator>
+#include <string>
+#include <tuple>
 
 bool InstallStarted = false;
 
@@ -92,21 +96,13 @@ std::string FormatText(const std::string& format, const std::string& first,
 // A text file's lines (ended by CR, LF or CR LF) joined by CR LF, as a
 // multi-line edit shows them. False when the file cannot be read.
 bool ReadLinesForMemo(const std::string& path, std::string& text) {
-    std::ifstream file(path, std::ios::binary);
-    if (!file) return false;
-    const std::string data((std::istreambuf_iterator<char>(file)),
-                           std::istreambuf_iterator<char>());
-    if (file.bad()) return false;
+    std::vector<std::string> lines;
+    std::string error;
+    if (!ReadTextLines(path, lines, error)) return false;
     text.clear();
-    text.reserve(data.size() + data.size() / 32);
-    for (size_t i = 0; i < data.size(); ++i) {
-        const char c = data[i];
-        if (c == '\r' || c == '\n') {
-            if (c == '\r' && i + 1 < data.size() && data[i + 1] == '\n') ++i;
-            if (i + 1 < data.size()) text += "\r\n"; // no empty line after the last one
-        } else {
-            text.push_back(c);
-        }
+    for (size_t i = 0; i < lines.size(); ++i) {
+        if (i) text += "\r\n";
+        text += lines[i];
     }
     return true;
 }
@@ -238,6 +234,16 @@ void TMainDlgForm::Construct() {
     if (Icon_) {
         SendMessageA(Handle_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(Icon_));
         SendMessageA(Handle_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(Icon_));
+    }
+
+    // The logos: a picture that cannot be decoded simply stays empty.
+    for (auto [control, name, bitmap] : {std::make_tuple(TCtl::LogoSmallImage, "LOGOSMALL", &LogoSmall_),
+                                         std::make_tuple(TCtl::LogoImage, "LOGO", &Logo_)}) {
+        HBITMAP picture = nullptr;
+        if (LoadPngResource(name, picture)) {
+            bitmap->Reset(picture);
+            SendMessageA(Item(control), STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(picture));
+        }
     }
 
     for (TCtl label : {TCtl::WelcomeLbl, TCtl::FinishLbl})

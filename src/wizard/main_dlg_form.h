@@ -5,7 +5,7 @@
 #include "wizard/check_list_box.h"
 #include "wizard/gdi_handle.h"
 #include "wizard/layout.h"
-#include "wizard/options.h"
+#include "system/settings.h"
 
 #include <windows.h>
 
@@ -104,6 +104,8 @@ class TMainDlgForm {
     int Dpi_ = 96;
     HWND Controls_[kControlCount] = {};
     TFontHandle DefaultFont_, TitleFont_, BoldFont_;
+    // The logos; their static controls do not own them, so they outlive the window.
+    TGdiHandle<HBITMAP> LogoSmall_, Logo_;
     TCheckListBox SelCompList_;
     uint8_t ActivePage_ = kNoPage;
     int Asking_ = 0;       // a question of the wizard's own is on the screen
