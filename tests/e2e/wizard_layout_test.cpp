@@ -4,6 +4,8 @@
 // (test-out\wizard-screens).
 #include "wizard_person.h"
 
+#include <set>
+
 using namespace wizard;
 
 namespace {
@@ -129,5 +131,30 @@ TEST(WizardLayout, TheBannerIsWhiteAndNoFrameShowsAroundThePages) {
             EXPECT_EQ(PixelAt(person.Wizard, 123, y), face) << y;
     }
     ASSERT_TRUE(person.Press(kFinish));
+    EXPECT_EQ(person.Setup.WaitExit(), 0);
+}
+
+// Both logos are drawn: the tall one fills the strip at the left with its
+// dark blue picture, the small one shows its multicoloured mark in the banner.
+TEST(WizardLayout, TheWelcomePageShowsBothLogos) {
+    TPerson person(SetupExe(), TPerson::Into(JoinPath(ScratchDir(), "Quorvale")));
+    ASSERT_TRUE(person.WalkTo(kWelcomeTitle));
+    Painted(person.Wizard);
+    EXPECT_TRUE(Screenshot(person.Wizard, JoinPath(OutDir(), "welcome-logos.png")));
+
+    const COLORREF face = GetSysColor(COLOR_BTNFACE);
+    std::set<COLORREF> tall, small;
+    for (int y = 48; y < 46 + 258; y += 8) // the strip starts below the banner
+        for (int x = 3; x < 119; x += 8) {
+            const COLORREF c = PixelAt(person.Wizard, x, y);
+            EXPECT_NE(c, face) << x << "," << y;
+            EXPECT_GT(GetBValue(c), GetRValue(c)) << x << "," << y; // the blue picture
+            tall.insert(c);
+        }
+    for (int y = 6; y < 38; y += 2)
+        for (int x = 440; x < 472; x += 2) small.insert(PixelAt(person.Wizard, x, y));
+    EXPECT_GE(tall.size(), 8u);
+    EXPECT_GE(small.size(), 4u);
+    CloseWizard(person.Setup, person.Wizard);
     EXPECT_EQ(person.Setup.WaitExit(), 0);
 }
