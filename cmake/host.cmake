@@ -2,7 +2,7 @@
 find_package(ZLIB REQUIRED)
 target_link_libraries(payload_format PUBLIC ZLIB::ZLIB)
 
-add_executable(qvpack tools/pack/pack.cpp)
+add_executable(qvpack tools/pack/pack.cpp src/payload/day_count.cpp)
 target_link_libraries(qvpack PRIVATE payload_format)
 
 if(EXISTS ${CMAKE_SOURCE_DIR}/tools/sample/CMakeLists.txt)

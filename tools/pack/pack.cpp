@@ -15,6 +15,7 @@
 // (reserved characters, trailing dots or blanks, device names such as CON),
 // two files whose names differ only in letter case, files of 2 GiB or more.
 // Nothing is written then.
+#include "payload/day_count.h"
 #include "payload/payload_format.h"
 
 #include <algorithm>
@@ -43,24 +44,18 @@ struct Input {
     std::exit(1);
 }
 
-// Days since 1970-01-01 of a civil date (proleptic Gregorian).
-long DaysFromCivil(long y, unsigned m, unsigned d) {
-    y -= m <= 2;
-    const long era = (y >= 0 ? y : y - 399) / 400;
-    const unsigned yoe = unsigned(y - era * 400);
-    const unsigned doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-    const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    return era * 146097 + long(doe) - 719468;
-}
-
+// The installer's own day-count encoding, so that stamps compare bit for bit.
 double LocalDayCount(time_t t) {
     struct tm lt;
     localtime_r(&t, &lt);
-    const long days =
-        DaysFromCivil(lt.tm_year + 1900, unsigned(lt.tm_mon + 1), unsigned(lt.tm_mday)) -
-        DaysFromCivil(1899, 12, 30);
-    const int seconds = lt.tm_hour * 3600 + lt.tm_min * 60 + (lt.tm_sec & ~1);
-    return double(days) + double(seconds) / 86400.0;
+    TCivilTime civil;
+    civil.Year = lt.tm_year + 1900;
+    civil.Month = lt.tm_mon + 1;
+    civil.Day = lt.tm_mday;
+    civil.Hour = lt.tm_hour;
+    civil.Minute = lt.tm_min;
+    civil.Second = lt.tm_sec & ~1; // the DOS format's two-second resolution
+    return EncodeDayCount(civil);
 }
 
 // Device names that Windows opens as devices in any folder and with any
