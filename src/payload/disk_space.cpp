@@ -1,24 +1,84 @@
 #include "payload/disk_space.h"
 
+#include "payload/components.h"
+
 #include <windows.h>
+
+#include <climits>
 
 namespace {
 constexpr int32_t kFallbackClusterSize = 4096;
 
 // Asking an empty floppy or card reader must not pop up the system's
 // "insert a disk" dialog: the answer is simply that the volume is not there.
-class QuietDriveErrors {
-public:
-    QuietDriveErrors() : old_(SetErrorMode(SEM_FAILCRITICALERRORS)) {}
-    ~QuietDriveErrors() { SetErrorMode(old_); }
+class TQuietDriveErrors {
+  public:
+    TQuietDriveErrors() : Old_(SetErrorMode(SEM_FAILCRITICALERRORS)) {}
+    ~TQuietDriveErrors() { SetErrorMode(Old_); }
+    TQuietDriveErrors(const TQuietDriveErrors&) = delete;
+    TQuietDriveErrors& operator=(const TQuietDriveErrors&) = delete;
 
-private:
-    UINT old_;
+  private:
+    UINT Old_;
+};
+
+// A search of FindFirstFileA, closed when it goes.
+class TFindHandle {
+  public:
+    TFindHandle(const std::string& pattern, WIN32_FIND_DATAA& found)
+        : Handle_(FindFirstFileA(pattern.c_str(), &found)) {}
+    ~TFindHandle() {
+        if (Found()) FindClose(Handle_);
+    }
+    TFindHandle(const TFindHandle&) = delete;
+    TFindHandle& operator=(const TFindHandle&) = delete;
+
+    bool Found() const { return Handle_ != INVALID_HANDLE_VALUE; }
+    bool Next(WIN32_FIND_DATAA& found) { return FindNextFileA(Handle_, &found) != FALSE; }
+
+  private:
+    HANDLE Handle_;
+};
+
+// A file opened for its attributes only, closed when it goes.
+class TAttributeHandle {
+  public:
+    explicit TAttributeHandle(const std::string& path)
+        : Handle_(CreateFileA(path.c_str(), 0, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr)) {}
+    ~TAttributeHandle() {
+        if (Opened()) CloseHandle(Handle_);
+    }
+    TAttributeHandle(const TAttributeHandle&) = delete;
+    TAttributeHandle& operator=(const TAttributeHandle&) = delete;
+
+    bool Opened() const { return Handle_ != INVALID_HANDLE_VALUE; }
+    HANDLE Get() const { return Handle_; }
+
+  private:
+    HANDLE Handle_;
 };
 
 std::string Root(const std::string& path) {
     std::string drive = DrivePart(path);
     return drive.empty() ? drive : drive + "\\";
+}
+
+int64_t RoundUp(int64_t n, int64_t cluster) {
+    return n % cluster == 0 ? n : (n / cluster + 1) * cluster;
+}
+
+// The patterns of a file list, in order; empty lines are no patterns.
+std::vector<std::string> SplitPatterns(const std::string& list) {
+    std::vector<std::string> patterns;
+    size_t start = 0;
+    while (start <= list.size()) {
+        size_t end = list.find_first_of("\r\n", start);
+        if (end == std::string::npos) end = list.size();
+        if (end > start) patterns.push_back(list.substr(start, end - start));
+        start = end + 1;
+    }
+    return patterns;
 }
 } // namespace
 
@@ -38,9 +98,10 @@ std::string DrivePart(const std::string& path) {
 }
 
 int32_t ClusterSize(const std::string& path) {
-    std::string root = Root(path);
+    // Always the root: the folder itself normally does not exist yet.
+    const std::string root = Root(path);
     DWORD sectorsPerCluster = 0, bytesPerSector = 0, freeClusters = 0, totalClusters = 0;
-    QuietDriveErrors quiet;
+    TQuietDriveErrors quiet;
     if (root.empty() || !GetDiskFreeSpaceA(root.c_str(), &sectorsPerCluster, &bytesPerSector,
                                            &freeClusters, &totalClusters))
         return kFallbackClusterSize;
@@ -49,46 +110,60 @@ int32_t ClusterSize(const std::string& path) {
 }
 
 int32_t SizeOnDisk(const std::string& path, int32_t n) {
-    const int32_t c = ClusterSize(path);
-    if (n % c == 0) return n;
-    return (n / c + 1) * c;
+    const int64_t rounded = RoundUp(n, ClusterSize(path));
+    return rounded > INT32_MAX ? INT32_MAX : int32_t(rounded);
+}
+
+int32_t FileListSize(const std::vector<TAttachedFile>& files, const std::string& fileList,
+                     const std::string& destDir) {
+    int64_t total = 0;
+    const std::vector<std::string> patterns = SplitPatterns(fileList);
+    for (auto pattern = patterns.rbegin(); pattern != patterns.rend(); ++pattern) {
+        const bool folder = IsFolderPattern(*pattern);
+        for (auto entry = files.rbegin(); entry != files.rend(); ++entry) {
+            if (!PatternMatches(*pattern, entry->Name)) continue;
+            total += SizeOnDisk(destDir, entry->Size);
+            if (!folder) break;
+        }
+    }
+    return total > INT32_MAX ? INT32_MAX : int32_t(total);
 }
 
 int64_t FreeSpace(const std::string& drive) {
-    std::string root = drive.empty() ? drive : drive + "\\";
+    const std::string root = drive.empty() ? drive : drive + "\\";
     ULARGE_INTEGER available{}, total{}, totalFree{};
-    QuietDriveErrors quiet;
+    TQuietDriveErrors quiet;
     if (root.empty() || !GetDiskFreeSpaceExA(root.c_str(), &available, &total, &totalFree))
-        return 0;
+        return kUnknownFreeSpace;
     return available.QuadPart > uint64_t(INT64_MAX) ? INT64_MAX : int64_t(available.QuadPart);
 }
 
 int32_t FolderSizeKB(const std::string& folder, int32_t clusterSize) {
+    if (clusterSize <= 0) clusterSize = kFallbackClusterSize;
     std::string base = folder;
     if (!base.empty() && base.back() != '\\' && base.back() != '/') base += '\\';
     WIN32_FIND_DATAA found;
-    HANDLE find = FindFirstFileA((base + "*.*").c_str(), &found);
-    if (find == INVALID_HANDLE_VALUE) return 0;
-    int32_t total = 0;
+    TFindHandle find(base + "*.*", found);
+    if (!find.Found()) return 0;
+    int64_t total = 0;
     do {
         const std::string name = found.cFileName;
         if (name == "." || name == "..") continue;
         const std::string path = base + name;
         if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-            total += FolderSizeKB(path, clusterSize);
+            // A junction may lead back up the tree; what lies behind it is
+            // not part of the installed folder.
+            if (!(found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
+                total += FolderSizeKB(path, clusterSize);
             continue;
         }
-        DWORD size = found.nFileSizeLow; // if the file cannot be opened, as listed
-        HANDLE file = CreateFileA(path.c_str(), 0, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (file != INVALID_HANDLE_VALUE) {
-            DWORD measured = GetFileSize(file, nullptr);
+        DWORD size = found.nFileSizeLow; // the listing's size when the file cannot be opened
+        TAttributeHandle file(path);
+        if (file.Opened()) {
+            const DWORD measured = GetFileSize(file.Get(), nullptr);
             if (measured != INVALID_FILE_SIZE) size = measured;
-            CloseHandle(file);
         }
-        const uint64_t rounded = (uint64_t(size) + clusterSize - 1) / clusterSize * clusterSize;
-        total += int32_t(rounded / 1024);
-    } while (FindNextFileA(find, &found));
-    FindClose(find);
-    return total;
+        total += RoundUp(size, clusterSize) / 1024;
+    } while (find.Next(found));
+    return total > INT32_MAX ? INT32_MAX : int32_t(total);
 }

@@ -37,6 +37,7 @@ int TCheckListBox::Add(const std::string& text, TCheckState state) {
     const auto row = int(SendMessageA(Handle_, LB_ADDSTRING, 0, LPARAM(text.c_str())));
     if (row < 0) return row;
     States_.insert(States_.begin() + row, state);
+    Objects_.insert(Objects_.begin() + row, 0);
     return row;
 }
 
@@ -50,6 +51,14 @@ void TCheckListBox::SetState(int row, TCheckState state) {
     RECT r;
     if (Handle_ && SendMessageA(Handle_, LB_GETITEMRECT, row, LPARAM(&r)) != LB_ERR)
         InvalidateRect(Handle_, &r, FALSE);
+}
+
+int32_t TCheckListBox::Object(int row) const {
+    return row >= 0 && row < Count() ? Objects_[row] : 0;
+}
+
+void TCheckListBox::SetObject(int row, int32_t value) {
+    if (row >= 0 && row < Count()) Objects_[row] = value;
 }
 
 void TCheckListBox::SetSelected(int row) {

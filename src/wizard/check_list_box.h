@@ -35,6 +35,9 @@ class TCheckListBox {
     TCheckState State(int row) const;
     void SetState(int row, TCheckState state);
     void SetSelected(int row);
+    // A number the owner attaches to a row (0 until set).
+    int32_t Object(int row) const;
+    void SetObject(int row, int32_t value);
 
     // Unchecked becomes checked, anything else unchecked; then the parent
     // hears of it.
@@ -53,4 +56,5 @@ class TCheckListBox {
     WNDPROC ListProc_ = nullptr;
     SIZE Box_{13, 13};
     std::vector<TCheckState> States_; // kept here so they outlive the window
+    std::vector<int32_t> Objects_;    // one per row, as States_
 };

@@ -152,6 +152,21 @@ TEST(CheckListBox, RowsOutsideTheListReadAsUncheckedAndIgnoreToggles) {
     EXPECT_TRUE(host.ClickChecks.empty());
 }
 
+TEST(CheckListBox, RowsCarryANumberOfTheOwnersUntouchedByToggles) {
+    TListHost host;
+    EXPECT_EQ(host.List.Object(2), 0);
+    host.List.SetObject(2, 123456);
+    host.List.SetObject(3, -1);
+    host.List.Toggle(2);
+    EXPECT_EQ(host.List.Object(2), 123456);
+    EXPECT_EQ(host.List.Object(3), -1);
+    EXPECT_EQ(host.List.Object(1), 0);
+    host.List.SetObject(4, 7); // no such row
+    EXPECT_EQ(host.List.Object(4), 0);
+    EXPECT_EQ(host.List.Add("Fifth", TCheckState::Unchecked), 4);
+    EXPECT_EQ(host.List.Object(4), 0);
+}
+
 TEST(CheckListBox, RowsKeepTheirTextsForScreenReaders) {
     TListHost host;
     char text[32] = "";
@@ -160,6 +175,47 @@ TEST(CheckListBox, RowsKeepTheirTextsForScreenReaders) {
 }
 
 // ---------------------------------------------------------------- drawing
+
+namespace {
+// The pixels of a row's box column as the list draws it.
+std::vector<COLORREF> BoxColumnPixels(TListHost& host, int row) {
+    const int width = BoxCellWidth() + 2;
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, 200, kRowHeight);
+    ReleaseDC(nullptr, screen);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    DRAWITEMSTRUCT item{};
+    item.CtlType = ODT_LISTBOX;
+    item.itemID = UINT(row);
+    item.itemAction = ODA_DRAWENTIRE;
+    item.hwndItem = host.List.Handle();
+    item.hDC = dc;
+    item.rcItem = {0, 0, 200, kRowHeight};
+    host.List.DrawItem(item);
+    std::vector<COLORREF> pixels;
+    for (int y = 0; y < kRowHeight; ++y)
+        for (int x = 0; x < width; ++x)
+            pixels.push_back(GetPixel(dc, x, y));
+    SelectObject(dc, old);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+    return pixels;
+}
+} // namespace
+
+TEST(CheckListBox, DrawsUncheckedCheckedAndGrayedBoxesApart) {
+    TListHost host; // row 0 grayed, the others checked
+    host.List.SetState(2, TCheckState::Unchecked);
+    const auto grayed = BoxColumnPixels(host, 0);
+    const auto checked = BoxColumnPixels(host, 1);
+    const auto unchecked = BoxColumnPixels(host, 2);
+    EXPECT_NE(grayed, checked);
+    EXPECT_NE(grayed, unchecked);
+    EXPECT_NE(checked, unchecked);
+    // The same state draws the same box.
+    EXPECT_EQ(checked, BoxColumnPixels(host, 3));
+}
 
 TEST(CheckListBox, DrawsTheBoxColumnAndHandsTheRestToItsOwner) {
     TListHost host;
