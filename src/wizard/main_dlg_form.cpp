@@ -9,7 +9,9 @@
 #include "engine/install_thread.h"
 #include "payload/catalogue.h"
 #include "payload/components.h"
+#include "payload/disk_space.h"
 #include "payload/install_log.h"
+#include "payload/size_text.h"
 #include "payload/temp_files.h"
 #include "system/data_folders.h"
 #include "system/install_plan.h"
@@ -39,6 +41,8 @@ constexpr char kQuitQuestion[] =
     "installed.\r\rYou may relaunch the setup program at a later time\rto complete the "
     "installation of Quorvale.\r\rTo continue installing, click No.\rTo quit this setup "
     "program, click Abort.";
+// What the available space reads when the volume cannot be asked.
+constexpr char kUnknownSpace[] = "unknown";
 constexpr char kSelCompCaption[] =
     "Uncheck boxes for the &components that you do not wish to install or upgrade (the "
     "required disk space is displayed on the right):";
@@ -495,6 +499,7 @@ bool TMainDlgForm::EnterSelComp(uint8_t from) {
         NormalizeDestination();
         Options.DestDir = Text(TCtl::DestDirEdt);
     }
+    MeasureComponents();
     return true;
 }
 
@@ -580,8 +585,22 @@ void TMainDlgForm::PollInstallThread() {
 
 // ---------------------------------------------------------------- components page
 
+// The space each row's component needs on the destination volume, measured
+// anew on every entry: the destination or its cluster size may have changed.
+void TMainDlgForm::MeasureComponents() {
+    for (int row = 0; row < SelCompList_.Count(); ++row) {
+        const uint8_t component = ComponentIds[size_t(row)];
+        SelCompList_.SetObject(
+            row,
+            component < ComponentCount
+                ? FileListSize(Catalogue->Files(), ComponentFileLists[component], Options.DestDir)
+                : 0);
+    }
+}
+
 void TMainDlgForm::SelCompLstBxClickCheck() {
-    // The first component is always installed: its row stays grayed.
+    // The first component is always installed: its row stays grayed, and
+    // the totals have not changed.
     if (SelCompList_.State(0) != TCheckState::Grayed) {
         SelCompList_.SetState(0, TCheckState::Grayed);
         return;
@@ -591,19 +610,43 @@ void TMainDlgForm::SelCompLstBxClickCheck() {
 
 void TMainDlgForm::SelCompLstBxDrawItem(HDC dc, int row, const RECT& rest, bool) {
     FillRect(dc, &rest, HBRUSH(GetCurrentObject(dc, OBJ_BRUSH)));
+    // The first component's row reads as inactive, selected or not.
     if (ComponentIds[size_t(row)] == 0) SetTextColor(dc, GetSysColor(COLOR_GRAYTEXT));
-    std::string text(size_t(SendMessageA(Item(TCtl::SelCompLstBx), LB_GETTEXTLEN, row, 0)), '\0');
-    if (!text.empty()) SendMessageA(Item(TCtl::SelCompLstBx), LB_GETTEXT, row, LPARAM(&text[0]));
-    SIZE size{};
-    GetTextExtentPoint32A(dc, text.c_str(), int(text.size()), &size);
     SetBkMode(dc, TRANSPARENT);
-    TextOutA(dc, rest.left + 2, rest.top + (rest.bottom - rest.top - size.cy) / 2, text.c_str(),
-             int(text.size()));
+    HWND list = Item(TCtl::SelCompLstBx);
+    std::string name(size_t(SendMessageA(list, LB_GETTEXTLEN, row, 0)) + 1, '\0');
+    name.resize(size_t(SendMessageA(list, LB_GETTEXT, row, LPARAM(&name[0]))));
+    const std::string size = FormatSize(SizeOnDisk(Options.DestDir, SelCompList_.Object(row)));
+    const int height = rest.bottom - rest.top;
+    SIZE extent{};
+    GetTextExtentPoint32A(dc, name.c_str(), int(name.size()), &extent);
+    TextOutA(dc, rest.left + 2, rest.top + (height - extent.cy) / 2, name.c_str(),
+             int(name.size()));
+    GetTextExtentPoint32A(dc, size.c_str(), int(size.size()), &extent);
+    TextOutA(dc, rest.right - extent.cx - 2, rest.top + (height - extent.cy) / 2, size.c_str(),
+             int(size.size()));
 }
 
-// Hook for the disk-space panel of the components page: the required and
-// the available space and the Next button's space test join here with it.
-void TMainDlgForm::RefreshDiskSpace() {}
+// The totals under the list and the space test of the Next button. A volume
+// that cannot be asked for its free space (no such drive, no medium, share
+// out of reach) would refuse the files as well: Next stays disabled, and the
+// available space reads as unknown rather than as 0.
+void TMainDlgForm::RefreshDiskSpace() {
+    int64_t required = 0;
+    for (int row = 0; row < SelCompList_.Count(); ++row)
+        if (SelCompList_.State(row) != TCheckState::Unchecked) required += SelCompList_.Object(row);
+    SetControlText(Item(TCtl::SelCompDiskSpaceReqLbl2), TCtl::SelCompDiskSpaceReqLbl2,
+                   FormatSize(required));
+    const int64_t available = FreeSpace(DrivePart(Options.DestDir));
+    SetControlText(Item(TCtl::SelCompDiskSpaceAvailLbl2), TCtl::SelCompDiskSpaceAvailLbl2,
+                   available == kUnknownFreeSpace ? kUnknownSpace : FormatSize(available));
+    HWND next = Item(TCtl::NextBtn);
+    const bool enough = available != kUnknownFreeSpace && available >= required;
+    // A button that loses its use must not keep the keyboard.
+    if (!enough && GetFocus() == next)
+        SendMessageA(Handle_, WM_NEXTDLGCTL, WPARAM(Item(TCtl::SelCompLstBx)), TRUE);
+    EnableWindow(next, enough);
+}
 
 // ---------------------------------------------------------------- destination page
 

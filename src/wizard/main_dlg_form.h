@@ -91,6 +91,7 @@ class TMainDlgForm {
     void PollInstallThread();
 
     // Components page.
+    void MeasureComponents();
     void SelCompLstBxClickCheck();
     void SelCompLstBxDrawItem(HDC dc, int row, const RECT& rest, bool selected);
     void RefreshDiskSpace();
