@@ -34,6 +34,10 @@ struct TSavedSettings {
     int32_t LastRunVersion = kNoLastRunVersion;
 };
 
+// "Quorvale" under the Program Files folder: the destination of a first
+// run, and of a run whose saved folder is gone.
+std::string DefaultDestination();
+
 // Reads both keys (creating them when missing, as every open does).
 TSavedSettings LoadSettings();
 
