@@ -274,3 +274,28 @@ TEST(WizardFinish, APortableInstallationWritesOnlyTheDataFileAndCanStillLaunch) 
     EXPECT_EQ(ReadValue(HKEY_CURRENT_USER, kInstallKey, "EXTENSIONS").Text(), "B");
     EXPECT_FALSE(FileExists(JoinPath(stick, "Quorvale\\Install.log")));
 }
+
+TEST(WizardFinish, AnUpdateLogThatCannotBeWrittenIsReportedAndFinishCanTryAgain) {
+    const std::string dest = JoinPath(ScratchDir(), "Quorvale");
+    const std::string updateLog =
+        JoinPath(JoinPath(Environment("ProgramData"), "Quorvale"), "Update.log");
+    DeleteFileA(updateLog.c_str());
+    // A folder where the file belongs.
+    ASSERT_TRUE(MakeFolders(updateLog));
+    TPerson person(SetupExe(), TPerson::Into(dest));
+    ASSERT_TRUE(person.WalkTo(kFinishTitle));
+    ASSERT_TRUE(person.Press(kLaunch));
+    ASSERT_TRUE(person.Press(kFinish));
+    const Message message = person.Question();
+    EXPECT_EQ(message.caption, "Error");
+    EXPECT_EQ(message.text.rfind("Cannot create file \"" + updateLog + "\".", 0), 0u)
+        << message.text;
+    ASSERT_TRUE(Answer(message, "OK"));
+    EXPECT_EQ(person.Page(), kFinishTitle);
+    EXPECT_FALSE(person.Setup.Exited());
+
+    RemoveDirectoryA(updateLog.c_str());
+    ASSERT_TRUE(person.Press(kFinish));
+    EXPECT_EQ(person.Setup.WaitExit(), 0);
+    EXPECT_TRUE(FileExists(updateLog));
+}
