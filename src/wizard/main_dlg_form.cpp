@@ -546,9 +546,8 @@ bool TMainDlgForm::EnterFinish(uint8_t) {
 // be written is reported, and the wizard stays so that Finish can try again.
 bool TMainDlgForm::LeaveFinish(uint8_t) {
     std::string error;
-    if (!RunLaunchStep(Options.DestDir, IsPortable(Options.DestDir),
-                       IsChecked(TCtl::FinishChkBx), InstallStamp, Catalogue->PublicFiles,
-                       error)) {
+    if (!RunLaunchStep(Options.DestDir, IsPortable(Options.DestDir), IsChecked(TCtl::FinishChkBx),
+                       InstallStamp, Catalogue->PublicFiles, error)) {
         Ask(error, mtError, mbOK);
         return false;
     }
