@@ -1,5 +1,6 @@
 #include "system/settings.h"
 
+#include "payload/folders.h"
 #include "system/data_folders.h"
 #include "system/registry.h"
 
@@ -15,6 +16,10 @@ std::string DefaultDestination() {
         programs = std::string(windows, 2) + "\\Program Files";
     }
     return JoinPath(programs, "Quorvale");
+}
+
+std::string OfferedDestination(const std::string& mainDir) {
+    return !mainDir.empty() && FolderExists(mainDir) ? mainDir : DefaultDestination();
 }
 
 TSavedSettings LoadSettings() {

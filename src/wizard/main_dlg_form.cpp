@@ -9,7 +9,6 @@
 #include "engine/install_thread.h"
 #include "payload/catalogue.h"
 #include "payload/components.h"
-#include "payload/folders.h"
 #include "payload/install_log.h"
 #include "payload/temp_files.h"
 #include "system/data_folders.h"
@@ -269,9 +268,7 @@ void TMainDlgForm::Construct() {
 // folder that is gone gives the default; a "-d" argument replaces either.
 void TMainDlgForm::LoadSettings() {
     const TSavedSettings saved = ::LoadSettings();
-    Options.DestDir = saved.MainDir;
-    if (Options.DestDir.empty() || !FolderExists(Options.DestDir))
-        Options.DestDir = DefaultDestination();
+    Options.DestDir = OfferedDestination(saved.MainDir);
     std::string folder;
     if (DestinationArgument(FirstArgument(GetCommandLineA()), folder)) Options.DestDir = folder;
     Options.Components = saved.Components;

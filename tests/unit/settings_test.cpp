@@ -137,3 +137,13 @@ TEST(DefaultDestination, IsQuorvaleUnderProgramFiles) {
     ASSERT_FALSE(programs.empty());
     EXPECT_EQ(DefaultDestination(), programs + "\\Quorvale");
 }
+
+TEST(OfferedDestination, IsTheSavedFolderOnlyWhileItExists) {
+    char temp[MAX_PATH + 1] = "";
+    GetTempPathA(MAX_PATH, temp);
+    std::string existing = temp;
+    existing.pop_back(); // without its trailing backslash
+    EXPECT_EQ(OfferedDestination(existing), existing);
+    EXPECT_EQ(OfferedDestination(existing + "\\no such folder"), DefaultDestination());
+    EXPECT_EQ(OfferedDestination(""), DefaultDestination());
+}
