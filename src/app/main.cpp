@@ -52,7 +52,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
         // After a quit the thread may still be finishing the file in hand;
         // it writes the log until then.
         wizard.WaitForInstallThread();
+        // Only an installation that was started leaves a trace: the
+        // choices, the uninstall entry, then "Install.log".
         if (InstallStarted) {
+            wizard.SaveSettings();
             if (!IsPortable(wizard.Options.DestDir)) SaveInstallLog();
         }
     }

@@ -1,6 +1,26 @@
 #include "system/settings.h"
 
+#include "payload/folders.h"
+#include "system/data_folders.h"
 #include "system/registry.h"
+
+#include <shlobj.h>
+
+std::string DefaultDestination() {
+    std::string programs = SpecialFolder(CSIDL_PROGRAM_FILES);
+    if (programs.empty()) {
+        // The shell could not tell: the usual place on the system's drive,
+        // rather than a folder relative to wherever the setup was started.
+        char windows[MAX_PATH + 1] = "C:";
+        GetWindowsDirectoryA(windows, MAX_PATH);
+        programs = std::string(windows, 2) + "\\Program Files";
+    }
+    return JoinPath(programs, "Quorvale");
+}
+
+std::string OfferedDestination(const std::string& mainDir) {
+    return !mainDir.empty() && FolderExists(mainDir) ? mainDir : DefaultDestination();
+}
 
 TSavedSettings LoadSettings() {
     TSavedSettings s;

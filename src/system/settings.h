@@ -34,6 +34,12 @@ struct TSavedSettings {
     int32_t LastRunVersion = kNoLastRunVersion;
 };
 
+// "Quorvale" under the Program Files folder: the destination of a first
+// run, and of a run whose saved folder is gone.
+std::string DefaultDestination();
+// The saved folder while it exists, else the default destination.
+std::string OfferedDestination(const std::string& mainDir);
+
 // Reads both keys (creating them when missing, as every open does).
 TSavedSettings LoadSettings();
 

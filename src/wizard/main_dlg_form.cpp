@@ -14,8 +14,11 @@
 #include "payload/size_text.h"
 #include "payload/temp_files.h"
 #include "system/data_folders.h"
+#include "system/finish_step.h"
 #include "system/install_plan.h"
+#include "system/registry.h"
 #include "system/running_instance.h"
+#include "system/uninstall_entry.h"
 #include "wizard/label_text.h"
 #include "wizard/message_dialog.h"
 #include "wizard/messages.h"
@@ -204,6 +207,7 @@ INT_PTR TMainDlgForm::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         return reinterpret_cast<INT_PTR>(GetStockObject(WHITE_BRUSH));
     }
     case WM_DESTROY:
+        RememberChoices();
         KillTimer(Handle_, kInstallTimer);
         KillTimer(Handle_, kDriveTimer);
         return FALSE;
@@ -264,13 +268,14 @@ void TMainDlgForm::Construct() {
     Constructed = true;
 }
 
-// No settings are saved yet: every run starts from the choices of a first
-// run, with the folder of a "-d" argument as the destination.
+// The choices of an earlier run, or a first run's defaults. A saved
+// folder that is gone gives the default; a "-d" argument replaces either.
 void TMainDlgForm::LoadSettings() {
-    Options.DestDir = JoinPath(SpecialFolder(CSIDL_PROGRAM_FILES), "Quorvale");
+    const TSavedSettings saved = ::LoadSettings();
+    Options.DestDir = OfferedDestination(saved.MainDir);
     std::string folder;
     if (DestinationArgument(FirstArgument(GetCommandLineA()), folder)) Options.DestDir = folder;
-    Options.Components = kAllComponents;
+    Options.Components = saved.Components;
 
     for (uint8_t component = 0; component < 6; ++component) {
         const bool ticked = (Options.Components >> component) & 1;
@@ -283,11 +288,11 @@ void TMainDlgForm::LoadSettings() {
     SelCompList_.SetSelected(1);
     SelCompList_.SetState(0, TCheckState::Grayed);
 
-    SetChecked(TCtl::InstallToAllChkBx, true);
-    SetChecked(TCtl::DesktopChkBx, true);
-    Options.Extensions = "B";
-    SetChecked(TCtl::FinishChkBx, true);
-    LastRunVersion = kNoLastRunVersion;
+    SetChecked(TCtl::InstallToAllChkBx, saved.InstallToAll);
+    SetChecked(TCtl::DesktopChkBx, saved.DesktopShortcut);
+    Options.Extensions = saved.Extensions;
+    SetChecked(TCtl::FinishChkBx, saved.Launch);
+    LastRunVersion = saved.LastRunVersion;
 }
 
 std::string TMainDlgForm::Text(TCtl control) const {
@@ -322,7 +327,7 @@ void TMainDlgForm::GoToPage(uint8_t from, uint8_t to) {
         &TMainDlgForm::EnterStart,      // 4 the check boxes of a portable installation
         &TMainDlgForm::EnterInstalling, // 5 the running word processor
         &TMainDlgForm::EnterAssoc,      // 6 progress full, document types
-        nullptr,                        // 7 Finish (the finish step joins with the shortcuts)
+        &TMainDlgForm::EnterFinish,     // 7 the finish step
         &TMainDlgForm::LeaveFinish,     // 8 the end of the wizard
     };
     static_assert(std::size(kEntryWork) == std::size(kPages), "one entry per page number");
@@ -518,16 +523,57 @@ bool TMainDlgForm::EnterAssoc(uint8_t) {
     // Full also when the last files were skipped.
     HWND bar = Item(TCtl::InstallingProgressBar);
     SendMessageA(bar, PBM_SETPOS, SendMessageA(bar, PBM_GETRANGE, FALSE, 0), 0);
-    for (const auto& box : kAssocBoxes)
-        SetChecked(box.Box, Options.Extensions.find(box.Letter) != std::string::npos);
+    for (int box = 0; box < kDocumentTypes; ++box)
+        SetChecked(kAssocBoxes[box].Box, DocumentTypeChosen(Options.Extensions, box));
     return true;
 }
 
-// The launch step (the update log, starting the word processor) joins here
-// with the shortcuts and associations.
+// The finish step: the common data file, the document types and the
+// shortcuts, before the page shows.
+bool TMainDlgForm::EnterFinish(uint8_t) {
+    TFinishChoices choices;
+    choices.DestDir = Options.DestDir;
+    choices.Portable = IsPortable(Options.DestDir);
+    for (int box = 0; box < kDocumentTypes; ++box)
+        choices.DocumentTypes[box] = IsChecked(kAssocBoxes[box].Box);
+    choices.InstallToAll = IsChecked(TCtl::InstallToAllChkBx);
+    choices.Desktop = IsChecked(TCtl::DesktopChkBx);
+    const std::string extensions = RunFinishStep(choices);
+    // A portable installation had no associations page: its letters stay.
+    if (!choices.Portable) Options.Extensions = extensions;
+    return true;
+}
+
+// The launch step, then the end of the wizard. An "Update.log" that cannot
+// be written is reported, and the wizard stays so that Finish can try again.
 bool TMainDlgForm::LeaveFinish(uint8_t) {
+    std::string error;
+    if (!RunLaunchStep(Options.DestDir, IsPortable(Options.DestDir), IsChecked(TCtl::FinishChkBx),
+                       InstallStamp, Catalogue->PublicFiles, error)) {
+        Ask(error, mtError, mbOK);
+        return false;
+    }
     EndWizard(IDOK);
     return false;
+}
+
+// The check boxes go with the window; what the settings need of them is
+// kept when it closes.
+void TMainDlgForm::RememberChoices() {
+    InstallToAllChosen_ = IsChecked(TCtl::InstallToAllChkBx);
+    DesktopChosen_ = IsChecked(TCtl::DesktopChkBx);
+    LaunchChosen_ = IsChecked(TCtl::FinishChkBx);
+}
+
+void TMainDlgForm::SaveSettings() {
+    bool checked[6] = {};
+    for (int row = 0; row < SelCompList_.Count(); ++row)
+        if (ComponentIds[size_t(row)] < 6)
+            checked[ComponentIds[size_t(row)]] = SelCompList_.State(row) == TCheckState::Checked;
+    Options.Components = ComponentsToSave(Options.Components, checked);
+    TRegistry registry;
+    ::SaveSettings(registry, Options, InstallToAllChosen_, DesktopChosen_, LaunchChosen_);
+    if (!IsPortable(Options.DestDir)) WriteUninstallEntry(registry, Options.DestDir);
 }
 
 // ---------------------------------------------------------------- installation

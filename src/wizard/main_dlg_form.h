@@ -46,6 +46,9 @@ class TMainDlgForm {
     // Waits until the install thread, if one was started, has ended: after a
     // quit it may still be finishing the file it was writing.
     void WaitForInstallThread();
+    // After the wizard has closed: saves the user's choices and, unless the
+    // installation is portable, the uninstall entry.
+    void SaveSettings();
 
     TOptions Options;
 
@@ -83,7 +86,9 @@ class TMainDlgForm {
     bool EnterStart(uint8_t from);
     bool EnterInstalling(uint8_t from);
     bool EnterAssoc(uint8_t from);
+    bool EnterFinish(uint8_t from);
     bool LeaveFinish(uint8_t from);
+    void RememberChoices();
     void LoadLicense();
 
     // The installation.
@@ -119,4 +124,5 @@ class TMainDlgForm {
     uint8_t SelectedComponents = 0;
     int32_t LastRunVersion = kNoLastRunVersion;
     double InstallStamp = 0;
+    bool InstallToAllChosen_ = true, DesktopChosen_ = true, LaunchChosen_ = true;
 };

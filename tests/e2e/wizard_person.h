@@ -5,6 +5,7 @@
 #pragma once
 
 #include "e2e.h"
+#include "product_state.h"
 
 #include "payload/payload_format.h"
 
@@ -237,7 +238,14 @@ class TPerson {
                 if (!WaitPage(kAssocTitle, 120000)) return false;
                 continue;
             }
-            if (!Press(kNext) || !Settle(Wizard)) return false;
+            // The next page's entry work may answer messages before it is
+            // done (the finish step starts programs and writes links): wait
+            // for the new title, or for a question.
+            const std::string before = Page();
+            if (!Press(kNext)) return false;
+            const DWORD start = GetTickCount();
+            while (Alone() && Page() == before && GetTickCount() - start < kWait)
+                Sleep(50);
         }
         return Page() == title;
     }

@@ -1,7 +1,10 @@
 // Saved choices in the real (Wine) registry: defaults, round trips, and
 // values an earlier run or another program left in a shape we never write.
+#include "system/data_folders.h"
 #include "system/registry.h"
 #include "system/settings.h"
+
+#include <shlobj.h>
 
 #include <gtest/gtest.h>
 
@@ -33,7 +36,7 @@ void SetRaw(const char* key, const char* name, DWORD type, const void* data, DWO
 }
 
 class Settings : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { DeleteProductKeys(); }
     void TearDown() override { DeleteProductKeys(); }
 };
@@ -108,13 +111,13 @@ TEST_F(Settings, StringsAreWrittenWithTheirNulAndNumbersAsFourBytes) {
 }
 
 TEST_F(Settings, ValuesOfTheWrongTypeOrSizeGiveDefaultsOrASaneReading) {
-    SetRaw(kInstallKey, "COMPS (1.6.6.2)", REG_SZ, "12345678", 9);       // text for a number
-    SetRaw(kInstallKey, "INSTALLTOALL", REG_BINARY, "\0\0", 2);         // too short
+    SetRaw(kInstallKey, "COMPS (1.6.6.2)", REG_SZ, "12345678", 9); // text for a number
+    SetRaw(kInstallKey, "INSTALLTOALL", REG_BINARY, "\0\0", 2);    // too short
     const DWORD three = 3;
-    SetRaw(kInstallKey, "MAINDIR", REG_DWORD, &three, sizeof three);     // number for a text
+    SetRaw(kInstallKey, "MAINDIR", REG_DWORD, &three, sizeof three); // number for a text
     const std::string huge(100000, 'x');
     SetRaw(kInstallKey, "EXTENSIONS", REG_SZ, huge.data(), DWORD(huge.size())); // no NUL
-    SetRaw(kInstallKey, "LAUNCH", REG_SZ, "", 0);                         // zero length
+    SetRaw(kInstallKey, "LAUNCH", REG_SZ, "", 0);                               // zero length
     SetRaw(kInternalKey, "LastRunVer", REG_SZ, "20003999", 9);
 
     TSavedSettings s = LoadSettings();
@@ -127,4 +130,20 @@ TEST_F(Settings, ValuesOfTheWrongTypeOrSizeGiveDefaultsOrASaneReading) {
 
     SetRaw(kInstallKey, "MAINDIR", REG_SZ, "C:\\A\0junk", 10); // cut at the first NUL
     EXPECT_EQ(LoadSettings().MainDir, "C:\\A");
+}
+
+TEST(DefaultDestination, IsQuorvaleUnderProgramFiles) {
+    const std::string programs = SpecialFolder(CSIDL_PROGRAM_FILES);
+    ASSERT_FALSE(programs.empty());
+    EXPECT_EQ(DefaultDestination(), programs + "\\Quorvale");
+}
+
+TEST(OfferedDestination, IsTheSavedFolderOnlyWhileItExists) {
+    char temp[MAX_PATH + 1] = "";
+    GetTempPathA(MAX_PATH, temp);
+    std::string existing = temp;
+    existing.pop_back(); // without its trailing backslash
+    EXPECT_EQ(OfferedDestination(existing), existing);
+    EXPECT_EQ(OfferedDestination(existing + "\\no such folder"), DefaultDestination());
+    EXPECT_EQ(OfferedDestination(""), DefaultDestination());
 }

@@ -1,0 +1,72 @@
+#include "system/finish_step.h"
+
+#include "payload/file_time.h"
+#include "payload/install_log.h"
+#include "system/data_folders.h"
+#include "system/shortcuts.h"
+
+#include <windows.h>
+
+#include <cstdint>
+#include <cstring>
+
+namespace {
+void PutLittleEndian(std::string& out, uint64_t value, int bytes) {
+    for (int i = 0; i < bytes; ++i)
+        out.push_back(char((value >> (8 * i)) & 0xFF));
+}
+
+// kel.exe in the destination folder, started with these arguments.
+void StartWordProcessor(const std::string& destDir, const std::string& arguments) {
+    const std::string command = QuotedCommandLine(JoinPath(destDir, "kel.exe"), arguments);
+    WinExec(command.c_str(), SW_SHOW);
+}
+} // namespace
+
+std::string CommonDataRecord(double now) {
+    std::string record;
+    PutLittleEndian(record, 1, 4);
+    PutLittleEndian(record, 8, 4);
+    uint64_t bits;
+    static_assert(sizeof bits == sizeof now, "a double is 8 bytes");
+    std::memcpy(&bits, &now, sizeof bits);
+    PutLittleEndian(record, bits, 8);
+    return record;
+}
+
+void WriteCommonDataFile(const std::string& destDir) {
+    const std::string folder = DataFolder(TDataFolderKind::Base, destDir);
+    // Without a data folder the name would be relative to the current folder.
+    if (folder.empty()) return;
+    const std::string record = CommonDataRecord(LocalNow());
+    HANDLE file = CreateFileA(JoinPath(folder, "kel_common.dat").c_str(),
+                              GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return;
+    DWORD written = 0;
+    WriteFile(file, record.data(), DWORD(record.size()), &written, nullptr);
+    CloseHandle(file);
+}
+
+std::string RunFinishStep(const TFinishChoices& choices) {
+    WriteCommonDataFile(choices.DestDir);
+    if (choices.Portable) return std::string();
+    const std::string extensions = ExtensionsFromBoxes(choices.DocumentTypes);
+    // The word processor registers the document types itself; it runs
+    // alongside the wizard.
+    StartWordProcessor(choices.DestDir, AssociationArguments(choices.DocumentTypes));
+    PlaceShortcuts(choices.DestDir, choices.InstallToAll, choices.Desktop);
+    return extensions;
+}
+
+bool RunLaunchStep(const std::string& destDir, bool portable, bool launch, double installStamp,
+                   std::vector<std::string>& publicFiles, std::string& error) {
+    // Asking for the data folder creates it: only when there is something
+    // to record.
+    if (!portable && !publicFiles.empty() &&
+        !WriteUpdateLog(DataFolder(TDataFolderKind::Base, destDir), installStamp, publicFiles,
+                        error))
+        return false;
+    if (launch) StartWordProcessor(destDir, std::string());
+    return true;
+}

@@ -1,0 +1,39 @@
+// What follows the copying: the finish step, run when the wizard enters its
+// Finish page (the common data file, the document types handed to the word
+// processor, the shortcuts), and the launch step, run by the Finish button
+// (the update log, starting the word processor).
+#pragma once
+
+#include "system/associations.h"
+
+#include <string>
+#include <vector>
+
+// "kel_common.dat": two 32-bit numbers, 1 and 8, then the day count of
+// `now`, all little-endian: 16 bytes.
+std::string CommonDataRecord(double now);
+// Writes the record of the current local time into the base data folder,
+// replacing the file. Failures are ignored; the file is not logged.
+void WriteCommonDataFile(const std::string& destDir);
+
+// The choices the finish step works from.
+struct TFinishChoices {
+    std::string DestDir;
+    bool Portable = false;
+    bool DocumentTypes[kDocumentTypes] = {}; // the association boxes
+    bool InstallToAll = true;
+    bool Desktop = true;
+};
+
+// Writes "kel_common.dat"; unless portable, starts kel.exe with the
+// association command for the chosen document types (not waited for) and
+// places the shortcuts. Returns the letters of the chosen document types,
+// or empty for a portable installation, which has none.
+std::string RunFinishStep(const TFinishChoices& choices);
+
+// Unless portable, adds this run's files in the shared data folder to
+// "Update.log" (false with `error` when that fails: nothing is started
+// then); when `launch` is set, starts kel.exe without arguments, not
+// waiting for it.
+bool RunLaunchStep(const std::string& destDir, bool portable, bool launch, double installStamp,
+                   std::vector<std::string>& publicFiles, std::string& error);

@@ -1,0 +1,86 @@
+#include "system/shortcuts.h"
+
+#include "payload/folders.h"
+#include "payload/install_log.h"
+#include "system/data_folders.h"
+
+#include <windows.h>
+
+#include <shlobj.h>
+
+#include <vector>
+
+namespace {
+// Releases a COM interface when it goes.
+template <class T> class TComPtr {
+  public:
+    TComPtr() = default;
+    ~TComPtr() {
+        if (Ptr_) Ptr_->Release();
+    }
+    TComPtr(const TComPtr&) = delete;
+    TComPtr& operator=(const TComPtr&) = delete;
+    T* operator->() const { return Ptr_; }
+    T* Get() const { return Ptr_; }
+    void** Out() { return reinterpret_cast<void**>(&Ptr_); }
+
+  private:
+    T* Ptr_ = nullptr;
+};
+
+std::wstring Wide(const std::string& text) {
+    const int n = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
+    if (n <= 0) return std::wstring();
+    std::vector<wchar_t> wide(size_t(n), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, wide.data(), n);
+    return std::wstring(wide.data());
+}
+
+// The CSIDL numbers of a place: for everyone, for the current user.
+constexpr struct {
+    int Common, User;
+} kPlaces[] = {
+    {CSIDL_COMMON_PROGRAMS, CSIDL_PROGRAMS},
+    {CSIDL_COMMON_DESKTOPDIRECTORY, CSIDL_DESKTOPDIRECTORY},
+};
+} // namespace
+
+void CreateShortcut(const std::string& linkPath, const std::string& target,
+                    const std::string& workingFolder, const std::string& description) {
+    TComPtr<IShellLinkA> link;
+    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                link.Out())) ||
+        !link.Get())
+        return;
+    link->SetPath(target.c_str());
+    link->SetWorkingDirectory(workingFolder.c_str());
+    link->SetDescription(description.c_str());
+    TComPtr<IPersistFile> file;
+    if (FAILED(link->QueryInterface(IID_IPersistFile, file.Out())) || !file.Get()) return;
+
+    const size_t slash = linkPath.find_last_of('\\');
+    if (slash != std::string::npos) MakeFolder(linkPath.substr(0, slash + 1));
+    file->Save(Wide(linkPath).c_str(), TRUE);
+    AddLogLine("File Copy: " + linkPath);
+}
+
+TShortcutFolders ShortcutFolders(int place, bool installToAll) {
+    const auto& csidl = kPlaces[place == 0 ? 0 : 1];
+    TShortcutFolders folders{SpecialFolder(installToAll ? csidl.Common : csidl.User),
+                             SpecialFolder(installToAll ? csidl.User : csidl.Common)};
+    if (folders.Chosen.empty()) folders.Chosen = folders.Other;
+    return folders;
+}
+
+void PlaceShortcuts(const std::string& destDir, bool installToAll, bool desktop) {
+    for (int place = 0; place < 2; ++place) {
+        const TShortcutFolders folders = ShortcutFolders(place, installToAll);
+        // A link an earlier installation made for the other scope would
+        // show twice, or point at an old folder.
+        if (!folders.Other.empty()) DeleteFileA(JoinPath(folders.Other, kShortcutName).c_str());
+        // With neither folder known there is nowhere to put the link.
+        if ((place == 0 || desktop) && !folders.Chosen.empty())
+            CreateShortcut(JoinPath(folders.Chosen, kShortcutName), JoinPath(destDir, "kel.exe"),
+                           destDir, kShortcutDescription);
+    }
+}

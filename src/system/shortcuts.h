@@ -1,0 +1,31 @@
+// The product's shell links: one in the Start menu's programs folder and,
+// when the user wants it, one on the desktop, for everyone or for the
+// current user only.
+#pragma once
+
+#include <string>
+
+constexpr char kShortcutName[] = "Quorvale Word Processor.lnk";
+constexpr char kShortcutDescription[] =
+    "Compact, fast-loading, but still powerful and efficient word processor.";
+
+// Writes one shell link through IShellLinkA and IPersistFile, making the
+// link's folder first (with "Made Dir: " lines) and logging the link as a
+// "File Copy: " line. A link that cannot be made is simply missing. OLE must
+// be initialised on the calling thread.
+void CreateShortcut(const std::string& linkPath, const std::string& target,
+                    const std::string& workingFolder, const std::string& description);
+
+// The two folders of a shortcut place: the one chosen by the scope and the
+// one of the other scope. Place 0 is the Start menu's programs folder,
+// place 1 the desktop.
+struct TShortcutFolders {
+    std::string Chosen, Other;
+};
+TShortcutFolders ShortcutFolders(int place, bool installToAll);
+
+// For the Start menu and then the desktop: removes the link the other scope
+// may hold from an earlier installation, and makes the link to kel.exe in
+// the chosen scope (on the desktop only when `desktop` is set). A scope
+// whose folder is unknown gives way to the other one.
+void PlaceShortcuts(const std::string& destDir, bool installToAll, bool desktop);

@@ -1,0 +1,19 @@
+#include "system/uninstall_entry.h"
+
+#include "app/app_info.h"
+#include "payload/disk_space.h"
+#include "system/data_folders.h"
+#include "system/registry.h"
+
+void WriteUninstallEntry(TRegistry& registry, const std::string& destDir) {
+    registry.SetRootKey(HKEY_LOCAL_MACHINE);
+    if (!registry.OpenKey(kUninstallKey)) return;
+    const std::string program = JoinPath(destDir, "kel.exe");
+    registry.WriteString("DisplayIcon", program);
+    registry.WriteString("DisplayName", kProductName);
+    registry.WriteString("DisplayVersion", kProductVersion);
+    registry.WriteInteger("EstimatedSize", FolderSizeKB(destDir, ClusterSize(destDir)));
+    registry.WriteString("Publisher", kPublisher);
+    registry.WriteString("UninstallString", "\"" + program + "\" -ui");
+    registry.CloseKey();
+}

@@ -1,0 +1,17 @@
+// The product's entry in the system's list of installed programs, under
+// the local machine. The uninstaller is the word processor itself, started
+// with "-ui".
+#pragma once
+
+#include <string>
+
+class TRegistry;
+
+constexpr char kUninstallKey[] =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quorvale Word Processor";
+constexpr char kPublisher[] = "The Quorvale Word Processor Team";
+
+// Switches `registry` to HKEY_LOCAL_MACHINE and writes the six values for
+// the installation in `destDir`, its size being what the folder holds now.
+// A user who may not create the key gets no entry, and no message.
+void WriteUninstallEntry(TRegistry& registry, const std::string& destDir);

@@ -1,0 +1,191 @@
+// What an installation leaves outside its folders: the product's registry
+// keys, the uninstall entry, the shortcuts, the stand-in word processor's
+// record of its starts. Every wizard test starts from none of it and leaves
+// none behind (a listener clears it around each test), because the settings
+// of one run would otherwise decide the next run's choices.
+#pragma once
+
+#include "e2e.h"
+
+#include <gtest/gtest.h>
+#include <shlobj.h>
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace wizard {
+
+constexpr char kProductKey[] = "Software\\Quorvale Word Processor";
+constexpr char kInstallKey[] = "Software\\Quorvale Word Processor\\Install";
+constexpr char kInternalKey[] = "Software\\Quorvale Word Processor\\Internal";
+constexpr char kUninstallKey[] =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quorvale Word Processor";
+constexpr char kLinkName[] = "Quorvale Word Processor.lnk";
+
+inline std::string ShellFolder(int csidl) {
+    char path[MAX_PATH] = "";
+    if (FAILED(SHGetFolderPathA(nullptr, csidl, nullptr, 0, path))) return "";
+    return path;
+}
+
+// The link in the Start menu's programs folder or on the desktop, for
+// everyone or for the current user.
+inline std::string LinkPath(bool desktop, bool common) {
+    const int csidl = desktop ? (common ? CSIDL_COMMON_DESKTOPDIRECTORY : CSIDL_DESKTOPDIRECTORY)
+                              : (common ? CSIDL_COMMON_PROGRAMS : CSIDL_PROGRAMS);
+    return e2e::JoinPath(ShellFolder(csidl), kLinkName);
+}
+
+// "kel-starts.log" in the temporary folder: a line per start of the
+// stand-in word processor, its command line.
+inline std::string StartsLogPath() {
+    char folder[MAX_PATH + 1] = "";
+    GetTempPathA(MAX_PATH, folder);
+    return e2e::JoinPath(folder, "kel-starts.log");
+}
+
+// Closes every window of a running stand-in word processor (they carry the
+// running marker), so that the next setup run does not find one.
+inline void CloseStandIns() {
+    struct TSearch {
+        static BOOL CALLBACK Each(HWND w, LPARAM found) {
+            if (GetPropA(w, "1.x Kestrovane"))
+                reinterpret_cast<std::vector<HWND>*>(found)->push_back(w);
+            return TRUE;
+        }
+    };
+    std::vector<HWND> windows;
+    EnumWindows(TSearch::Each, reinterpret_cast<LPARAM>(&windows));
+    for (HWND w : windows)
+        PostMessageA(w, WM_CLOSE, 0, 0);
+    for (HWND w : windows)
+        e2e::WaitGone(w, 10000);
+}
+
+inline void ClearProductState() {
+    CloseStandIns();
+    RegDeleteKeyA(HKEY_CURRENT_USER, kInstallKey);
+    RegDeleteKeyA(HKEY_CURRENT_USER, kInternalKey);
+    RegDeleteKeyA(HKEY_CURRENT_USER, kProductKey);
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, kUninstallKey);
+    for (bool desktop : {false, true})
+        for (bool common : {false, true})
+            DeleteFileA(LinkPath(desktop, common).c_str());
+    DeleteFileA(StartsLogPath().c_str());
+}
+
+class TProductStateCleaner : public ::testing::EmptyTestEventListener {
+    void OnTestStart(const ::testing::TestInfo&) override { ClearProductState(); }
+    void OnTestEnd(const ::testing::TestInfo&) override { ClearProductState(); }
+};
+
+inline const bool kProductStateCleared = [] {
+    ::testing::UnitTest::GetInstance()->listeners().Append(new TProductStateCleaner);
+    return true;
+}();
+
+} // namespace wizard
+
+namespace wizard {
+
+// A registry value as stored.
+struct TRegValue {
+    bool Exists = false;
+    DWORD Type = 0;
+    std::string Data;
+    DWORD Number() const {
+        DWORD n = 0;
+        if (Data.size() == 4) memcpy(&n, Data.data(), 4);
+        return n;
+    }
+    // A REG_SZ without its NUL (which must be there).
+    std::string Text() const {
+        return !Data.empty() && Data.back() == '\0' ? Data.substr(0, Data.size() - 1)
+                                                    : "<no NUL: " + Data + ">";
+    }
+};
+
+inline TRegValue ReadValue(HKEY root, const char* key, const char* name) {
+    TRegValue value;
+    HKEY k;
+    if (RegOpenKeyExA(root, key, 0, KEY_READ, &k) != ERROR_SUCCESS) return value;
+    DWORD size = 0;
+    if (RegQueryValueExA(k, name, nullptr, &value.Type, nullptr, &size) == ERROR_SUCCESS) {
+        value.Data.resize(size);
+        value.Exists = RegQueryValueExA(k, name, nullptr, &value.Type,
+                                        reinterpret_cast<BYTE*>(size ? &value.Data[0] : nullptr),
+                                        &size) == ERROR_SUCCESS;
+    }
+    RegCloseKey(k);
+    return value;
+}
+
+// The names of a key's values, sorted (the order of writing is not kept by
+// every registry); empty when the key is missing.
+inline std::vector<std::string> ValueNames(HKEY root, const char* key) {
+    std::vector<std::string> names;
+    HKEY k;
+    if (RegOpenKeyExA(root, key, 0, KEY_READ, &k) != ERROR_SUCCESS) return names;
+    for (DWORD i = 0;; ++i) {
+        char name[256];
+        DWORD size = sizeof name;
+        if (RegEnumValueA(k, i, name, &size, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+            break;
+        names.push_back(name);
+    }
+    RegCloseKey(k);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+inline bool KeyExists(HKEY root, const char* key) {
+    HKEY k;
+    if (RegOpenKeyExA(root, key, 0, KEY_READ, &k) != ERROR_SUCCESS) return false;
+    RegCloseKey(k);
+    return true;
+}
+
+inline void WriteValue(HKEY root, const char* key, const char* name, DWORD type,
+                       const std::string& data) {
+    HKEY k;
+    if (RegCreateKeyExA(root, key, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &k, nullptr) !=
+        ERROR_SUCCESS) {
+        ADD_FAILURE() << "cannot create " << key;
+        return;
+    }
+    RegSetValueExA(k, name, 0, type, reinterpret_cast<const BYTE*>(data.data()),
+                   DWORD(data.size()));
+    RegCloseKey(k);
+}
+inline void WriteText(HKEY root, const char* key, const char* name, const std::string& text) {
+    WriteValue(root, key, name, REG_SZ, text + '\0');
+}
+inline void WriteNumber(HKEY root, const char* key, const char* name, DWORD n) {
+    WriteValue(root, key, name, REG_DWORD, std::string(reinterpret_cast<const char*>(&n), 4));
+}
+
+// The lines of the stand-in's start record once it holds at least `count`
+// (it is written by a program started alongside the setup), or what it
+// holds after the wait.
+inline std::vector<std::string> StartsLog(size_t count, DWORD timeout = e2e::kWait) {
+    const DWORD start = GetTickCount();
+    std::vector<std::string> lines;
+    for (;;) {
+        std::string text;
+        lines.clear();
+        if (e2e::ReadFile(StartsLogPath(), text)) {
+            for (size_t at = 0; at < text.size();) {
+                size_t end = text.find("\r\n", at);
+                if (end == std::string::npos) end = text.size();
+                lines.push_back(text.substr(at, end - at));
+                at = end + 2;
+            }
+        }
+        if (lines.size() >= count || GetTickCount() - start >= timeout) return lines;
+        Sleep(50);
+    }
+}
+
+} // namespace wizard

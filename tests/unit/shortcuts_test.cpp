@@ -1,0 +1,122 @@
+// Shell links made through the real shell-link object under Wine, read back
+// through IShellLinkA; the folders the two scopes use.
+#include "system/shortcuts.h"
+
+#include "payload/install_log.h"
+#include "system/data_folders.h"
+
+#include "engine_test_support.h"
+
+#include <gtest/gtest.h>
+#include <shlobj.h>
+
+using namespace enginetest;
+
+namespace {
+struct TLinkRead {
+    bool Loaded = false;
+    std::string Path, WorkingFolder, Description, Arguments;
+};
+
+TLinkRead ReadLink(const std::string& linkPath) {
+    TLinkRead read;
+    IShellLinkA* link = nullptr;
+    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                reinterpret_cast<void**>(&link))))
+        return read;
+    IPersistFile* file = nullptr;
+    if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
+        wchar_t wide[MAX_PATH];
+        MultiByteToWideChar(CP_ACP, 0, linkPath.c_str(), -1, wide, MAX_PATH);
+        if (SUCCEEDED(file->Load(wide, STGM_READ))) {
+            read.Loaded = true;
+            char text[1024] = "";
+            link->GetPath(text, sizeof text, nullptr, SLGP_RAWPATH);
+            read.Path = text;
+            text[0] = 0;
+            link->GetWorkingDirectory(text, sizeof text);
+            read.WorkingFolder = text;
+            text[0] = 0;
+            link->GetDescription(text, sizeof text);
+            read.Description = text;
+            text[0] = 0;
+            link->GetArguments(text, sizeof text);
+            read.Arguments = text;
+        }
+        file->Release();
+    }
+    link->Release();
+    return read;
+}
+
+class Shortcuts : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ResetEngineState();
+        Root = FreshFolder("shortcuts");
+        StartInstallLog("");
+    }
+    void TearDown() override { ResetEngineState(); }
+    std::string Root;
+};
+} // namespace
+
+TEST_F(Shortcuts, ALinkCarriesTargetWorkingFolderAndDescriptionAndIsLogged) {
+    // Two folders that do not exist yet.
+    const std::string folder = Root + "Start Menu\\Grosse\\";
+    const std::string link = folder + kShortcutName;
+    CreateShortcut(link, "C:\\Apps\\Quorvale\\kel.exe", "C:\\Apps\\Quorvale", kShortcutDescription);
+
+    ASSERT_TRUE(Exists(link));
+    const TLinkRead read = ReadLink(link);
+    ASSERT_TRUE(read.Loaded);
+    EXPECT_EQ(read.Path, "C:\\Apps\\Quorvale\\kel.exe");
+    EXPECT_EQ(read.WorkingFolder, "C:\\Apps\\Quorvale");
+    EXPECT_EQ(read.Description,
+              "Compact, fast-loading, but still powerful and efficient word processor.");
+    EXPECT_EQ(read.Arguments, "");
+    EXPECT_EQ(LogLines(), (std::vector<std::string>{"Made Dir: " + Root + "Start Menu\\",
+                                                    "Made Dir: " + folder, "File Copy: " + link}));
+}
+
+TEST_F(Shortcuts, AnExistingLinkIsReplacedAndItsFolderIsNotLoggedAgain) {
+    const std::string link = Root + kShortcutName;
+    CreateShortcut(link, "C:\\Old\\kel.exe", "C:\\Old", "old");
+    CreateShortcut(link, "D:\\New\\kel.exe", "D:\\New", kShortcutDescription);
+    const TLinkRead read = ReadLink(link);
+    EXPECT_EQ(read.Path, "D:\\New\\kel.exe");
+    EXPECT_EQ(read.WorkingFolder, "D:\\New");
+    EXPECT_EQ(LogLines(), (std::vector<std::string>{"File Copy: " + link}));
+}
+
+TEST_F(Shortcuts, ALinkWhoseFolderCannotBeMadeIsMissingWithoutHarm) {
+    // A file stands where the folder would have to be.
+    WriteFileBytes(Root + "blocked", "x");
+    const std::string link = Root + "blocked\\" + kShortcutName;
+    CreateShortcut(link, "C:\\Apps\\kel.exe", "C:\\Apps", kShortcutDescription);
+    EXPECT_FALSE(Exists(link));
+}
+
+TEST(ShortcutFolders, TheScopeChoosesCommonOrUserFoldersAndTheOtherScopeIsTheRest) {
+    const std::string commonPrograms = SpecialFolder(CSIDL_COMMON_PROGRAMS);
+    const std::string userPrograms = SpecialFolder(CSIDL_PROGRAMS);
+    const std::string commonDesktop = SpecialFolder(CSIDL_COMMON_DESKTOPDIRECTORY);
+    const std::string userDesktop = SpecialFolder(CSIDL_DESKTOPDIRECTORY);
+    ASSERT_FALSE(commonPrograms.empty());
+    ASSERT_FALSE(userPrograms.empty());
+    ASSERT_NE(commonPrograms, userPrograms);
+    ASSERT_NE(commonDesktop, userDesktop);
+
+    TShortcutFolders f = ShortcutFolders(0, true);
+    EXPECT_EQ(f.Chosen, commonPrograms);
+    EXPECT_EQ(f.Other, userPrograms);
+    f = ShortcutFolders(0, false);
+    EXPECT_EQ(f.Chosen, userPrograms);
+    EXPECT_EQ(f.Other, commonPrograms);
+    f = ShortcutFolders(1, true);
+    EXPECT_EQ(f.Chosen, commonDesktop);
+    EXPECT_EQ(f.Other, userDesktop);
+    f = ShortcutFolders(1, false);
+    EXPECT_EQ(f.Chosen, userDesktop);
+    EXPECT_EQ(f.Other, commonDesktop);
+}
