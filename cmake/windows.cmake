@@ -76,5 +76,5 @@ target_compile_options(setup PRIVATE ${QV_COMPILE_OPTIONS})
 target_link_options(setup PRIVATE ${QV_LINK_OPTIONS} -s)
 target_include_directories(setup PRIVATE resources ${CMAKE_BINARY_DIR}/payload)
 set_source_files_properties(resources/setup.rc PROPERTIES OBJECT_DEPENDS
-  "${QV_PAYLOAD};${CMAKE_SOURCE_DIR}/resources/setup.manifest;${CMAKE_SOURCE_DIR}/resources/app.ico;${CMAKE_SOURCE_DIR}/resources/logo.png;${CMAKE_SOURCE_DIR}/resources/logosmall.png")
+  "${QV_PAYLOAD};${CMAKE_SOURCE_DIR}/resources/setup.manifest;${CMAKE_SOURCE_DIR}/resources/app.ico;${CMAKE_SOURCE_DIR}/resources/logo.png;${CMAKE_SOURCE_DIR}/resources/logosmall.png;${CMAKE_SOURCE_DIR}/resources/fixeddrive.bmp;${CMAKE_SOURCE_DIR}/resources/removabledrive.bmp;${CMAKE_SOURCE_DIR}/resources/openfolder.bmp;${CMAKE_SOURCE_DIR}/resources/closedfolder.bmp")
 add_dependencies(setup payload)

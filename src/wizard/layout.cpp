@@ -1,6 +1,8 @@
 #include "wizard/layout.h"
 
 #include "wizard/check_list_box.h"
+#include "wizard/directory_list_box.h"
+#include "wizard/drive_combo_box.h"
 #include "wizard/panel.h"
 
 #include <commctrl.h>
@@ -37,6 +39,8 @@ constexpr TLayoutRow kLayout[] = {
     {T::D, T::DestDirTabSheet, K::Label, 11, 7, 0, 0,
      "Specify the &folder where you want to install Quorvale Word Processor:", lfAutoSize},
     {T::DestDirEdt, T::DestDirTabSheet, K::Edit, 11, 26, 345, 0, "", 0},
+    {T::DestDirLstBx, T::DestDirTabSheet, K::DirList, 11, 48, 345, 174, "", 0},
+    {T::DestDirCmbBx, T::DestDirTabSheet, K::DriveList, 11, 225, 345, 19, "", 0},
 
     SHEET(SelCompTabSheet),
     {T::SelCompLbl, T::SelCompTabSheet, K::Label, 11, 7, 345, 30, "", 0},
@@ -183,6 +187,10 @@ TWindowKind WindowKind(const TLayoutRow& row) {
         return {"BUTTON", WS_TABSTOP | BS_AUTOCHECKBOX, 0};
     case K::CheckList:
         return {"LISTBOX", TCheckListBox::kStyle, WS_EX_CLIENTEDGE};
+    case K::DirList:
+        return {"LISTBOX", TDirectoryListBox::kStyle, WS_EX_CLIENTEDGE};
+    case K::DriveList:
+        return {"COMBOBOX", TDriveComboBox::kStyle, 0};
     case K::ProgressBar:
         return {PROGRESS_CLASSA, 0, 0};
     case K::PageArea:

@@ -20,6 +20,8 @@ enum class TCtl : uint8_t {
     DestDirTabSheet,
     D,
     DestDirEdt,
+    DestDirLstBx,
+    DestDirCmbBx,
     SelCompTabSheet,
     SelCompLbl,
     SelCompLstBx,
@@ -76,6 +78,8 @@ enum class TKind : uint8_t {
     Memo, // multi-line, read-only, vertical scroll bar
     CheckBox,
     CheckList, // TCheckListBox
+    DirList,   // TDirectoryListBox
+    DriveList, // TDriveComboBox
     ProgressBar,
 };
 

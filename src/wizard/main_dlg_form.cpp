@@ -19,6 +19,8 @@
 #include "system/registry.h"
 #include "system/running_instance.h"
 #include "system/uninstall_entry.h"
+#include "wizard/destination_path.h"
+#include "wizard/drive_changes.h"
 #include "wizard/label_text.h"
 #include "wizard/message_dialog.h"
 #include "wizard/messages.h"
@@ -161,6 +163,7 @@ INT_PTR TMainDlgForm::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         Construct();
         return FALSE; // GoToPage has set the focus
     case WM_COMMAND:
+        if (ControlFromId(LOWORD(wp)) == TCtl::DestDirCmbBx) DestDirDrives_.Notify(HIWORD(wp));
         if (HIWORD(wp) == BN_CLICKED) OnCommand(LOWORD(wp));
         return TRUE;
     case WM_CLOSE: // the close box, Alt+F4
@@ -182,6 +185,10 @@ INT_PTR TMainDlgForm::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     }
     case WM_DRAWITEM: {
         const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lp);
+        const TCtl drawn = ControlFromId(int(item->CtlID));
+        if (drawn == TCtl::DestDirLstBx) DestDirList_.DrawItem(*item);
+        if (drawn == TCtl::DestDirCmbBx) DestDirDrives_.DrawItem(*item);
+        if (drawn == TCtl::DestDirLstBx || drawn == TCtl::DestDirCmbBx) return TRUE;
         if (ControlFromId(int(item->CtlID)) != TCtl::SelCompLstBx) return FALSE;
         SelCompList_.DrawItem(*item);
         return TRUE;
@@ -234,6 +241,12 @@ void TMainDlgForm::Construct() {
     SelCompList_.OnDrawItem = [this](HDC dc, int row, const RECT& rest, bool selected) {
         SelCompLstBxDrawItem(dc, row, rest, selected);
     };
+    // The folder list first: the drive list moves it to the current drive
+    // as it starts (unheard: the form is not constructed yet).
+    DestDirList_.Attach(Item(TCtl::DestDirLstBx));
+    DestDirList_.OnChange = [this] { DestDirLstBxChange(); };
+    DestDirDrives_.SetDirList(&DestDirList_);
+    DestDirDrives_.Attach(Item(TCtl::DestDirCmbBx));
     SendMessageA(Handle_, DM_SETDEFID, WPARAM(ControlId(TCtl::NextBtn)), 0);
 
     // Caption and icon, for the title bar and the taskbar. The banner
@@ -260,6 +273,8 @@ void TMainDlgForm::Construct() {
 
     LoadSettings();
     SetControlText(Item(TCtl::DestDirEdt), TCtl::DestDirEdt, Options.DestDir);
+    // The list shows the nearest existing folder; the edit keeps the whole.
+    DestDirList_.SetDirectory(Options.DestDir);
     SetControlText(Item(TCtl::SelCompLbl), TCtl::SelCompLbl, kSelCompCaption);
 
     SetTimer(Handle_, kInstallTimer, kInstallTimerMs, nullptr);
@@ -696,17 +711,38 @@ void TMainDlgForm::RefreshDiskSpace() {
 
 // ---------------------------------------------------------------- destination page
 
-// Tidies the typed destination: blanks around it and one trailing backslash
-// go. (The rules for a text without a drive come with the drive list.)
+// Tidies the typed destination in place: see NormalizedDestination.
 void TMainDlgForm::NormalizeDestination() {
-    std::string text = Text(TCtl::DestDirEdt);
-    const size_t first = text.find_first_not_of(' ');
-    const size_t last = text.find_last_not_of(' ');
-    text = first == std::string::npos ? std::string() : text.substr(first, last - first + 1);
-    if (!text.empty() && text.back() == '\\') text.pop_back();
-    SetControlText(Item(TCtl::DestDirEdt), TCtl::DestDirEdt, text);
+    const std::string programFiles = SpecialFolder(CSIDL_PROGRAM_FILES);
+    char drive = DestDirDrives_.Drive();
+    if (!drive) drive = programFiles.empty() ? 'c' : programFiles[0];
+    SetControlText(Item(TCtl::DestDirEdt), TCtl::DestDirEdt,
+                   NormalizedDestination(Text(TCtl::DestDirEdt), drive, programFiles));
 }
 
-// Hook for timer 2, the drive refresh of the destination page: it joins
-// here with the drive and folder lists.
-void TMainDlgForm::RefreshDriveList() {}
+// The folder list moved: the edit follows it. Typing in the edit does not
+// move the list.
+void TMainDlgForm::DestDirLstBxChange() {
+    if (!Constructed) return;
+    SetControlText(Item(TCtl::DestDirEdt), TCtl::DestDirEdt, DestDirList_.Directory());
+    NormalizeDestination();
+}
+
+// Timer 2, on every page: a drive that came moves the lists and the edit to
+// it; the loss of the current drive moves them to the Program Files folder.
+void TMainDlgForm::RefreshDriveList() {
+    const uint32_t before = DestDirDrives_.DriveMask();
+    if (PresentDrives() == before) return;
+    DestDirDrives_.BuildList();
+    const TDriveChange change = DriveChange(DestDirDrives_.DriveMask(), before,
+                                            DestDirDrives_.ListedDrives(), DestDirDrives_.Drive());
+    const std::string programFiles = SpecialFolder(CSIDL_PROGRAM_FILES);
+    if (change.Kind == TDriveChangeKind::NewDrive) {
+        DestDirDrives_.SetDrive(change.Letter);
+    } else if (change.Kind == TDriveChangeKind::ProgramFiles && programFiles.size() >= 2 &&
+               programFiles[1] == ':') {
+        DestDirDrives_.SetDrive(programFiles[0]);
+    } else {
+        DestDirDrives_.SelectCurrentDrive();
+    }
+}

@@ -2,10 +2,12 @@
 // moved between only through GoToPage.
 #pragma once
 
+#include "system/settings.h"
 #include "wizard/check_list_box.h"
+#include "wizard/directory_list_box.h"
+#include "wizard/drive_combo_box.h"
 #include "wizard/gdi_handle.h"
 #include "wizard/layout.h"
-#include "system/settings.h"
 
 #include <windows.h>
 
@@ -104,6 +106,7 @@ class TMainDlgForm {
     // Destination page.
     void NormalizeDestination();
     void RefreshDriveList();
+    void DestDirLstBxChange();
 
     HWND Handle_ = nullptr;
     HICON Icon_;
@@ -113,6 +116,8 @@ class TMainDlgForm {
     // The logos; their static controls do not own them, so they outlive the window.
     TGdiHandle<HBITMAP> LogoSmall_, Logo_;
     TCheckListBox SelCompList_;
+    TDirectoryListBox DestDirList_;
+    TDriveComboBox DestDirDrives_;
     uint8_t ActivePage_ = kNoPage;
     int Asking_ = 0;       // a question of the wizard's own is on the screen
     bool Closing_ = false; // the dialog has been told to end

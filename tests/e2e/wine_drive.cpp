@@ -23,20 +23,36 @@ struct TUnixDrive {
     USHORT LabelOffset;
 };
 static_assert(sizeof(TUnixDrive) == 32, "layout of Wine's mountmgr_unix_drive");
+
+// Wine keeps a removed drive's letter in the logical-drive mask for as long
+// as its server runs; only the root tells that the drive has gone.
+bool LetterFree(char letter) {
+    const char root[] = {letter, ':', '\\', 0};
+    return !(GetLogicalDrives() & (1u << (letter - 'A'))) ||
+           GetDriveTypeA(root) == DRIVE_NO_ROOT_DIR;
+}
 } // namespace
 
 TWineDrive::TWineDrive(const std::string& folder, unsigned type) {
+    for (char letter = 'R'; letter <= 'Y'; ++letter) {
+        if (!LetterFree(letter)) continue;
+        Create(folder, type, letter);
+        break;
+    }
+}
+
+TWineDrive::TWineDrive(const std::string& folder, unsigned type, char letter) {
+    Create(folder, type, letter);
+}
+
+void TWineDrive::Create(const std::string& folder, unsigned type, char letter) {
     if (folder.size() < 3 || (folder[0] != 'Z' && folder[0] != 'z') || folder[1] != ':') return;
+    if (letter < 'A' || letter > 'Z' || !LetterFree(letter)) return;
     std::string unixPath = folder.substr(2);
     for (char& c : unixPath)
         if (c == '\\') c = '/';
     CreateDirectoryA(folder.c_str(), nullptr);
-    const DWORD used = GetLogicalDrives();
-    for (char letter = 'R'; letter <= 'Y'; ++letter) {
-        if (used & (1u << (letter - 'A'))) continue;
-        if (Define(letter, unixPath, type)) Letter_ = letter;
-        break;
-    }
+    if (Define(letter, unixPath, type)) Letter_ = letter;
 }
 
 TWineDrive::~TWineDrive() {

@@ -12,6 +12,8 @@ class TWineDrive {
     // `folder` is a Windows path on drive Z: (the Unix root), e.g. under
     // QV_OUT_DIR; `type` a DRIVE_* value such as DRIVE_REMOVABLE.
     TWineDrive(const std::string& folder, unsigned type);
+    // The same with a letter of one's own ('A' to 'Z'), if it is free.
+    TWineDrive(const std::string& folder, unsigned type, char letter);
     ~TWineDrive(); // removes the letter and its registry value again
     TWineDrive(const TWineDrive&) = delete;
     TWineDrive& operator=(const TWineDrive&) = delete;
@@ -21,6 +23,7 @@ class TWineDrive {
     std::string Root() const { return std::string(1, Letter_) + ":\\"; }
 
   private:
+    void Create(const std::string& folder, unsigned type, char letter);
     bool Define(char letter, const std::string& unixPath, unsigned type);
     char Letter_ = 0;
 };

@@ -88,7 +88,7 @@ TEST(WizardPages, EveryPageShowsItsTitleTextsAndButtons) {
                              "upgrade (the required disk space is displayed on the right):"));
     EXPECT_TRUE(person.Shown("Required disk space:"));
     EXPECT_TRUE(person.Shown("Available disk space:"));
-    HWND list = FindControlByClass(person.Wizard, "ListBox", 0);
+    HWND list = FindControlByClass(person.Wizard, "ListBox", 1); // after the folder list
     const char* const rows[] = {
         "Quorvale Word Processor", "English spellchecker", "Hyphenation module",
         "Document templates",      "Clip library",         "Basic sound scheme"};

@@ -34,3 +34,11 @@ convert -size 120x260 gradient:'#2a4f93-#0f2246' \
     \( "$tmp/48.png" -resize 56x56 \) -geometry +32+150 -composite \
     -fill '#ffffff' -stroke none -draw "rectangle 32,222 88,224" \
     -colors 128 -type Palette PNG8:"$out/logo.png"
+
+# The pictures of the drive and folder lists, 16 x 16, drawn pixel by pixel
+# in the .xpm files next to this script. Their bottom-left pixel (magenta)
+# is the colour the lists leave transparent. 24-bit BMP for LoadImage.
+art=$(cd "$(dirname "$0")" && pwd)
+for name in fixed-drive removable-drive open-folder closed-folder; do
+    convert "$art/$name.xpm" -alpha off -type TrueColor BMP3:"$out/$(echo "$name" | tr -d -).bmp"
+done

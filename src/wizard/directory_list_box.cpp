@@ -1,0 +1,247 @@
+#include "wizard/directory_list_box.h"
+
+#include "payload/ansi_text.h"
+#include "payload/disk_space.h"
+#include "payload/folders.h"
+#include "system/data_folders.h"
+#include "wizard/destination_path.h"
+#include "wizard/drive_combo_box.h"
+
+#include <shlobj.h>
+
+#include <algorithm>
+#include <vector>
+
+namespace {
+// Item data: which picture an item shows.
+constexpr LPARAM kClosedItem = 0;
+constexpr LPARAM kOpenItem = 1;
+// Width counted for a missing picture.
+constexpr int kPictureWidth = 16;
+
+char Lower(char c) {
+    return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c;
+}
+
+// The volume's file-system flags; 0 when it cannot be asked. A drive
+// without a disk would otherwise put up the system's "no disk" box.
+DWORD VolumeFlags(const std::string& root) {
+    const UINT oldMode = SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
+    DWORD flags = 0;
+    if (!GetVolumeInformationA(root.c_str(), nullptr, 0, nullptr, nullptr, &flags, nullptr, 0))
+        flags = 0;
+    SetErrorMode(oldMode);
+    return flags;
+}
+
+// The names of the folder's subfolders, sorted as the user's locale sorts
+// them, letter case aside.
+std::vector<std::string> SubfolderNames(const std::string& folder) {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA found;
+    HANDLE find = FindFirstFileA(JoinPath(folder, "*.*").c_str(), &found);
+    if (find == INVALID_HANDLE_VALUE) return names;
+    do {
+        const std::string name = found.cFileName;
+        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && name != "." && name != "..")
+            names.push_back(name);
+    } while (FindNextFileA(find, &found));
+    FindClose(find);
+    std::sort(names.begin(), names.end(),
+              [](const std::string& a, const std::string& b) { return AnsiCompareText(a, b) < 0; });
+    return names;
+}
+} // namespace
+
+TDirectoryListBox::~TDirectoryListBox() {
+    if (Handle_) {
+        SetWindowLongPtrA(Handle_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ListProc_));
+        SetWindowLongPtrA(Handle_, GWLP_USERDATA, 0);
+    }
+}
+
+void TDirectoryListBox::Attach(HWND list) {
+    Handle_ = list;
+    Open_.Load("OPENFOLDER");
+    Closed_.Load("CLOSEDFOLDER");
+    HDC dc = GetDC(list);
+    HGDIOBJ old = SelectObject(dc, HGDIOBJ(SendMessageA(list, WM_GETFONT, 0, 0)));
+    TEXTMETRICA tm{};
+    GetTextMetricsA(dc, &tm);
+    SelectObject(dc, old);
+    ReleaseDC(list, dc);
+    int height = tm.tmHeight;
+    if (Open_.Height() + 1 > height) height = Open_.Height() + 1;
+    SendMessageA(list, LB_SETITEMHEIGHT, 0, height);
+    SetWindowLongPtrA(list, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    ListProc_ = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(SubclassProc)));
+    if (!Directory_.empty()) BuildList();
+}
+
+bool TDirectoryListBox::SameAsCurrent(const std::string& path) const {
+    if (CaseSensitive_) return path == Directory_;
+    return path.size() == Directory_.size() && AnsiCompareText(path, Directory_) == 0;
+}
+
+void TDirectoryListBox::SetDirectory(const std::string& path) {
+    if (path.empty() || SameAsCurrent(path)) return;
+    // A relative name would mean the process's current folder: never here.
+    const std::string drive = DrivePart(path);
+    if (drive.empty()) return;
+    std::string folder = path;
+    while (!FolderExists(folder) && folder.size() > drive.size() + 1) {
+        std::string up = ParentPath(folder);
+        if (up.size() < drive.size() + 1) up = drive + '\\';
+        folder = up;
+    }
+
+    const bool driveChanged = Directory_.empty() || Lower(folder[0]) != Lower(Directory_[0]);
+    Directory_ = folder;
+    if (driveChanged && drive.size() == 2) {
+        Updating_ = true;
+        if (DriveCombo)
+            DriveCombo->SetDrive(folder[0]);
+        else
+            SetDrive(folder[0]);
+        Updating_ = false;
+    }
+    BuildList();
+    Changed();
+}
+
+void TDirectoryListBox::SetDrive(char letter) {
+    if (static_cast<unsigned char>(letter) <= ' ') return;
+    if (!Directory_.empty() && Lower(letter) == Lower(Directory_[0])) return;
+
+    const std::string programFiles = SpecialFolder(CSIDL_PROGRAM_FILES);
+    if (programFiles.size() >= 2 && programFiles[1] == ':' &&
+        Lower(programFiles[0]) == Lower(letter)) {
+        const std::string folder = JoinPath(programFiles, "");
+        const std::string product = folder + kProductFolder;
+        Directory_ = FolderExists(product) ? product : folder;
+    } else {
+        const std::string samePath = PathOnDrive(Directory_, letter);
+        Directory_ =
+            !samePath.empty() && FolderExists(samePath) ? samePath : std::string(1, letter) + ":\\";
+    }
+    if (Updating_) return;
+    BuildList();
+    Changed();
+}
+
+void TDirectoryListBox::Changed() {
+    if (OnChange) OnChange();
+}
+
+void TDirectoryListBox::BuildList() {
+    if (!Handle_) return;
+    SendMessageA(Handle_, WM_SETREDRAW, FALSE, 0);
+    SendMessageA(Handle_, LB_RESETCONTENT, 0, 0);
+
+    const DWORD flags = VolumeFlags(DrivePart(Directory_) + '\\');
+    CasePreserved_ = (flags & (FILE_CASE_SENSITIVE_SEARCH | FILE_CASE_PRESERVED_NAMES)) != 0;
+    CaseSensitive_ = (flags & FILE_CASE_SENSITIVE_SEARCH) != 0;
+
+    for (const std::string& folder : OpenFolderChain(Directory_)) {
+        const auto index = SendMessageA(Handle_, LB_ADDSTRING, 0, LPARAM(folder.c_str()));
+        if (index >= 0) SendMessageA(Handle_, LB_SETITEMDATA, WPARAM(index), kOpenItem);
+    }
+    CurrentIndex_ = int(SendMessageA(Handle_, LB_GETCOUNT, 0, 0)) - 1;
+    for (const std::string& name : SubfolderNames(Directory_)) {
+        const std::string item = JoinPath(Directory_, name);
+        const auto index = SendMessageA(Handle_, LB_ADDSTRING, 0, LPARAM(item.c_str()));
+        if (index >= 0) SendMessageA(Handle_, LB_SETITEMDATA, WPARAM(index), kClosedItem);
+    }
+    SendMessageA(Handle_, LB_SETCURSEL, WPARAM(CurrentIndex_), 0);
+    SendMessageA(Handle_, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(Handle_, nullptr, TRUE);
+}
+
+std::string TDirectoryListBox::ItemText(int index) const {
+    const auto length = SendMessageA(Handle_, LB_GETTEXTLEN, WPARAM(index), 0);
+    if (length <= 0) return std::string();
+    std::string text(size_t(length) + 1, '\0');
+    const auto copied = SendMessageA(Handle_, LB_GETTEXT, WPARAM(index), LPARAM(&text[0]));
+    text.resize(copied > 0 ? size_t(copied) : 0);
+    return text;
+}
+
+bool TDirectoryListBox::IsOpenItem(int index) const {
+    return SendMessageA(Handle_, LB_GETITEMDATA, WPARAM(index), 0) == kOpenItem;
+}
+
+std::string TDirectoryListBox::ShownText(int index) const {
+    std::string text = ShownFolderName(ItemText(index), index == 0);
+    if (!CasePreserved_ && !text.empty()) CharLowerBuffA(&text[0], DWORD(text.size()));
+    return text;
+}
+
+int TDirectoryListBox::Indent(int index) const {
+    // Subfolders stand one level below the current folder.
+    if (!IsOpenItem(index)) return 12 * BackslashCount(WithoutBackslash(Directory_)) + 15;
+    return 12 * index + 3;
+}
+
+void TDirectoryListBox::DrawItem(const DRAWITEMSTRUCT& item) const {
+    HDC dc = item.hDC;
+    const RECT& r = item.rcItem;
+    const bool selected = (item.itemState & ODS_SELECTED) != 0;
+    FillRect(dc, &r, GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
+    if (item.itemID != UINT(-1)) {
+        const int index = int(item.itemID);
+        const int indent = Indent(index);
+        const TListPicture& picture = IsOpenItem(index) ? Open_ : Closed_;
+        picture.Draw(dc, r.left + indent, r.top + (r.bottom - r.top - picture.Height()) / 2);
+        const int pictureWidth = picture.Empty() ? kPictureWidth : picture.Width();
+
+        const int savedDc = SaveDC(dc);
+        SelectObject(dc, HGDIOBJ(SendMessageA(Handle_, WM_GETFONT, 0, 0)));
+        SIZE letter{};
+        GetTextExtentPoint32A(dc, "A", 1, &letter);
+        const std::string text = ShownText(index);
+        SetBkMode(dc, TRANSPARENT);
+        SetTextColor(dc, GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
+        TextOutA(dc, r.left + indent + pictureWidth + 4, r.top + (r.bottom - r.top - letter.cy) / 2,
+                 text.c_str(), int(text.size()));
+        RestoreDC(dc, savedDc);
+    }
+    if (item.itemState & ODS_FOCUS) DrawFocusRect(dc, &r);
+}
+
+LRESULT CALLBACK TDirectoryListBox::SubclassProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
+    auto* self = reinterpret_cast<TDirectoryListBox*>(GetWindowLongPtrA(wnd, GWLP_USERDATA));
+    if (!self) return DefWindowProcA(wnd, msg, wp, lp);
+    return self->HandleMessage(msg, wp, lp);
+}
+
+LRESULT TDirectoryListBox::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
+    HWND wnd = Handle_;
+    WNDPROC listProc = ListProc_;
+    switch (msg) {
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK: {
+        // One click opens the folder. The list box's own tracking is left
+        // out: the items change under the mouse as soon as it is pressed.
+        SetFocus(wnd);
+        const LRESULT hit = SendMessageA(wnd, LB_ITEMFROMPOINT, 0, lp);
+        if (HIWORD(hit) == 0) SetDirectory(ItemText(int(LOWORD(hit))));
+        return 0;
+    }
+    case WM_KEYDOWN:
+    case WM_CHAR: {
+        // The list box moves the selection; the folder follows it once the
+        // list box is done with the key, since that rebuilds the items.
+        const LRESULT result = CallWindowProcA(listProc, wnd, msg, wp, lp);
+        const auto selected = int(SendMessageA(wnd, LB_GETCURSEL, 0, 0));
+        if (selected >= 0 && selected != CurrentIndex_) SetDirectory(ItemText(selected));
+        return result;
+    }
+    case WM_NCDESTROY:
+        SetWindowLongPtrA(wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(listProc));
+        SetWindowLongPtrA(wnd, GWLP_USERDATA, 0);
+        Handle_ = nullptr;
+        return CallWindowProcA(listProc, wnd, msg, wp, lp);
+    }
+    return CallWindowProcA(listProc, wnd, msg, wp, lp);
+}

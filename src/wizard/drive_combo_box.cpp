@@ -1,0 +1,170 @@
+#include "wizard/drive_combo_box.h"
+
+#include "system/data_folders.h"
+#include "wizard/directory_list_box.h"
+
+#include <winnetwk.h>
+
+namespace {
+// Item data: which picture an item shows.
+constexpr LPARAM kFixedItem = 0;
+constexpr LPARAM kRemovableItem = 1;
+
+char Lower(char c) {
+    return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c;
+}
+
+// The text height of the window's font.
+int FontHeight(HWND window) {
+    HDC dc = GetDC(window);
+    HGDIOBJ old = SelectObject(dc, HGDIOBJ(SendMessageA(window, WM_GETFONT, 0, 0)));
+    TEXTMETRICA tm{};
+    GetTextMetricsA(dc, &tm);
+    SelectObject(dc, old);
+    ReleaseDC(window, dc);
+    return tm.tmHeight;
+}
+
+// A drive's volume label. An empty floppy or card reader would otherwise
+// put up the system's "no disk" box while the list is built.
+std::string VolumeLabel(const std::string& root) {
+    const UINT oldMode = SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
+    char label[MAX_PATH + 1] = "";
+    if (!GetVolumeInformationA(root.c_str(), label, sizeof label, nullptr, nullptr, nullptr,
+                               nullptr, 0))
+        label[0] = 0;
+    SetErrorMode(oldMode);
+    return label;
+}
+} // namespace
+
+uint32_t PresentDrives() {
+    uint32_t drives = GetLogicalDrives();
+    for (int drive = 0; drive < 26; ++drive) {
+        const char root[] = {char('a' + drive), ':', '\\', 0};
+        if ((drives & (1u << drive)) && GetDriveTypeA(root) == DRIVE_NO_ROOT_DIR)
+            drives &= ~(1u << drive);
+    }
+    return drives;
+}
+
+std::string DriveDisplayName(char letter, UINT driveType) {
+    if (driveType == DRIVE_REMOTE) {
+        const char local[] = {char(letter - 'a' + 'A'), ':', 0};
+        char remote[MAX_PATH + 1] = "";
+        DWORD size = sizeof remote;
+        if (WNetGetConnectionA(local, remote, &size) == NO_ERROR) return remote;
+    }
+    std::string label = VolumeLabel(std::string(1, letter) + ":\\");
+    if (label.empty()) return label;
+    label = "[" + label + "]";
+    // The system's lower-casing knows the code page's letters and leaves
+    // the trail bytes of double-byte characters alone.
+    CharLowerBuffA(&label[0], DWORD(label.size()));
+    return label;
+}
+
+void TDriveComboBox::Attach(HWND combo) {
+    Handle_ = combo;
+    Fixed_.Load("FIXEDDRIVE");
+    Removable_.Load("REMOVABLEDRIVE");
+    int height = FontHeight(combo) + 4;
+    if (Fixed_.Height() > height) height = Fixed_.Height();
+    SendMessageA(combo, CB_SETITEMHEIGHT, WPARAM(-1), height); // the closed box
+    SendMessageA(combo, CB_SETITEMHEIGHT, 0, height);          // the dropped list
+    // A combo box's window height is that of its dropped list: room for
+    // eight drives.
+    RECT r;
+    if (GetWindowRect(combo, &r))
+        SetWindowPos(combo, nullptr, 0, 0, r.right - r.left, r.bottom - r.top + 8 * height + 2,
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    BuildList();
+    char current[MAX_PATH + 1] = "";
+    const DWORD n = GetCurrentDirectoryA(sizeof current, current);
+    if (n > 1 && n < sizeof current && current[1] == ':') SetDrive(current[0]);
+}
+
+void TDriveComboBox::SetDirList(TDirectoryListBox* list) {
+    if (DirList_ && DirList_ != list) DirList_->DriveCombo = nullptr;
+    DirList_ = list;
+    if (list) list->DriveCombo = this;
+}
+
+void TDriveComboBox::BuildList() {
+    SendMessageA(Handle_, CB_RESETCONTENT, 0, 0);
+    Mask_ = PresentDrives();
+    Listed_ = 0;
+    for (int drive = 2; drive < 26; ++drive) { // A and B are never listed
+        if (!(Mask_ & (1u << drive))) continue;
+        const char letter = char('a' + drive);
+        const std::string root = std::string(1, letter) + ":\\";
+        const UINT type = GetDriveTypeA(root.c_str());
+        if (type == DRIVE_CDROM) continue;
+        const std::string text = std::string(1, letter) + ": " + DriveDisplayName(letter, type);
+        const auto index = int(SendMessageA(Handle_, CB_ADDSTRING, 0, LPARAM(text.c_str())));
+        if (index < 0) continue;
+        SendMessageA(Handle_, CB_SETITEMDATA, WPARAM(index),
+                     IsPortable(root) ? kRemovableItem : kFixedItem);
+        Listed_ |= 1u << drive;
+    }
+}
+
+int TDriveComboBox::FindDrive(char letter) const {
+    const auto count = int(SendMessageA(Handle_, CB_GETCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i) {
+        const std::string text = ItemText(i);
+        if (text.size() >= 2 && Lower(text[0]) == Lower(letter) && text[1] == ':') return i;
+    }
+    return -1;
+}
+
+void TDriveComboBox::SetDrive(char letter) {
+    const bool selected = SendMessageA(Handle_, CB_GETCURSEL, 0, 0) != CB_ERR;
+    if (selected && Lower(letter) == Drive_) return;
+    Drive_ = Lower(letter);
+    SendMessageA(Handle_, CB_SETCURSEL, WPARAM(FindDrive(Drive_)), 0);
+    if (DirList_) DirList_->SetDrive(Drive_);
+    if (OnChange) OnChange();
+}
+
+void TDriveComboBox::SelectCurrentDrive() {
+    SendMessageA(Handle_, CB_SETCURSEL, WPARAM(FindDrive(Drive_)), 0);
+}
+
+std::string TDriveComboBox::ItemText(int index) const {
+    const auto length = SendMessageA(Handle_, CB_GETLBTEXTLEN, WPARAM(index), 0);
+    if (length <= 0) return std::string();
+    std::string text(size_t(length) + 1, '\0');
+    const auto copied = SendMessageA(Handle_, CB_GETLBTEXT, WPARAM(index), LPARAM(&text[0]));
+    text.resize(copied > 0 ? size_t(copied) : 0);
+    return text;
+}
+
+void TDriveComboBox::Notify(UINT code) {
+    if (code != CBN_SELCHANGE) return;
+    const auto index = int(SendMessageA(Handle_, CB_GETCURSEL, 0, 0));
+    const std::string text = ItemText(index);
+    if (!text.empty()) SetDrive(text[0]);
+}
+
+void TDriveComboBox::DrawItem(const DRAWITEMSTRUCT& item) const {
+    HDC dc = item.hDC;
+    const RECT& r = item.rcItem;
+    const int savedDc = SaveDC(dc);
+    // The window colour throughout: no selection highlight, in the box or
+    // in the dropped list.
+    FillRect(dc, &r, GetSysColorBrush(COLOR_WINDOW));
+    if (item.itemID != UINT(-1)) {
+        const TListPicture& picture =
+            item.itemData == ULONG_PTR(kRemovableItem) ? Removable_ : Fixed_;
+        picture.Draw(dc, r.left + 2, r.top + (r.bottom - r.top - picture.Height()) / 2);
+        const std::string text = ItemText(int(item.itemID));
+        RECT textRect{r.left + picture.Width() + 6, r.top, r.right, r.bottom};
+        SetBkMode(dc, TRANSPARENT);
+        SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+        DrawTextA(dc, text.c_str(), int(text.size()), &textRect,
+                  DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+    }
+    RestoreDC(dc, savedDc);
+    if ((item.itemState & ODS_FOCUS) && (item.itemState & ODS_COMBOBOXEDIT)) DrawFocusRect(dc, &r);
+}
