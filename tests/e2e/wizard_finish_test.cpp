@@ -2,6 +2,7 @@
 // document types to the installed word processor, the shortcuts of both
 // scopes, the launch, the uninstall entry, and a portable installation
 // that has none of it but the data file and the launch.
+#include "shell_link_reader.h"
 #include "wine_drive.h"
 #include "wizard_person.h"
 
@@ -21,48 +22,12 @@ std::string Quoted(const std::string& path) {
     return "\"" + path + "\"";
 }
 
-struct TLink {
-    bool Loaded = false;
-    std::string Target, WorkingFolder, Description;
-};
-
-// A shell link read back through the shell's own link object.
-TLink ReadLink(const std::string& path) {
-    TLink read;
-    CoInitialize(nullptr);
-    IShellLinkA* link = nullptr;
-    if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
-                                   reinterpret_cast<void**>(&link)))) {
-        IPersistFile* file = nullptr;
-        if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
-            wchar_t wide[MAX_PATH];
-            MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH);
-            if (SUCCEEDED(file->Load(wide, STGM_READ))) {
-                read.Loaded = true;
-                char text[1024] = "";
-                link->GetPath(text, sizeof text, nullptr, SLGP_RAWPATH);
-                read.Target = text;
-                text[0] = 0;
-                link->GetWorkingDirectory(text, sizeof text);
-                read.WorkingFolder = text;
-                text[0] = 0;
-                link->GetDescription(text, sizeof text);
-                read.Description = text;
-            }
-            file->Release();
-        }
-        link->Release();
-    }
-    CoUninitialize();
-    return read;
-}
-
 ::testing::AssertionResult IsLinkTo(const std::string& path, const std::string& dest) {
-    const TLink link = ReadLink(path);
+    const e2e::TShellLink link = e2e::ReadShellLink(path);
     if (!link.Loaded) return ::testing::AssertionFailure() << path << " is no link";
-    if (link.Target != JoinPath(dest, "kel.exe") || link.WorkingFolder != dest ||
+    if (link.Path != JoinPath(dest, "kel.exe") || link.WorkingFolder != dest ||
         link.Description != kDescription)
-        return ::testing::AssertionFailure() << path << " leads to " << link.Target << " in "
+        return ::testing::AssertionFailure() << path << " leads to " << link.Path << " in "
                                              << link.WorkingFolder << ": " << link.Description;
     return ::testing::AssertionSuccess();
 }

@@ -6,6 +6,7 @@
 #include "system/data_folders.h"
 
 #include "engine_test_support.h"
+#include "shell_link_reader.h"
 
 #include <gtest/gtest.h>
 #include <shlobj.h>
@@ -13,42 +14,6 @@
 using namespace enginetest;
 
 namespace {
-struct TLinkRead {
-    bool Loaded = false;
-    std::string Path, WorkingFolder, Description, Arguments;
-};
-
-TLinkRead ReadLink(const std::string& linkPath) {
-    TLinkRead read;
-    IShellLinkA* link = nullptr;
-    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
-                                reinterpret_cast<void**>(&link))))
-        return read;
-    IPersistFile* file = nullptr;
-    if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
-        wchar_t wide[MAX_PATH];
-        MultiByteToWideChar(CP_ACP, 0, linkPath.c_str(), -1, wide, MAX_PATH);
-        if (SUCCEEDED(file->Load(wide, STGM_READ))) {
-            read.Loaded = true;
-            char text[1024] = "";
-            link->GetPath(text, sizeof text, nullptr, SLGP_RAWPATH);
-            read.Path = text;
-            text[0] = 0;
-            link->GetWorkingDirectory(text, sizeof text);
-            read.WorkingFolder = text;
-            text[0] = 0;
-            link->GetDescription(text, sizeof text);
-            read.Description = text;
-            text[0] = 0;
-            link->GetArguments(text, sizeof text);
-            read.Arguments = text;
-        }
-        file->Release();
-    }
-    link->Release();
-    return read;
-}
-
 class Shortcuts : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -68,7 +33,7 @@ TEST_F(Shortcuts, ALinkCarriesTargetWorkingFolderAndDescriptionAndIsLogged) {
     CreateShortcut(link, "C:\\Apps\\Quorvale\\kel.exe", "C:\\Apps\\Quorvale", kShortcutDescription);
 
     ASSERT_TRUE(Exists(link));
-    const TLinkRead read = ReadLink(link);
+    const e2e::TShellLink read = e2e::ReadShellLink(link);
     ASSERT_TRUE(read.Loaded);
     EXPECT_EQ(read.Path, "C:\\Apps\\Quorvale\\kel.exe");
     EXPECT_EQ(read.WorkingFolder, "C:\\Apps\\Quorvale");
@@ -83,7 +48,7 @@ TEST_F(Shortcuts, AnExistingLinkIsReplacedAndItsFolderIsNotLoggedAgain) {
     const std::string link = Root + kShortcutName;
     CreateShortcut(link, "C:\\Old\\kel.exe", "C:\\Old", "old");
     CreateShortcut(link, "D:\\New\\kel.exe", "D:\\New", kShortcutDescription);
-    const TLinkRead read = ReadLink(link);
+    const e2e::TShellLink read = e2e::ReadShellLink(link);
     EXPECT_EQ(read.Path, "D:\\New\\kel.exe");
     EXPECT_EQ(read.WorkingFolder, "D:\\New");
     EXPECT_EQ(LogLines(), (std::vector<std::string>{"File Copy: " + link}));
