@@ -1,13 +1,14 @@
 # make        builds dist/setup.exe with the sample product
 # make run    builds and starts it under Wine (see README)
 # make test   installs what is missing, builds and runs every test
+# make fuzz   long runs of the fuzz targets
 BUILD := build
 HOST := $(BUILD)/host
 WIN := $(BUILD)/win
 TESTS := $(BUILD)/wintest
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps host win wintest run test clean
+.PHONY: all deps host win wintest run test fuzz clean
 all: dist/setup.exe
 
 deps:
@@ -44,6 +45,10 @@ run: deps dist/setup.exe wintest
 
 test: deps dist/setup.exe wintest
 	scripts/run-tests
+
+# Long fuzz runs (see README); FUZZ_RUNS executions of each target.
+fuzz: deps host
+	scripts/fuzz $(or $(FUZZ_RUNS),10000000)
 
 clean:
 	rm -rf $(BUILD) dist

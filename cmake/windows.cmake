@@ -28,7 +28,8 @@ file(GLOB QV_SETUP_SOURCES CONFIGURE_DEPENDS
      src/app/*.cpp src/payload/*.cpp src/engine/*.cpp src/wizard/*.cpp
      src/system/*.cpp src/image/*.cpp)
 list(REMOVE_ITEM QV_SETUP_SOURCES ${CMAKE_SOURCE_DIR}/src/app/main.cpp
-     ${CMAKE_SOURCE_DIR}/src/payload/payload_format.cpp)
+     ${CMAKE_SOURCE_DIR}/src/payload/payload_format.cpp
+     ${CMAKE_SOURCE_DIR}/src/payload/entry_names.cpp)
 add_library(setup_core STATIC ${QV_SETUP_SOURCES})
 target_include_directories(setup_core PUBLIC src)
 target_compile_options(setup_core PRIVATE ${QV_COMPILE_OPTIONS})

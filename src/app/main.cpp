@@ -1,5 +1,6 @@
 // Start-up and exit of the setup program.
 #include "app/app_info.h"
+#include "app/dll_safety.h"
 #include "app/os_version.h"
 #include "engine/ask_user.h"
 #include "payload/catalogue.h"
@@ -22,6 +23,7 @@ void ShowDamagedSetup(const std::string& reason) {
 } // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    RestrictDllSearch();
     if (!WindowsNT5OrLater) {
         MessageBoxA(nullptr, "This program requires Windows 2000 or later.", nullptr,
                     MB_OK | MB_ICONWARNING);

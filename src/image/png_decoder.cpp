@@ -212,6 +212,10 @@ bool TChunkIDAT::Process() {
         stride * height + buffers > TPNGImage::kMaxPixelBytes)
         return false;
 
+    // Deflate expands by at most 1032 to 1: image data too short to fill
+    // every row is refused before the pixel memory is taken for it.
+    if (uint64_t(height) * (rowBytes + 1) > (uint64_t(Data.size()) + 1) * 1032) return false;
+
     const auto* plte = static_cast<const TChunkPLTE*>(List->Find(kPLTE));
     if (!plte || plte->Count() == 0 || plte->Count() > 256) return false;
     if (Data.size() > UINT_MAX) return false;

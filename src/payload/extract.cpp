@@ -20,6 +20,8 @@ std::string CannotCreateText(const std::string& target) {
 }
 
 // Creates the target with exclusive access and writes the bytes in full.
+// A file cut short (a full drive) is removed again: it would pass for the
+// real one, and no log line would name it.
 bool WriteBytes(const std::string& target, const uint8_t* data, int32_t size) {
     HANDLE file = CreateFileA(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -27,7 +29,10 @@ bool WriteBytes(const std::string& target, const uint8_t* data, int32_t size) {
     DWORD written = 0;
     const bool ok = size == 0 || (WriteFile(file, data, DWORD(size), &written, nullptr) &&
                                   written == DWORD(size));
-    return CloseHandle(file) && ok;
+    const bool closed = CloseHandle(file);
+    if (ok && closed) return true;
+    DeleteFileA(target.c_str());
+    return false;
 }
 } // namespace
 

@@ -3,6 +3,7 @@
 #include "payload/catalogue.h"
 
 #include "payload/components.h"
+#include "payload/entry_names.h"
 #include "payload/folders.h"
 #include "payload/install_log.h"
 #include "system/data_folders.h"
@@ -38,6 +39,9 @@ bool TAttachedFiles::Plan(const std::string& pattern, const std::string& place, 
     bool any = false;
     for (const TAttachedFile& entry : Files_) {
         if (!PatternMatches(pattern, entry.Name)) continue;
+        // A name that could lead outside the folder, or to a device, is
+        // never planned, whatever tool built the payload.
+        if (!payload::IsSafeEntryName(entry.Name)) continue;
         const std::string target = exactTarget ? place : JoinPath(place, entry.Name);
         bool planned = true;
         if (effective != AlwaysReplace && FileExists(target)) {

@@ -31,11 +31,11 @@ bool TRegistry::ReadInteger(const char* name, int32_t& value) const {
     if (!Key_) return false;
     // A value of another size (a string or a blob where a number belongs)
     // gives no sane number: treat it as missing so the default applies.
-    DWORD size = sizeof(int32_t);
+    DWORD size = sizeof(int32_t), type = REG_NONE;
     int32_t data = 0;
-    if (RegQueryValueExA(Key_, name, nullptr, nullptr, reinterpret_cast<BYTE*>(&data), &size) !=
+    if (RegQueryValueExA(Key_, name, nullptr, &type, reinterpret_cast<BYTE*>(&data), &size) !=
             ERROR_SUCCESS ||
-        size != sizeof(int32_t))
+        size != sizeof(int32_t) || (type != REG_DWORD && type != REG_BINARY))
         return false;
     value = data;
     return true;
@@ -43,8 +43,10 @@ bool TRegistry::ReadInteger(const char* name, int32_t& value) const {
 
 bool TRegistry::ReadString(const char* name, std::string& value) const {
     if (!Key_) return false;
-    DWORD size = 0;
-    if (RegQueryValueExA(Key_, name, nullptr, nullptr, nullptr, &size) != ERROR_SUCCESS)
+    DWORD size = 0, type = REG_NONE;
+    // A number or a blob where a text belongs counts as missing too.
+    if (RegQueryValueExA(Key_, name, nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
+        (type != REG_SZ && type != REG_EXPAND_SZ && type != REG_MULTI_SZ))
         return false;
     // One byte more than stored, so a value written without its NUL still
     // ends inside the buffer.

@@ -123,7 +123,7 @@ TEST_F(Settings, ValuesOfTheWrongTypeOrSizeGiveDefaultsOrASaneReading) {
     TSavedSettings s = LoadSettings();
     EXPECT_EQ(s.Components, kAllComponents);
     EXPECT_TRUE(s.InstallToAll);
-    EXPECT_EQ(s.MainDir, std::string("\x03"));
+    EXPECT_EQ(s.MainDir, ""); // a number is no folder: missing
     EXPECT_EQ(s.Extensions, huge);
     EXPECT_TRUE(s.Launch);
     EXPECT_EQ(s.LastRunVersion, kNoLastRunVersion);
