@@ -35,7 +35,7 @@ target_include_directories(setup_core PUBLIC src)
 target_compile_options(setup_core PRIVATE ${QV_COMPILE_OPTIONS})
 target_compile_definitions(setup_core PUBLIC WINVER=0x0500 _WIN32_WINNT=0x0500 _WIN32_IE=0x0501)
 target_link_libraries(setup_core PUBLIC payload_format ole32 oleaut32 uuid comctl32 shell32 gdi32
-                      user32 kernel32 advapi32 mpr)
+                      user32 kernel32 advapi32)
 
 if(QV_TESTS)
   add_subdirectory(tests)

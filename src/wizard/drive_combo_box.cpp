@@ -3,8 +3,6 @@
 #include "system/data_folders.h"
 #include "wizard/directory_list_box.h"
 
-#include <winnetwk.h>
-
 namespace {
 // Item data: which picture an item shows.
 constexpr LPARAM kFixedItem = 0;
@@ -48,12 +46,28 @@ uint32_t PresentDrives() {
     return drives;
 }
 
+// The networking DLL is loaded on first need, by its full path in the
+// system folder: imported, it would be looked for beside setup.exe (a
+// downloads folder) before our start-up can narrow the DLL search. It
+// stays loaded for the rest of the run.
+using TGetConnection = DWORD(WINAPI*)(LPCSTR, LPSTR, LPDWORD);
+TGetConnection NetworkConnectionFunction() {
+    static const TGetConnection function = [] {
+        HMODULE module = static_cast<HMODULE>(LoadSystemLibrary("mpr.dll"));
+        return module ? reinterpret_cast<TGetConnection>(
+                            reinterpret_cast<void*>(GetProcAddress(module, "WNetGetConnectionA")))
+                      : nullptr;
+    }();
+    return function;
+}
+
 std::string DriveDisplayName(char letter, UINT driveType) {
     if (driveType == DRIVE_REMOTE) {
         const char local[] = {char(letter - 'a' + 'A'), ':', 0};
         char remote[MAX_PATH + 1] = "";
         DWORD size = sizeof remote;
-        if (WNetGetConnectionA(local, remote, &size) == NO_ERROR) return remote;
+        if (auto getConnection = NetworkConnectionFunction())
+            if (getConnection(local, remote, &size) == NO_ERROR) return remote;
     }
     std::string label = VolumeLabel(std::string(1, letter) + ":\\");
     if (label.empty()) return label;

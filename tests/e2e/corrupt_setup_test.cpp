@@ -11,25 +11,7 @@
 using namespace wizard;
 
 namespace {
-const char kProductKey[] = "Software\\Quorvale Word Processor";
-const char kUninstallKey[] =
-    "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quorvale Word Processor";
-
-bool KeyExists(HKEY root, const char* path) {
-    HKEY key;
-    if (RegOpenKeyExA(root, path, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
-    RegCloseKey(key);
-    return true;
-}
-
-void DeleteProductKeys() {
-    RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Quorvale Word Processor\\Install");
-    RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Quorvale Word Processor\\Internal");
-    RegDeleteKeyA(HKEY_CURRENT_USER, kProductKey);
-    RegDeleteKeyA(HKEY_LOCAL_MACHINE, kUninstallKey);
-}
-
-std::vector<std::string> FolderItems(const std::string& folder, const char* pattern = "*") {
+std::vector<std::string> FolderEntries(const std::string& folder, const char* pattern = "*") {
     std::vector<std::string> items;
     WIN32_FIND_DATAA found;
     HANDLE find = FindFirstFileA(JoinPath(folder, pattern).c_str(), &found);
@@ -134,17 +116,14 @@ std::vector<TVariant> DamagedVariants() {
     return variants;
 }
 
-class CorruptSetup : public testing::Test {
-  protected:
-    void SetUp() override { DeleteProductKeys(); }
-    void TearDown() override { DeleteProductKeys(); }
-};
+// The product state (keys, links) is cleared around every test.
+class CorruptSetup : public testing::Test {};
 } // namespace
 
 TEST_F(CorruptSetup, EveryDamagedPayloadEndsWithTheMessageAndLeavesNoTrace) {
     const std::vector<TVariant> variants = DamagedVariants();
     ASSERT_FALSE(HasFatalFailure());
-    const std::vector<std::string> tempBefore = FolderItems(TempFolder(), "~Quorvale*");
+    const std::vector<std::string> tempBefore = FolderEntries(TempFolder(), "~Quorvale*");
     int tried = 0;
     for (const TVariant& variant : variants) {
         SCOPED_TRACE(variant.Name);
@@ -166,11 +145,11 @@ TEST_F(CorruptSetup, EveryDamagedPayloadEndsWithTheMessageAndLeavesNoTrace) {
             ASSERT_TRUE(Answer(message, "OK"));
             EXPECT_EQ(setup.WaitExit(), 0);
         }
-        EXPECT_EQ(FolderItems(scratch), std::vector<std::string>{"setup.exe"});
+        EXPECT_EQ(FolderEntries(scratch), std::vector<std::string>{"setup.exe"});
         EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kProductKey));
         EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
     }
-    EXPECT_EQ(FolderItems(TempFolder(), "~Quorvale*"), tempBefore);
+    EXPECT_EQ(FolderEntries(TempFolder(), "~Quorvale*"), tempBefore);
     RecordProperty("variants", tried);
     std::printf("damaged setup programs tried: %d\n", tried);
 }
@@ -211,6 +190,6 @@ TEST_F(CorruptSetup, AnEmptyPayloadGivesAWizardWithNothingToInstall) {
     ASSERT_TRUE(person.Press(kFinish));
     EXPECT_EQ(person.Setup.WaitExit(), 0);
     EXPECT_FALSE(FileExists(JoinPath(dest, "kel.exe")));
-    for (const std::string& item : FolderItems(dest))
+    for (const std::string& item : FolderEntries(dest))
         EXPECT_EQ(item, "Install.log");
 }

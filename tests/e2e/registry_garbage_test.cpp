@@ -6,14 +6,6 @@
 using namespace wizard;
 
 namespace {
-const char kInstallKey[] = "Software\\Quorvale Word Processor\\Install";
-const char kInternalKey[] = "Software\\Quorvale Word Processor\\Internal";
-
-void DeleteProductKeys() {
-    RegDeleteKeyA(HKEY_CURRENT_USER, kInstallKey);
-    RegDeleteKeyA(HKEY_CURRENT_USER, kInternalKey);
-    RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Quorvale Word Processor");
-}
 
 void SetRaw(const char* key, const char* name, DWORD type, const void* data, DWORD size) {
     HKEY k;
@@ -30,11 +22,8 @@ struct TGarbage {
     void (*Plant)();
 };
 
-class RegistryGarbage : public testing::TestWithParam<TGarbage> {
-  protected:
-    void SetUp() override { DeleteProductKeys(); }
-    void TearDown() override { DeleteProductKeys(); }
-};
+// The product's keys are cleared around every test.
+class RegistryGarbage : public testing::TestWithParam<TGarbage> {};
 } // namespace
 
 TEST_P(RegistryGarbage, TheWizardWalksToTheReadyPageAndClosesCleanly) {

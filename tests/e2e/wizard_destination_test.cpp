@@ -14,7 +14,6 @@
 using namespace wizard;
 
 namespace {
-constexpr char kInstallKey[] = "Software\\Quorvale Word Processor\\Install";
 constexpr char kDesktopBox[] = "Create a &Desktop shortcut";
 constexpr char kAnyoneBox[] = "Install for &anyone who uses this computer";
 
