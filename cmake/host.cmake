@@ -13,3 +13,8 @@ set(GTEST_SOURCE_DIR /usr/src/googletest CACHE PATH "GoogleTest sources")
 set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
 add_subdirectory(${GTEST_SOURCE_DIR} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
 add_subdirectory(tests/host)
+
+# The benchmark's native tools, only in a configuration made for it (bench/run).
+if(QV_BENCH)
+  add_subdirectory(bench)
+endif()
