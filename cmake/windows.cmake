@@ -28,6 +28,7 @@ file(GLOB QV_SETUP_SOURCES CONFIGURE_DEPENDS
      src/app/*.cpp src/payload/*.cpp src/engine/*.cpp src/wizard/*.cpp
      src/system/*.cpp src/image/*.cpp)
 list(REMOVE_ITEM QV_SETUP_SOURCES ${CMAKE_SOURCE_DIR}/src/app/main.cpp
+     ${CMAKE_SOURCE_DIR}/src/app/quiet_terminate.cpp
      ${CMAKE_SOURCE_DIR}/src/payload/payload_format.cpp)
 add_library(setup_core STATIC ${QV_SETUP_SOURCES})
 target_include_directories(setup_core PUBLIC src)
@@ -70,7 +71,7 @@ else()
 endif()
 add_custom_target(payload DEPENDS ${QV_PAYLOAD})
 
-add_executable(setup WIN32 src/app/main.cpp resources/setup.rc)
+add_executable(setup WIN32 src/app/main.cpp src/app/quiet_terminate.cpp resources/setup.rc)
 target_link_libraries(setup PRIVATE setup_core)
 target_compile_options(setup PRIVATE ${QV_COMPILE_OPTIONS})
 target_link_options(setup PRIVATE ${QV_LINK_OPTIONS} -s)
