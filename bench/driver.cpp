@@ -8,6 +8,9 @@
 //                                    the payload of SETUP.EXE, N rounds each,
 //                                    alternating
 //   qvbench stub SETUP.EXE           its size without payload and logos
+//   qvbench base SETUP.EXE COPY.EXE  the peak memory of a copy with an empty
+//                                    payload, at its Welcome page: what the
+//                                    program needs besides its payload
 //
 // Times are wall-clock milliseconds. Memory is the process's peak working
 // set (and peak private bytes), sampled while it runs: Wine can only tell it
@@ -135,6 +138,28 @@ int RunOurs(const std::string& exe, const std::string& dest) {
     return Failed ? 1 : 0;
 }
 
+int RunBase(const std::string& exe, const std::string& copy) {
+    if (!CopyTo(exe, copy) || !ReplaceResource(copy, "FILES", "FILES", Deflate(std::string()))) {
+        Report("cannot make " + copy);
+        return 1;
+    }
+    Process setup(copy);
+    if (!setup.Started()) return 1;
+    TPeakMemory memory(setup.Id());
+    HWND wizard = nullptr;
+    if (!PollUntil([&] { return (wizard = WizardOf(setup)) && Title(wizard) == kWelcomeTitle; },
+                   memory, 60000)) {
+        Report("no welcome page; " + setup.Describe());
+        return 1;
+    }
+    Settle(wizard);
+    memory.Sample();
+    setup.Kill();
+    std::printf("peak_ws %lu peak_private %lu\n", (unsigned long)memory.WorkingSet,
+                (unsigned long)memory.Private);
+    return 0;
+}
+
 int RunNsis(const std::string& exe, const std::string& dest) {
     Launch launch;
     launch.args = {"/S", "/D=" + dest}; // /D= comes last and unquoted
@@ -241,6 +266,7 @@ int main(int argc, char** argv) {
     if (argc == 4 && mode == "nsis") return RunNsis(argv[2], argv[3]);
     if (argc == 4 && mode == "inflate") return RunInflate(argv[2], std::atoi(argv[3]));
     if (argc == 3 && mode == "stub") return RunStub(argv[2]);
+    if (argc == 4 && mode == "base") return RunBase(argv[2], argv[3]);
     std::fprintf(stderr, "usage: qvbench ours|nsis|inflate|stub ...\n");
     return 2;
 }
