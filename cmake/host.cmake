@@ -14,3 +14,8 @@ set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
 add_subdirectory(${GTEST_SOURCE_DIR} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
 add_subdirectory(tests/host)
 add_subdirectory(tests/fuzz)
+
+# The benchmark's native tools, only in a configuration made for it (bench/run).
+if(QV_BENCH)
+  add_subdirectory(bench)
+endif()

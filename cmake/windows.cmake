@@ -28,6 +28,7 @@ file(GLOB QV_SETUP_SOURCES CONFIGURE_DEPENDS
      src/app/*.cpp src/payload/*.cpp src/engine/*.cpp src/wizard/*.cpp
      src/system/*.cpp src/image/*.cpp)
 list(REMOVE_ITEM QV_SETUP_SOURCES ${CMAKE_SOURCE_DIR}/src/app/main.cpp
+     ${CMAKE_SOURCE_DIR}/src/app/quiet_terminate.cpp
      ${CMAKE_SOURCE_DIR}/src/payload/payload_format.cpp
      ${CMAKE_SOURCE_DIR}/src/payload/entry_names.cpp)
 add_library(setup_core STATIC ${QV_SETUP_SOURCES})
@@ -41,6 +42,10 @@ if(QV_TESTS)
   add_subdirectory(tests)
   return()
 endif()
+
+# Whole-program optimisation for the product: setup.exe is about 22 KB
+# smaller. The tests link the same code without it, for quicker builds.
+set_property(TARGET payload_format setup_core PROPERTY INTERPROCEDURAL_OPTIMIZATION ON)
 
 # The stand-in for the installed word processor.
 add_executable(kel WIN32 tools/kel/kel.cpp)
@@ -71,11 +76,12 @@ else()
 endif()
 add_custom_target(payload DEPENDS ${QV_PAYLOAD})
 
-add_executable(setup WIN32 src/app/main.cpp resources/setup.rc)
+add_executable(setup WIN32 src/app/main.cpp src/app/quiet_terminate.cpp resources/setup.rc)
 target_link_libraries(setup PRIVATE setup_core)
 target_compile_options(setup PRIVATE ${QV_COMPILE_OPTIONS})
 target_link_options(setup PRIVATE ${QV_LINK_OPTIONS} -s)
 target_include_directories(setup PRIVATE resources ${CMAKE_BINARY_DIR}/payload)
 set_source_files_properties(resources/setup.rc PROPERTIES OBJECT_DEPENDS
   "${QV_PAYLOAD};${CMAKE_SOURCE_DIR}/resources/setup.manifest;${CMAKE_SOURCE_DIR}/resources/app.ico;${CMAKE_SOURCE_DIR}/resources/logo.png;${CMAKE_SOURCE_DIR}/resources/logosmall.png;${CMAKE_SOURCE_DIR}/resources/fixeddrive.bmp;${CMAKE_SOURCE_DIR}/resources/removabledrive.bmp;${CMAKE_SOURCE_DIR}/resources/openfolder.bmp;${CMAKE_SOURCE_DIR}/resources/closedfolder.bmp")
+set_property(TARGET setup PROPERTY INTERPROCEDURAL_OPTIMIZATION ON)
 add_dependencies(setup payload)

@@ -13,3 +13,6 @@ double FileDate(const std::string& path);
 // DOS format's resolution). Stamps outside the years 1980 to 2099 are not
 // set. False when nothing was set.
 bool SetFileDate(const std::string& path, double stamp);
+// The same through a handle open for writing (a Win32 HANDLE), which stays
+// open.
+bool SetFileDate(void* file, double stamp);

@@ -104,6 +104,21 @@ TEST_F(Extract, StampsOutside1980To2099LeaveTheTimeOfWriting) {
     }
 }
 
+TEST_F(Extract, ALargeEntryReplacingAFileKeepsItsStampAfterTheLastWrite) {
+    // The stamp is set through the handle that wrote the bytes: neither the
+    // data still on its way to disk nor closing the file may move it.
+    TAttachedFiles big;
+    std::string data(8 << 20, '\0');
+    for (size_t i = 0; i < data.size(); ++i)
+        data[i] = char(i * 2654435761u >> 24);
+    LoadCatalogue(big, {{"Big.dat", data, Stamp(2015, 3, 4, 5, 6, 8)}});
+    const std::string target = Root + "Big.dat";
+    ASSERT_TRUE(big.ExtractEntry(&big.Files()[0], "", target)); // a first copy of it
+    ASSERT_TRUE(big.ExtractEntry(&big.Files()[0], "", target)); // replaced
+    EXPECT_EQ(ReadFileBytes(target), data);
+    EXPECT_EQ(FileDate(target), Stamp(2015, 3, 4, 5, 6, 8));
+}
+
 TEST_F(Extract, WithoutAnEntryTheLastOfThatNameIsWritten) {
     ASSERT_TRUE(Files.ExtractEntry(nullptr, "twice.txt", Root + "t.txt"));
     EXPECT_EQ(ReadFileBytes(Root + "t.txt"), "second");
