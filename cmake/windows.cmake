@@ -43,10 +43,6 @@ if(QV_TESTS)
   return()
 endif()
 
-# Whole-program optimisation for the product: setup.exe is about 22 KB
-# smaller. The tests link the same code without it, for quicker builds.
-set_property(TARGET payload_format setup_core PROPERTY INTERPROCEDURAL_OPTIMIZATION ON)
-
 # The stand-in for the installed word processor.
 add_executable(kel WIN32 tools/kel/kel.cpp)
 target_link_options(kel PRIVATE ${QV_LINK_OPTIONS} -s)
@@ -83,5 +79,4 @@ target_link_options(setup PRIVATE ${QV_LINK_OPTIONS} -s)
 target_include_directories(setup PRIVATE resources ${CMAKE_BINARY_DIR}/payload)
 set_source_files_properties(resources/setup.rc PROPERTIES OBJECT_DEPENDS
   "${QV_PAYLOAD};${CMAKE_SOURCE_DIR}/resources/setup.manifest;${CMAKE_SOURCE_DIR}/resources/app.ico;${CMAKE_SOURCE_DIR}/resources/logo.png;${CMAKE_SOURCE_DIR}/resources/logosmall.png;${CMAKE_SOURCE_DIR}/resources/fixeddrive.bmp;${CMAKE_SOURCE_DIR}/resources/removabledrive.bmp;${CMAKE_SOURCE_DIR}/resources/openfolder.bmp;${CMAKE_SOURCE_DIR}/resources/closedfolder.bmp")
-set_property(TARGET setup PROPERTY INTERPROCEDURAL_OPTIMIZATION ON)
 add_dependencies(setup payload)
