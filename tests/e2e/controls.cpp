@@ -243,4 +243,22 @@ Message CloseWizard(const Process& process, HWND wizard) {
     return question;
 }
 
+std::string BannerTitle(HWND wizard) {
+    POINT origin{0, 0};
+    ClientToScreen(wizard, &origin);
+    HDC dc = GetDC(nullptr);
+    const int dpi = dc ? GetDeviceCaps(dc, LOGPIXELSY) : 96;
+    if (dc) ReleaseDC(nullptr, dc);
+    const LONG bannerBottom = origin.y + MulDiv(46, dpi, 96);
+    for (HWND control : Controls(wizard)) {
+        RECT r;
+        if (!IsVisible(control) || lstrcmpiA(ClassName(control).c_str(), "Static") != 0 ||
+            !GetWindowRect(control, &r) || r.top >= bannerBottom)
+            continue;
+        const std::string text = Text(control);
+        if (!text.empty()) return text;
+    }
+    return "";
+}
+
 } // namespace e2e

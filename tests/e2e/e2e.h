@@ -118,6 +118,9 @@ HWND FindControl(HWND top, const std::string& caption);
 HWND FindControlByClass(HWND top, const std::string& className, int index = 0);
 // Texts of the visible controls, in creation order, empty ones left out.
 std::vector<std::string> VisibleTexts(HWND top);
+// The wizard's page title: the first visible label in its white banner
+// (46 pixels high at 96 dpi); empty when there is none.
+std::string BannerTitle(HWND wizard);
 
 // ---------------------------------------------------------------- actions
 

@@ -51,25 +51,6 @@ bool IsWizard(HWND window) {
            FindButton(window, "< &Back");
 }
 
-// The page title: the label in the top banner (46 pixels at 96 dpi).
-std::string BannerTitle(HWND window) {
-    POINT origin{0, 0};
-    ClientToScreen(window, &origin);
-    HDC dc = GetDC(nullptr);
-    const int dpi = dc ? GetDeviceCaps(dc, LOGPIXELSY) : 96;
-    if (dc) ReleaseDC(nullptr, dc);
-    const LONG bannerBottom = origin.y + MulDiv(46, dpi, 96);
-    for (HWND control : Controls(window)) {
-        RECT r;
-        if (!IsVisible(control) || lstrcmpiA(ClassName(control).c_str(), "Static") != 0 ||
-            !GetWindowRect(control, &r) || r.top >= bannerBottom)
-            continue;
-        const std::string text = Text(control);
-        if (!text.empty()) return text;
-    }
-    return "";
-}
-
 struct Screen {
     HWND window = nullptr;
     std::string key;  // what makes it another screen

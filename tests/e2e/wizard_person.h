@@ -169,25 +169,6 @@ inline std::string PublicFolder() {
 
 // ---------------------------------------------------------------- the wizard
 
-// The page title: the label in the top banner (46 pixels at 96 dpi).
-inline std::string Title(HWND wizard) {
-    POINT origin{0, 0};
-    ClientToScreen(wizard, &origin);
-    HDC dc = GetDC(nullptr);
-    const int dpi = dc ? GetDeviceCaps(dc, LOGPIXELSY) : 96;
-    if (dc) ReleaseDC(nullptr, dc);
-    const LONG bannerBottom = origin.y + MulDiv(46, dpi, 96);
-    for (HWND control : Controls(wizard)) {
-        RECT r;
-        if (!IsVisible(control) || lstrcmpiA(ClassName(control).c_str(), "Static") != 0 ||
-            !GetWindowRect(control, &r) || r.top >= bannerBottom)
-            continue;
-        const std::string text = Text(control);
-        if (!text.empty()) return text;
-    }
-    return "";
-}
-
 // A person at the wizard of one run of a setup program.
 class TPerson {
   public:
@@ -206,7 +187,7 @@ class TPerson {
     Process Setup;
     HWND Wizard = nullptr;
 
-    std::string Page() const { return Title(Wizard); }
+    std::string Page() const { return BannerTitle(Wizard); }
     HWND Control(const std::string& caption) const { return FindControl(Wizard, caption); }
     bool Press(const std::string& caption) const { return e2e::Press(Wizard, caption); }
     bool Enabled(const std::string& caption) const { return IsEnabled(Control(caption)); }

@@ -40,6 +40,13 @@ void RemoveDataFolders() {
     DeleteFolderTree(JoinPath(SpecialFolder(CSIDL_PERSONAL), "Quorvale"));
 }
 
+std::vector<std::string> PlannedTargets(const TAttachedFiles& catalogue, int component) {
+    std::vector<std::string> targets;
+    for (const auto& c : catalogue.InstallLists[component])
+        targets.push_back(c.Target);
+    return targets;
+}
+
 void LoadCatalogue(TAttachedFiles& catalogue, const std::vector<TEntrySpec>& entries) {
     std::vector<uint8_t> raw;
     for (const auto& e : entries)

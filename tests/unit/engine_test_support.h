@@ -27,6 +27,8 @@ struct TEntrySpec {
 };
 // Loads the catalogue from a payload made of these entries, in this order.
 void LoadCatalogue(TAttachedFiles& catalogue, const std::vector<TEntrySpec>& entries);
+// The targets planned so far for one component, in plan order.
+std::vector<std::string> PlannedTargets(const TAttachedFiles& catalogue, int component);
 
 // A day count of a local date and time.
 double Stamp(int year, int month, int day, int hour, int minute, int second);

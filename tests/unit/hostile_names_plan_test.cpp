@@ -28,10 +28,7 @@ class HostileNamesPlan : public ::testing::Test {
     void TearDown() override { ResetEngineState(); }
 
     std::vector<std::string> Targets(int component) const {
-        std::vector<std::string> targets;
-        for (const auto& c : Files.InstallLists[component])
-            targets.push_back(c.Target);
-        return targets;
+        return PlannedTargets(Files, component);
     }
 
     TAttachedFiles Files;
