@@ -19,7 +19,9 @@ target_link_libraries(payload_format PUBLIC ${ZLIB_STATIC})
 set(QV_COMPILE_OPTIONS -Wall -Wextra -ffunction-sections -fdata-sections)
 set(QV_LINK_OPTIONS -static -static-libgcc -static-libstdc++ -Wl,--gc-sections
     -Wl,--major-subsystem-version,5 -Wl,--minor-subsystem-version,0
-    -Wl,--major-os-version,5 -Wl,--minor-os-version,0)
+    -Wl,--major-os-version,5 -Wl,--minor-os-version,0
+    # No link time in the header: the same sources give the same bytes.
+    -Wl,--no-insert-timestamp)
 target_compile_options(payload_format PRIVATE ${QV_COMPILE_OPTIONS})
 
 # Everything of the setup program except its entry point, so that tests can
@@ -58,7 +60,13 @@ if(NOT QV_PRODUCT_DIR)
     COMMAND ${CMAKE_COMMAND} -E rm -rf ${QV_SAMPLE_DIR}
     COMMAND ${HOST_BIN}/qvsample ${QV_SAMPLE_DIR}
     COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/payload
-    COMMAND ${HOST_BIN}/qvpack ${QV_PAYLOAD} ${QV_SAMPLE_DIR} $<TARGET_FILE:kel>=kel.exe
+    # The stand-in goes in with the sample's release time rather than its
+    # build time, and the stamps are read in one zone, so that every machine
+    # packs the same payload.
+    COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:kel> ${CMAKE_BINARY_DIR}/payload/kel.exe
+    COMMAND touch -d @1715932800 ${CMAKE_BINARY_DIR}/payload/kel.exe
+    COMMAND ${CMAKE_COMMAND} -E env TZ=UTC
+            ${HOST_BIN}/qvpack ${QV_PAYLOAD} ${QV_SAMPLE_DIR} ${CMAKE_BINARY_DIR}/payload/kel.exe=kel.exe
     DEPENDS kel ${HOST_BIN}/qvsample ${HOST_BIN}/qvpack
     COMMENT "Packing the sample product")
 else()
