@@ -18,19 +18,10 @@ SIZE SystemBoxSize() {
 }
 } // namespace
 
-TCheckListBox::~TCheckListBox() {
-    if (Handle_) {
-        SetWindowLongPtrA(Handle_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ListProc_));
-        SetWindowLongPtrA(Handle_, GWLP_USERDATA, 0);
-    }
-}
-
 void TCheckListBox::Attach(HWND list) {
     Handle_ = list;
     Box_ = SystemBoxSize();
-    SetWindowLongPtrA(list, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    ListProc_ = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrA(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(SubclassProc)));
+    Subclass_.Attach(list);
 }
 
 int TCheckListBox::Add(const std::string& text, TCheckState state) {
@@ -115,21 +106,14 @@ void TCheckListBox::DrawItem(const DRAWITEMSTRUCT& item) const {
     if (item.itemState & ODS_FOCUS) DrawFocusRect(dc, &rest);
 }
 
-LRESULT CALLBACK TCheckListBox::SubclassProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
-    auto* self = reinterpret_cast<TCheckListBox*>(GetWindowLongPtrA(wnd, GWLP_USERDATA));
-    if (!self) return DefWindowProcA(wnd, msg, wp, lp);
-    return self->HandleMessage(msg, wp, lp);
-}
-
 LRESULT TCheckListBox::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     HWND wnd = Handle_;
-    WNDPROC listProc = ListProc_;
     switch (msg) {
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK: {
         // The list selects the row first; a press inside the box column
         // then toggles it (a quick second press as well).
-        const LRESULT result = CallWindowProcA(listProc, wnd, msg, wp, lp);
+        const LRESULT result = Subclass_.CallOwn(msg, wp, lp);
         const LRESULT hit = SendMessageA(wnd, LB_ITEMFROMPOINT, 0, lp);
         const int x = short(LOWORD(lp));
         if (HIWORD(hit) == 0 && x >= 0 && x < BoxColumnWidth()) Toggle(int(LOWORD(hit)));
@@ -142,11 +126,6 @@ LRESULT TCheckListBox::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
             return 0;
         }
         break;
-    case WM_NCDESTROY:
-        SetWindowLongPtrA(wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(listProc));
-        SetWindowLongPtrA(wnd, GWLP_USERDATA, 0);
-        Handle_ = nullptr;
-        return CallWindowProcA(listProc, wnd, msg, wp, lp);
     }
-    return CallWindowProcA(listProc, wnd, msg, wp, lp);
+    return Subclass_.CallOwn(msg, wp, lp);
 }

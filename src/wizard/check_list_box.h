@@ -4,6 +4,7 @@
 // parent through WM_QV_CLICKCHECK.
 #pragma once
 
+#include "wizard/subclass.h"
 #include <windows.h>
 
 #include <cstdint>
@@ -18,8 +19,7 @@ class TCheckListBox {
     // Draws row `row` into `rest`, the row without its box column.
     using TDrawItem = std::function<void(HDC dc, int row, const RECT& rest, bool selected)>;
 
-    TCheckListBox() = default;
-    ~TCheckListBox();
+    TCheckListBox() : Subclass_(*this) {}
     TCheckListBox(const TCheckListBox&) = delete;
     TCheckListBox& operator=(const TCheckListBox&) = delete;
 
@@ -48,13 +48,16 @@ class TCheckListBox {
     TDrawItem OnDrawItem;
 
   private:
-    static LRESULT CALLBACK SubclassProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp);
+    friend class TSubclass<TCheckListBox>;
     LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
+    void ControlGone() { Handle_ = nullptr; }
     int BoxColumnWidth() const;
 
     HWND Handle_ = nullptr;
-    WNDPROC ListProc_ = nullptr;
     SIZE Box_{13, 13};
     std::vector<TCheckState> States_; // kept here so they outlive the window
     std::vector<int32_t> Objects_;    // one per row, as States_
+    // Declared last, so gone first: the list has its own procedure back
+    // before the rest of this object goes.
+    TSubclass<TCheckListBox> Subclass_;
 };

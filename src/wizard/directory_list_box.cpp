@@ -53,13 +53,6 @@ std::vector<std::string> SubfolderNames(const std::string& folder) {
 }
 } // namespace
 
-TDirectoryListBox::~TDirectoryListBox() {
-    if (Handle_) {
-        SetWindowLongPtrA(Handle_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ListProc_));
-        SetWindowLongPtrA(Handle_, GWLP_USERDATA, 0);
-    }
-}
-
 void TDirectoryListBox::Attach(HWND list) {
     Handle_ = list;
     Open_.Load("OPENFOLDER");
@@ -73,9 +66,7 @@ void TDirectoryListBox::Attach(HWND list) {
     int height = tm.tmHeight;
     if (Open_.Height() + 1 > height) height = Open_.Height() + 1;
     SendMessageA(list, LB_SETITEMHEIGHT, 0, height);
-    SetWindowLongPtrA(list, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    ListProc_ = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrA(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(SubclassProc)));
+    Subclass_.Attach(list);
     if (!Directory_.empty()) BuildList();
 }
 
@@ -209,15 +200,8 @@ void TDirectoryListBox::DrawItem(const DRAWITEMSTRUCT& item) const {
     if (item.itemState & ODS_FOCUS) DrawFocusRect(dc, &r);
 }
 
-LRESULT CALLBACK TDirectoryListBox::SubclassProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
-    auto* self = reinterpret_cast<TDirectoryListBox*>(GetWindowLongPtrA(wnd, GWLP_USERDATA));
-    if (!self) return DefWindowProcA(wnd, msg, wp, lp);
-    return self->HandleMessage(msg, wp, lp);
-}
-
 LRESULT TDirectoryListBox::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     HWND wnd = Handle_;
-    WNDPROC listProc = ListProc_;
     switch (msg) {
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK: {
@@ -232,16 +216,11 @@ LRESULT TDirectoryListBox::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_CHAR: {
         // The list box moves the selection; the folder follows it once the
         // list box is done with the key, since that rebuilds the items.
-        const LRESULT result = CallWindowProcA(listProc, wnd, msg, wp, lp);
+        const LRESULT result = Subclass_.CallOwn(msg, wp, lp);
         const auto selected = int(SendMessageA(wnd, LB_GETCURSEL, 0, 0));
         if (selected >= 0 && selected != CurrentIndex_) SetDirectory(ItemText(selected));
         return result;
     }
-    case WM_NCDESTROY:
-        SetWindowLongPtrA(wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(listProc));
-        SetWindowLongPtrA(wnd, GWLP_USERDATA, 0);
-        Handle_ = nullptr;
-        return CallWindowProcA(listProc, wnd, msg, wp, lp);
     }
-    return CallWindowProcA(listProc, wnd, msg, wp, lp);
+    return Subclass_.CallOwn(msg, wp, lp);
 }

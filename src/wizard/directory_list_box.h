@@ -5,6 +5,7 @@
 #pragma once
 
 #include "wizard/list_picture.h"
+#include "wizard/subclass.h"
 
 #include <windows.h>
 
@@ -19,8 +20,7 @@ class TDirectoryListBox {
     static constexpr DWORD kStyle = WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY |
                                     LBS_OWNERDRAWFIXED | LBS_HASSTRINGS | LBS_NOINTEGRALHEIGHT;
 
-    TDirectoryListBox() = default;
-    ~TDirectoryListBox();
+    TDirectoryListBox() : Subclass_(*this) {}
     TDirectoryListBox(const TDirectoryListBox&) = delete;
     TDirectoryListBox& operator=(const TDirectoryListBox&) = delete;
 
@@ -57,18 +57,21 @@ class TDirectoryListBox {
     std::function<void()> OnChange;
 
   private:
-    static LRESULT CALLBACK SubclassProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp);
+    friend class TSubclass<TDirectoryListBox>;
     LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
+    void ControlGone() { Handle_ = nullptr; }
     void BuildList();
     void Changed();
     bool SameAsCurrent(const std::string& path) const;
 
     HWND Handle_ = nullptr;
-    WNDPROC ListProc_ = nullptr;
     TListPicture Open_, Closed_;
     std::string Directory_;
     int CurrentIndex_ = -1;
     bool CasePreserved_ = true;
     bool CaseSensitive_ = false;
     bool Updating_ = false; // asking the drive list to follow a drive change
+    // Declared last, so gone first: the list has its own procedure back
+    // before the rest of this object goes.
+    TSubclass<TDirectoryListBox> Subclass_;
 };
