@@ -6,6 +6,7 @@
 //   qvcopytime SETUP.EXE DEST
 //
 // Prints "key value" pairs in milliseconds, for finding where time goes.
+#include "clock.h"
 #include "e2e.h"
 
 #include "engine/install_status.h"
@@ -16,19 +17,6 @@
 #include "system/install_plan.h"
 
 #include <cstdio>
-
-namespace {
-double Now() {
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return double(t.QuadPart) * 1000.0 / double(frequency.QuadPart);
-}
-} // namespace
 
 int main(int argc, char** argv) {
     if (argc != 3) {

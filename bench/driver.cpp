@@ -15,6 +15,7 @@
 // Times are wall-clock milliseconds. Memory is the process's peak working
 // set (and peak private bytes), sampled while it runs: Wine can only tell it
 // for a live process.
+#include "clock.h"
 #include "wizard_person.h"
 
 #include <psapi.h>
@@ -33,17 +34,6 @@ bool Failed = false;
 void Report(const std::string& message) {
     std::fprintf(stderr, "qvbench: %s\n", message.c_str());
     Failed = true;
-}
-
-double Now() {
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return double(t.QuadPart) * 1000.0 / double(frequency.QuadPart);
 }
 
 // Keeps the highest peaks seen of a running process.
@@ -105,9 +95,10 @@ int RunOurs(const std::string& exe, const std::string& dest) {
     if (!setup.Started()) return 1;
     TPeakMemory memory(setup.Id());
     HWND wizard = nullptr;
-    auto onPage = [&](const char* title) { return Settle(wizard) && Title(wizard) == title; };
-    if (!PollUntil([&] { return (wizard = WizardOf(setup)) && Title(wizard) == kWelcomeTitle; },
-                   memory, 60000)) {
+    auto onPage = [&](const char* title) { return Settle(wizard) && BannerTitle(wizard) == title; };
+    if (!PollUntil(
+            [&] { return (wizard = WizardOf(setup)) && BannerTitle(wizard) == kWelcomeTitle; },
+            memory, 60000)) {
         Report("no welcome page; " + setup.Describe());
         return 1;
     }
@@ -164,8 +155,9 @@ int RunBase(const std::string& exe, const std::string& copy) {
     if (!setup.Started()) return 1;
     TPeakMemory memory(setup.Id());
     HWND wizard = nullptr;
-    if (!PollUntil([&] { return (wizard = WizardOf(setup)) && Title(wizard) == kWelcomeTitle; },
-                   memory, 60000)) {
+    if (!PollUntil(
+            [&] { return (wizard = WizardOf(setup)) && BannerTitle(wizard) == kWelcomeTitle; },
+            memory, 60000)) {
         Report("no welcome page; " + setup.Describe());
         return 1;
     }
