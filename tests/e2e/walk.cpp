@@ -172,6 +172,12 @@ int main(int argc, char** argv) {
             continue;
         }
         const Screen screen = Look(front);
+        if (screen.name.empty()) {
+            // Nothing to read: a window of the system's that comes and goes
+            // while the program works (seen on a loaded machine), not a screen.
+            Sleep(100);
+            continue;
+        }
         if (++visits[screen.key] == 1) {
             char number[8];
             std::snprintf(number, sizeof number, "%02d-", ++shots);
