@@ -31,6 +31,9 @@ deps:
 $(HOST)/CMakeCache.txt:
 	cmake -S . -B $(HOST) -DCMAKE_BUILD_TYPE=Release
 
+host: $(HOST)/CMakeCache.txt
+	cmake --build $(HOST) -j $(JOBS)
+
 # A product build: setup.exe and the stand-in kel.exe in $(1) with toolchain $(2).
 # PRODUCT=folder packs that folder instead of the sample product.
 define product_build
