@@ -12,7 +12,10 @@ HOST := $(BUILD)/host
 WIN := $(BUILD)/win
 JOBS ?= $(shell nproc)
 
-ifeq ($(QV_WINE_ARCH),win64)
+# Known once Wine is installed; until then (a fresh machine) the 32-bit
+# path is assumed, and "make run" and "make test" ask again after installing.
+ARCH := $(or $(QV_WINE_ARCH),$(shell scripts/wine-arch))
+ifeq ($(ARCH),win64)
 WINRUN := $(BUILD)/win64
 TESTS := $(BUILD)/wintest64
 RUN_TOOLCHAIN := $(CURDIR)/cmake/mingw-x86_64.cmake

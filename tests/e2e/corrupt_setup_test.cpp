@@ -99,7 +99,7 @@ std::vector<TVariant> DamagedVariants() {
             {"cut to " + std::to_string(length) + " bytes", packed.substr(0, length)});
     variants.push_back({"empty resource", ""});
     // Junk after the last entry, inside the stream: a partial entry.
-    for (const std::string junk :
+    for (const std::string& junk :
          {std::string(1, '\0'), std::string(12, '\0'), std::string("garbage"),
           std::string("\x05"
                       "abcde"

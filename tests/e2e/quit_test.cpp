@@ -219,8 +219,9 @@ TEST_F(QuitDuringTheFileQuestion, AQuitConfirmedOverTheQuestionEndsCleanly) {
     const Message quit = ReadMessage(quitWindow);
     EXPECT_EQ(quit.text, kQuitQuestion);
     ASSERT_TRUE(Answer(quit, "&Abort"));
-    if (IsWindow(question.window) && IsWindowVisible(question.window))
+    if (IsWindow(question.window) && IsWindowVisible(question.window)) {
         ASSERT_TRUE(Answer(question, "&Retry"));
+    }
     EXPECT_EQ(person.Setup.WaitExit(), 0);
     ExpectStoppedAtTheLockedFile();
 }
