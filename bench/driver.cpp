@@ -4,6 +4,7 @@
 //   qvbench ours SETUP.EXE DEST      one wizard run with the default choices,
 //                                    no waiting between pages
 //   qvbench nsis INSTALLER.EXE DEST  one silent run (/S /D=DEST)
+//   qvbench silent SETUP.EXE DEST    one silent run of ours (-dDEST /S)
 //   qvbench inflate SETUP.EXE N      InflatePayload against one-shot zlib on
 //                                    the payload of SETUP.EXE, N rounds each,
 //                                    alternating
@@ -169,9 +170,10 @@ int RunBase(const std::string& exe, const std::string& copy) {
     return 0;
 }
 
-int RunNsis(const std::string& exe, const std::string& dest) {
+// One run without any window, to its end: NSIS's silent mode or ours.
+int RunSilent(const std::string& exe, const std::vector<std::string>& args) {
     Launch launch;
-    launch.args = {"/S", "/D=" + dest}; // /D= comes last and unquoted
+    launch.args = args;
     const double start = Now();
     Process installer(exe, launch);
     if (!installer.Started()) return 1;
@@ -272,10 +274,12 @@ int main(int argc, char** argv) {
     SetFailureHandler(Report);
     const std::string mode = argc > 1 ? argv[1] : "";
     if (argc == 4 && mode == "ours") return RunOurs(argv[2], argv[3]);
-    if (argc == 4 && mode == "nsis") return RunNsis(argv[2], argv[3]);
+    // NSIS wants /D= last and unquoted; ours "-d" first.
+    if (argc == 4 && mode == "nsis") return RunSilent(argv[2], {"/S", std::string("/D=") + argv[3]});
+    if (argc == 4 && mode == "silent") return RunSilent(argv[2], {std::string("-d") + argv[3], "/S"});
     if (argc == 4 && mode == "inflate") return RunInflate(argv[2], std::atoi(argv[3]));
     if (argc == 3 && mode == "stub") return RunStub(argv[2]);
     if (argc == 4 && mode == "base") return RunBase(argv[2], argv[3]);
-    std::fprintf(stderr, "usage: qvbench ours|nsis|inflate|stub ...\n");
+    std::fprintf(stderr, "usage: qvbench ours|nsis|silent|inflate|stub|base ...\n");
     return 2;
 }

@@ -16,15 +16,25 @@ const char* ReadArgument(const char* p, std::string* out) {
 }
 } // namespace
 
-std::string FirstArgument(const char* commandLine) {
-    std::string arg;
-    if (!commandLine) return arg;
+std::vector<std::string> Arguments(const char* commandLine) {
+    std::vector<std::string> args;
+    if (!commandLine) return args;
     const char* p = commandLine;
     while (IsBlank(*p)) ++p;
     p = ReadArgument(p, nullptr); // the program name
-    while (IsBlank(*p)) ++p;
-    ReadArgument(p, &arg);
-    return arg;
+    for (;;) {
+        while (IsBlank(*p)) ++p;
+        if (!*p) break;
+        std::string arg;
+        p = ReadArgument(p, &arg);
+        args.push_back(arg);
+    }
+    return args;
+}
+
+std::string FirstArgument(const char* commandLine) {
+    const std::vector<std::string> args = Arguments(commandLine);
+    return args.empty() ? std::string() : args.front();
 }
 
 bool DestinationArgument(const std::string& firstArgument, std::string& folder) {

@@ -2,9 +2,12 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 // The arguments after the program name, split at blanks and tabs outside
-// double quotes, quotes removed. Only the first one matters to this program.
+// double quotes, quotes removed.
+std::vector<std::string> Arguments(const char* commandLine);
+// The first of them, or empty: the wizard looks at no other.
 std::string FirstArgument(const char* commandLine);
 
 // The folder of a first argument "-d<folder>" (lower-case d only), or false.

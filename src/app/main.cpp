@@ -1,7 +1,10 @@
 // Start-up and exit of the setup program.
 #include "app/app_info.h"
+#include "app/command_line.h"
 #include "app/dll_safety.h"
 #include "app/os_version.h"
+#include "app/unattended_install.h"
+#include "app/unattended_options.h"
 #include "engine/ask_user.h"
 #include "payload/catalogue.h"
 #include "payload/install_log.h"
@@ -29,6 +32,15 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
                     MB_OK | MB_ICONWARNING);
         return 0;
     }
+    // Options of an installation without the wizard; none, and the
+    // program is the wizard as ever.
+    const TUnattendedOptions unattended = ParseUnattendedOptions(Arguments(GetCommandLineA()));
+    if (!unattended.Error.empty() || unattended.Mode == TRunMode::Usage) {
+        if (unattended.Mode != TRunMode::Silent)
+            MessageBoxA(nullptr, UsageText(unattended.Error).c_str(), kApplicationTitle,
+                        MB_OK | (unattended.Error.empty() ? MB_ICONINFORMATION : MB_ICONERROR));
+        return unattended.Error.empty() ? kExitSuccess : kExitBadOptions;
+    }
     InitShellFolders();
     RecordMainThread();
     // Released last, after the wizard (which waits for the install thread)
@@ -48,6 +60,12 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     }
     Catalogue = catalogue.get();
 
+    if (unattended.Mode != TRunMode::Wizard) {
+        const int code = RunUnattended(unattended);
+        Catalogue = nullptr;
+        catalogue.reset(); // removes leftover temporary files
+        return code;
+    }
     {
         TMainDlgForm wizard(icon);
         wizard.ShowModal();

@@ -18,6 +18,7 @@
 #include "system/install_plan.h"
 #include "system/registry.h"
 #include "system/running_instance.h"
+#include "wizard/common_controls.h"
 #include "system/uninstall_entry.h"
 #include "wizard/destination_path.h"
 #include "wizard/drive_changes.h"
@@ -120,27 +121,6 @@ HFONT MakeFont(const char* face, int height, bool bold) {
     return CreateFontA(-height, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
                        DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                        DEFAULT_PITCH | FF_DONTCARE, face);
-}
-
-// The common controls of Windows 95 and NT 4.0 register every class at once
-// and lack the call that names one; version 6 (the manifest's) registers
-// only what that call names.
-void RegisterProgressBarClass() {
-    // The module that the imported InitCommonControls came from: the
-    // manifest's version where there is one, never a DLL looked up by name.
-    MEMORY_BASIC_INFORMATION module{};
-    VirtualQuery(reinterpret_cast<void*>(&InitCommonControls), &module, sizeof module);
-    using TInitCommonControlsEx = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
-    auto initEx = module.AllocationBase
-                      ? reinterpret_cast<TInitCommonControlsEx>(reinterpret_cast<void*>(GetProcAddress(
-                            HMODULE(module.AllocationBase), "InitCommonControlsEx")))
-                      : nullptr;
-    if (initEx) {
-        INITCOMMONCONTROLSEX classes{sizeof classes, ICC_PROGRESS_CLASS};
-        initEx(&classes);
-    } else {
-        InitCommonControls();
-    }
 }
 } // namespace
 

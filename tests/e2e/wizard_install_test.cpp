@@ -1,6 +1,8 @@
 // Installing through the wizard: the files of the plan in their places with
 // their time stamps, "Install.log", components left out, quitting during
-// the copy, and a target that cannot be written.
+// the copy, a target that cannot be written, and the same installation
+// without the wizard (/S, /PASSIVE).
+#include "shell_link_reader.h"
 #include "wizard_person.h"
 
 #include <algorithm>
@@ -372,4 +374,186 @@ TEST_F(WizardLockedFile, AbortEndsTheWizardAndStillWritesTheLog) {
     const auto copied = FileCopyLines(Lines(ReadFile(JoinPath(Dest, "Install.log"))));
     EXPECT_EQ(copied,
               (std::vector<std::string>{JoinPath(Dest, "kel.exe"), JoinPath(Dest, "License.txt")}));
+}
+
+// ---------------------------------------------------------------- without the wizard
+
+namespace {
+// What one installation into `dest` left: the files below it and below the
+// shared data folder (bytes and time stamps), the logs, the registry values
+// and the links, with `dest` written as "<dest>" so that two installations
+// into different folders compare. The two files that hold the time of the
+// run ("install_stamp", "kel_common.dat") and the update log's stamp line
+// are left out.
+struct TInstallationState {
+    std::vector<std::string> Files, InstallLog, UpdateLog, Install, Uninstall, Links;
+};
+
+std::string Masked(std::string text, const std::string& dest) {
+    for (size_t at; (at = text.find(dest)) != std::string::npos;) text.replace(at, dest.size(), "<dest>");
+    return text;
+}
+
+void ListFiles(const std::string& folder, const std::string& shown, std::vector<std::string>& out) {
+    WIN32_FIND_DATAA found;
+    HANDLE find = FindFirstFileA(JoinPath(folder, "*").c_str(), &found);
+    if (find == INVALID_HANDLE_VALUE) return;
+    do {
+        const std::string name = found.cFileName;
+        if (name == "." || name == ".." || name == "Install.log" || name == "Update.log" ||
+            name == "install_stamp" || name == "kel_common.dat")
+            continue;
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            ListFiles(JoinPath(folder, name), JoinPath(shown, name), out);
+            continue;
+        }
+        out.push_back(JoinPath(shown, name) + " " + std::to_string(found.ftLastWriteTime.dwHighDateTime) +
+                      ":" + std::to_string(found.ftLastWriteTime.dwLowDateTime) + " " +
+                      ReadFile(JoinPath(folder, name)));
+    } while (FindNextFileA(find, &found));
+    FindClose(find);
+}
+
+std::vector<std::string> RegistryValues(HKEY root, const char* key, const std::string& dest) {
+    std::vector<std::string> values;
+    for (const std::string& name : ValueNames(root, key)) {
+        const TRegValue value = ReadValue(root, key, name.c_str());
+        values.push_back(name + "=" + std::to_string(value.Type) + ":" + Masked(value.Data, dest));
+    }
+    return values;
+}
+
+TInstallationState StateOf(const std::string& dest) {
+    TInstallationState state;
+    const std::string data = JoinPath(Environment("ProgramData"), "Quorvale");
+    ListFiles(dest, "<dest>", state.Files);
+    ListFiles(data, "<data>", state.Files);
+    state.InstallLog = Lines(Masked(ReadFile(JoinPath(dest, "Install.log")), dest));
+    state.UpdateLog = Lines(ReadFile(JoinPath(data, "Update.log")));
+    if (!state.UpdateLog.empty()) state.UpdateLog.erase(state.UpdateLog.begin());
+    state.Install = RegistryValues(HKEY_CURRENT_USER, kInstallKey, dest);
+    state.Uninstall = RegistryValues(HKEY_LOCAL_MACHINE, kUninstallKey, dest);
+    for (bool desktop : {false, true})
+        for (bool common : {false, true})
+            if (FileExists(LinkPath(desktop, common)))
+                state.Links.push_back(LinkPath(desktop, common) + " " +
+                                      Masked(e2e::ReadShellLink(LinkPath(desktop, common)).Path, dest));
+    return state;
+}
+
+// A run of the setup program with these arguments, to its end.
+int Unattended(const std::string& exe, const std::vector<std::string>& args) {
+    Launch launch;
+    launch.args = args;
+    Process setup(exe, launch);
+    return setup.WaitExit(120000);
+}
+
+void ForgetInstallation() {
+    ClearProductState();
+    DeleteTree(JoinPath(Environment("ProgramData"), "Quorvale"));
+}
+} // namespace
+
+TEST(UnattendedInstall, SilentLeavesWhatTheWizardLeavesWithTheSameChoices) {
+    const std::string scratch = ScratchDir();
+    const std::string byWizard = JoinPath(scratch, "ByWizard"), silently = JoinPath(scratch, "Silently");
+    ForgetInstallation();
+    {
+        TPerson person(SetupExe(), TPerson::Into(byWizard));
+        ASSERT_TRUE(person.WalkTo(kFinishTitle));
+        ASSERT_TRUE(person.Press("&Launch Quorvale Word Processor")); // a silent run never launches
+        ASSERT_TRUE(person.Press(kFinish));
+        ASSERT_EQ(person.Setup.WaitExit(), 0);
+    }
+    const TInstallationState wizard = StateOf(byWizard);
+    ForgetInstallation();
+    // The settings saved by the wizard's run would decide the silent run's
+    // choices: both start from none. Only the launch box was changed above,
+    // and a silent run keeps the saved or default launch choice.
+    ASSERT_EQ(Unattended(SetupExe(), {"-d" + silently, "/s"}), 0);
+    TInstallationState silent = StateOf(silently);
+    ASSERT_FALSE(wizard.Files.empty());
+    EXPECT_EQ(silent.Files, wizard.Files);
+    EXPECT_EQ(silent.InstallLog, wizard.InstallLog);
+    EXPECT_EQ(silent.UpdateLog, wizard.UpdateLog);
+    EXPECT_EQ(silent.Links, wizard.Links);
+    EXPECT_EQ(silent.Uninstall, wizard.Uninstall);
+    // LAUNCH: unticked in the wizard, the default (ticked) silently.
+    auto launch = std::find_if(silent.Install.begin(), silent.Install.end(),
+                               [](const std::string& v) { return v.compare(0, 7, "LAUNCH=") == 0; });
+    ASSERT_NE(launch, silent.Install.end());
+    EXPECT_EQ(*launch, "LAUNCH=4:" + std::string("\1\0\0\0", 4));
+    *launch = "LAUNCH=4:" + std::string(4, '\0');
+    EXPECT_EQ(silent.Install, wizard.Install);
+    // Never launched: the only start of the word processor is the command
+    // for the document types.
+    EXPECT_EQ(StartsLog(1).size(), 1u);
+}
+
+TEST(UnattendedInstall, ChoicesFromTheOptionsAndAPassiveWindow) {
+    const std::string scratch = ScratchDir();
+    const std::string exe = SetupWithExtraEntries(scratch, SmallProduct());
+    const std::string dest = JoinPath(scratch, "Quorvale");
+    const std::vector<TEntry> entries = PayloadOf(exe);
+    RemovePublicFiles(entries);
+    Launch launch;
+    launch.args = {"-d" + dest, "/Components=2", "/noshortcut", "/PASSIVE", "/CurrentUser", "/assoc=ca"};
+    Process setup(exe, launch);
+    // A window that shows the progress, with nothing to answer.
+    HWND window = setup.WaitWindow("Quorvale Word Processor - Setup");
+    ASSERT_TRUE(window);
+    EXPECT_TRUE(FindControlByClass(window, "msctls_progress32"));
+    ASSERT_EQ(setup.WaitExit(120000), 0);
+
+    for (const auto& copy : PlannedCopies(entries, dest, 1 | 4))
+        EXPECT_TRUE(IsInstalled(copy.Target, *copy.Entry));
+    EXPECT_FALSE(FileExists(JoinPath(PublicFolder(), "Basic.asn")));
+    EXPECT_FALSE(FileExists(JoinPath(PublicFolder(), "Templates\\Letters\\Plain.kwt")));
+    EXPECT_EQ(ReadValue(HKEY_CURRENT_USER, kInstallKey, "COMPS (1.6.6.2)").Number() & 0x3F, 0x04u);
+    EXPECT_EQ(ReadValue(HKEY_CURRENT_USER, kInstallKey, "EXTENSIONS").Text(), "AC");
+    EXPECT_EQ(ReadValue(HKEY_CURRENT_USER, kInstallKey, "INSTALLTOALL").Number(), 0u);
+    EXPECT_EQ(ReadValue(HKEY_CURRENT_USER, kInstallKey, "DSKSHORTCUT").Number(), 0u);
+    EXPECT_TRUE(FileExists(LinkPath(false, false)));
+    for (bool common : {false, true}) EXPECT_FALSE(FileExists(LinkPath(true, common)));
+    EXPECT_FALSE(FileExists(LinkPath(false, true)));
+    EXPECT_EQ(StartsLog(1), std::vector<std::string>{"\"" + JoinPath(dest, "kel.exe") +
+                                                     "\" -assoc adpr_rtf_doc"});
+}
+
+TEST(UnattendedInstall, ExitCodesOfBadOptionsARunningWordProcessorAndAFileThatStaysLocked) {
+    const std::string scratch = ScratchDir();
+    const std::string exe = SetupWithExtraEntries(scratch, SmallProduct());
+    const std::string dest = JoinPath(scratch, "Quorvale");
+    for (const auto& args : std::vector<std::vector<std::string>>{
+             {"-d" + dest, "/S", "/FAST"},
+             {"/S", "-d" + dest},
+             {"-d" + dest, "/S", "/COMPONENTS=7"},
+             {"-d" + dest, "/S", "/ASSOC=X"},
+             {"-d" + dest, "/S", "/PASSIVE"},
+         })
+        EXPECT_EQ(Unattended(exe, args), 87) << args[1] << " " << args.back();
+    EXPECT_FALSE(FileExists(dest));
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kInstallKey));
+    {
+        TWordProcessor running;
+        EXPECT_EQ(Unattended(exe, {"-d" + dest, "/S"}), 1618);
+    }
+    EXPECT_FALSE(FileExists(dest));
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kInstallKey));
+
+    // Tried again for some seconds, then given up as Abort would be.
+    const std::vector<TEntry> entries = PayloadOf(exe);
+    RemovePublicFiles(entries);
+    TLockedFile locked(JoinPath(dest, "Hyphenation.dat"), "old");
+    ASSERT_TRUE(locked.Held());
+    const DWORD start = GetTickCount();
+    EXPECT_EQ(Unattended(exe, {"-d" + dest, "/S"}), 1603);
+    EXPECT_GE(GetTickCount() - start, 3000u);
+    locked.Release();
+    EXPECT_EQ(ReadFile(JoinPath(dest, "Hyphenation.dat")), "old");
+    EXPECT_FALSE(FileExists(JoinPath(PublicFolder(), "Basic.asn")));
+    EXPECT_EQ(FileCopyLines(Lines(ReadFile(JoinPath(dest, "Install.log")))),
+              (std::vector<std::string>{JoinPath(dest, "kel.exe"), JoinPath(dest, "License.txt")}));
+    EXPECT_EQ(ReadValue(HKEY_CURRENT_USER, kInstallKey, "MAINDIR").Text(), dest);
 }

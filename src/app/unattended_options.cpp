@@ -1,0 +1,132 @@
+#include "app/unattended_options.h"
+
+#include "payload/components.h"
+#include "system/associations.h"
+
+#include <cctype>
+
+namespace {
+std::string Upper(std::string s) {
+    for (char& c : s) c = char(std::toupper(static_cast<unsigned char>(c)));
+    return s;
+}
+
+std::string Trimmed(const std::string& s) {
+    const size_t first = s.find_first_not_of(' ');
+    if (first == std::string::npos) return std::string();
+    return s.substr(first, s.find_last_not_of(' ') - first + 1);
+}
+
+// "1,3,Clip library": numbers or names, separated by commas.
+bool ParseComponents(const std::string& list, uint32_t& bits, std::string& error) {
+    bits = 1; // the first component is always installed
+    size_t start = 0;
+    while (start <= list.size()) {
+        const size_t comma = list.find(',', start);
+        const std::string item = Trimmed(list.substr(start, comma == std::string::npos ? std::string::npos : comma - start));
+        start = comma == std::string::npos ? list.size() + 1 : comma + 1;
+        if (item.empty()) continue;
+        int component = -1;
+        if (item.size() == 1 && item[0] >= '0' && item[0] < char('0' + ComponentCount)) {
+            component = item[0] - '0';
+        } else {
+            for (int c = 0; c < ComponentCount; ++c)
+                if (Upper(item) == Upper(ComponentNames[c])) component = c;
+        }
+        if (component < 0) {
+            error = "unknown component \"" + item + "\"";
+            return false;
+        }
+        bits |= 1u << component;
+    }
+    return true;
+}
+
+bool ParseExtensions(const std::string& letters, std::string& extensions, std::string& error) {
+    bool chosen[kDocumentTypes] = {};
+    for (char c : Upper(letters)) {
+        if (c == ',' || c == ' ') continue;
+        const std::string all = kDocumentLetters;
+        const size_t box = all.find(c);
+        if (box == std::string::npos) {
+            error = std::string("unknown document type \"") + c + "\"";
+            return false;
+        }
+        chosen[box] = true;
+    }
+    extensions = ExtensionsFromBoxes(chosen);
+    return true;
+}
+} // namespace
+
+TUnattendedOptions ParseUnattendedOptions(const std::vector<std::string>& args) {
+    TUnattendedOptions options;
+    bool any = false, silent = false, passive = false, usage = false, choices = false;
+    std::vector<std::string> unknown;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        // The wizard's own option keeps its meaning as the first argument.
+        if (i == 0 && arg.compare(0, 2, "-d") == 0) continue;
+        const std::string upper = Upper(arg);
+        const size_t equals = upper.find('=');
+        const std::string name = upper.substr(0, equals);
+        const std::string value = equals == std::string::npos ? std::string() : arg.substr(equals + 1);
+        const bool hasValue = equals != std::string::npos;
+        if ((name == "/S" || name == "/PASSIVE" || name == "/NOSHORTCUT" || name == "/CURRENTUSER" ||
+             name == "/?") && !hasValue) {
+            any = true;
+            silent |= name == "/S";
+            passive |= name == "/PASSIVE";
+            usage |= name == "/?";
+            options.NoDesktopShortcut |= name == "/NOSHORTCUT";
+            options.CurrentUserOnly |= name == "/CURRENTUSER";
+            choices |= name == "/NOSHORTCUT" || name == "/CURRENTUSER";
+        } else if (name == "/COMPONENTS" && hasValue) {
+            any = choices = true;
+            uint32_t bits = 0;
+            if (ParseComponents(value, bits, options.Error)) options.Components = bits;
+        } else if (name == "/ASSOC" && hasValue) {
+            any = choices = true;
+            std::string extensions;
+            if (ParseExtensions(value, extensions, options.Error)) options.Extensions = extensions;
+        } else {
+            unknown.push_back(arg);
+        }
+    }
+    if (!any) return TUnattendedOptions{}; // the wizard, as ever
+    options.Mode = silent ? TRunMode::Silent : passive ? TRunMode::Passive : TRunMode::Usage;
+    if (usage) {
+        // A request for the usage is answered, whatever else stands there;
+        // a silent run stays silent.
+        if (!silent) options.Mode = TRunMode::Usage;
+        if (options.Error.empty() && silent) options.Error = "/? cannot be answered silently";
+        return options;
+    }
+    if (!options.Error.empty()) return options;
+    if (!unknown.empty())
+        options.Error = "unknown option \"" + unknown.front() + "\"";
+    else if (silent && passive)
+        options.Error = "/S and /PASSIVE exclude each other";
+    else if (!silent && !passive && choices)
+        options.Error = "the choices need /S or /PASSIVE";
+    return options;
+}
+
+std::string UsageText(const std::string& error) {
+    std::string text;
+    if (!error.empty()) text = "Setup cannot start: " + error + ".\r\r";
+    text += "Usage: setup.exe [-dFOLDER] [/S | /PASSIVE] [/COMPONENTS=LIST] [/NOSHORTCUT]\r"
+            "    [/CURRENTUSER] [/ASSOC=LETTERS] [/?]\r\r"
+            "-dFOLDER\tinstall into FOLDER (first argument only)\r"
+            "/S\tinstall without any window and without questions\r"
+            "/PASSIVE\tinstall with a progress window and without questions\r"
+            "/COMPONENTS=\tcomponent numbers or names to install, separated by commas:\r"
+            "\t1 English spellchecker, 2 Hyphenation module, 3 Document templates,\r"
+            "\t4 Clip library, 5 Basic sound scheme (0, the program, always)\r"
+            "/NOSHORTCUT\tno shortcut on the desktop\r"
+            "/CURRENTUSER\tthe Start-menu shortcut for the current user only\r"
+            "/ASSOC=\tdocument types to open with the program: A RTF, B COD, C DOC, D DOCX\r\r"
+            "Exit codes: 0 installed, 87 bad options, 1603 installation failed,\r"
+            "1618 the word processor is running.";
+    return text;
+}
