@@ -6,6 +6,7 @@
 #include "app/unattended_install.h"
 #include "app/unattended_options.h"
 #include "engine/ask_user.h"
+#include "payload/diagnostic_log.h"
 #include "payload/catalogue.h"
 #include "payload/install_log.h"
 #include "system/data_folders.h"
@@ -22,6 +23,32 @@ void ShowDamagedSetup(const std::string& reason) {
                        std::string(kProductName) + ": " + reason +
                        ".\r\rPlease download the setup program again.";
     MessageBoxA(nullptr, text.c_str(), kApplicationTitle, MB_OK | MB_ICONERROR);
+}
+
+
+// The first lines of the diagnostic log: what runs, where, with which rights.
+void DiagnoseStart() {
+    Diagnose(std::string(kProductName) + " setup, version 3.3.3.1");
+    Diagnose(std::string("Command line: ") + GetCommandLineA());
+    OSVERSIONINFOA version{};
+    version.dwOSVersionInfoSize = sizeof version;
+    if (GetVersionExA(&version))
+        Diagnose("Windows " + std::to_string(version.dwMajorVersion) + "." +
+                 std::to_string(version.dwMinorVersion) + " build " +
+                 std::to_string(version.dwBuildNumber & 0xFFFF) + " " + version.szCSDVersion);
+    // Looked up: the shells before Windows 2000 do not have it.
+    using TIsUserAnAdmin = BOOL(WINAPI*)();
+    HMODULE shell = GetModuleHandleA("shell32.dll");
+    auto isAdmin = shell ? reinterpret_cast<TIsUserAnAdmin>(
+                               reinterpret_cast<void*>(GetProcAddress(shell, "IsUserAnAdmin")))
+                         : nullptr;
+    Diagnose(std::string("Administrator rights: ") + (!isAdmin ? "unknown" : isAdmin() ? "yes" : "no"));
+}
+
+int Finish(int code) {
+    Diagnose("Exit code: " + std::to_string(code));
+    CloseDiagnosticLog();
+    return code;
 }
 } // namespace
 
@@ -41,6 +68,18 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
                         MB_OK | (unattended.Error.empty() ? MB_ICONINFORMATION : MB_ICONERROR));
         return unattended.Error.empty() ? kExitSuccess : kExitBadOptions;
     }
+    // The diagnostic log is opened before anything is installed, so that a
+    // run that cannot keep one changes nothing.
+    if (!unattended.LogPath.empty()) {
+        if (!OpenDiagnosticLog(unattended.LogPath)) {
+            const std::string why = "the log \"" + unattended.LogPath + "\" cannot be written (" +
+                                    SystemErrorText(GetLastError()) + ")";
+            if (unattended.Mode != TRunMode::Silent)
+                MessageBoxA(nullptr, UsageText(why).c_str(), kApplicationTitle, MB_OK | MB_ICONERROR);
+            return kExitBadOptions;
+        }
+        DiagnoseStart();
+    }
     InitShellFolders();
     RecordMainThread();
     // Released last, after the wizard (which waits for the install thread)
@@ -55,8 +94,11 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     auto catalogue = std::make_unique<TAttachedFiles>();
     std::string error;
     if (!catalogue->LoadFromResource(error)) {
+        Diagnose("The setup program is damaged: " + error);
+        // Without the wizard nobody is there to read a message.
+        if (unattended.Mode != TRunMode::Wizard) return Finish(kExitFailed);
         ShowDamagedSetup(error);
-        return 0;
+        return Finish(0);
     }
     Catalogue = catalogue.get();
 
@@ -64,7 +106,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
         const int code = RunUnattended(unattended);
         Catalogue = nullptr;
         catalogue.reset(); // removes leftover temporary files
-        return code;
+        return Finish(code);
     }
     {
         TMainDlgForm wizard(icon);
@@ -82,5 +124,5 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
 
     Catalogue = nullptr;
     catalogue.reset(); // removes leftover temporary files
-    return 0;
+    return Finish(0);
 }

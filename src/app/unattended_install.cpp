@@ -6,6 +6,7 @@
 #include "engine/install_thread.h"
 #include "payload/catalogue.h"
 #include "payload/components.h"
+#include "payload/diagnostic_log.h"
 #include "payload/disk_space.h"
 #include "payload/install_log.h"
 #include "system/associations.h"
@@ -35,11 +36,16 @@ constexpr int kRetries = 5;
 constexpr DWORD kRetryPauseMs = 1000;
 constexpr DWORD kPollMs = 100;
 
-// The destination as the wizard would take it over from its page.
-std::string Destination(const TSavedSettings& saved) {
+// The destination as the wizard would take it over from its page, and
+// where it came from.
+std::string Destination(const TSavedSettings& saved, std::string& how) {
     std::string folder = OfferedDestination(saved.MainDir);
+    how = folder == saved.MainDir ? "saved by an earlier run" : "the default";
     std::string given;
-    if (DestinationArgument(FirstArgument(GetCommandLineA()), given)) folder = given;
+    if (DestinationArgument(FirstArgument(GetCommandLineA()), given)) {
+        folder = given;
+        how = "given with -d";
+    }
     const std::string programFiles = SpecialFolder(CSIDL_PROGRAM_FILES);
     char drive = programFiles.empty() ? 'c' : programFiles[0];
     if (folder.size() >= 2 && folder[1] == ':') drive = folder[0];
@@ -150,11 +156,15 @@ bool CopyFiles(TProgressWindow* window) {
 } // namespace
 
 int RunUnattended(const TUnattendedOptions& options) {
-    if (IsWordProcessorRunning()) return kExitProductRuns;
+    if (IsWordProcessorRunning()) {
+        Diagnose("The word processor is running: nothing is installed");
+        return kExitProductRuns;
+    }
 
     const TSavedSettings saved = LoadSettings();
     TOptions chosen;
-    chosen.DestDir = Destination(saved);
+    std::string how;
+    chosen.DestDir = Destination(saved, how);
     chosen.Components = options.Components ? *options.Components : saved.Components;
     chosen.Extensions = options.Extensions ? *options.Extensions : saved.Extensions;
     const bool installToAll = saved.InstallToAll && !options.CurrentUserOnly;
@@ -170,10 +180,16 @@ int RunUnattended(const TUnattendedOptions& options) {
     }
     // The wizard lets nobody past its components page without the space.
     const int64_t available = FreeSpace(DrivePart(chosen.DestDir));
-    if (available == kUnknownFreeSpace || available < required) return kExitFailed;
+    if (available == kUnknownFreeSpace || available < required) {
+        Diagnose("Not enough space on the destination's drive: " + std::to_string(required) +
+                 " bytes needed, " + (available == kUnknownFreeSpace ? std::string("unknown") : std::to_string(available)) +
+                 " available");
+        return kExitFailed;
+    }
 
     StartInstallLog(portable ? std::string() : JoinPath(chosen.DestDir, "Install.log"));
     const double stamp = BuildInstallPlan(*Catalogue, {chosen.DestDir, selected, saved.LastRunVersion});
+    DiagnoseInstallation(chosen.DestDir, how, portable, selected, *Catalogue);
 
     bool installed;
     {

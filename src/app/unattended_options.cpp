@@ -85,6 +85,10 @@ TUnattendedOptions ParseUnattendedOptions(const std::vector<std::string>& args) 
             any = choices = true;
             uint32_t bits = 0;
             if (ParseComponents(value, bits, options.Error)) options.Components = bits;
+        } else if (name == "/LOG" && hasValue) {
+            any = true;
+            options.LogPath = value;
+            if (value.empty()) options.Error = "/LOG= needs a file name";
         } else if (name == "/ASSOC" && hasValue) {
             any = choices = true;
             std::string extensions;
@@ -94,7 +98,12 @@ TUnattendedOptions ParseUnattendedOptions(const std::vector<std::string>& args) 
         }
     }
     if (!any) return TUnattendedOptions{}; // the wizard, as ever
-    options.Mode = silent ? TRunMode::Silent : passive ? TRunMode::Passive : TRunMode::Usage;
+    // A diagnostic log alone goes with the wizard.
+    options.Mode = silent    ? TRunMode::Silent
+                   : passive ? TRunMode::Passive
+                   : usage || choices || !options.Error.empty() || !unknown.empty()
+                       ? TRunMode::Usage
+                       : TRunMode::Wizard;
     if (usage) {
         // A request for the usage is answered, whatever else stands there;
         // a silent run stays silent.
@@ -116,7 +125,7 @@ std::string UsageText(const std::string& error) {
     std::string text;
     if (!error.empty()) text = "Setup cannot start: " + error + ".\r\r";
     text += "Usage: setup.exe [-dFOLDER] [/S | /PASSIVE] [/COMPONENTS=LIST] [/NOSHORTCUT]\r"
-            "    [/CURRENTUSER] [/ASSOC=LETTERS] [/?]\r\r"
+            "    [/CURRENTUSER] [/ASSOC=LETTERS] [/LOG=FILE] [/?]\r\r"
             "-dFOLDER\tinstall into FOLDER (first argument only)\r"
             "/S\tinstall without any window and without questions\r"
             "/PASSIVE\tinstall with a progress window and without questions\r"
@@ -125,7 +134,8 @@ std::string UsageText(const std::string& error) {
             "\t4 Clip library, 5 Basic sound scheme (0, the program, always)\r"
             "/NOSHORTCUT\tno shortcut on the desktop\r"
             "/CURRENTUSER\tthe Start-menu shortcut for the current user only\r"
-            "/ASSOC=\tdocument types to open with the program: A RTF, B COD, C DOC, D DOCX\r\r"
+            "/ASSOC=\tdocument types to open with the program: A RTF, B COD, C DOC, D DOCX\r"
+            "/LOG=\ta diagnostic log of the run in this file (also with the wizard)\r\r"
             "Exit codes: 0 installed, 87 bad options, 1603 installation failed,\r"
             "1618 the word processor is running.";
     return text;

@@ -9,6 +9,7 @@
 //   /NOSHORTCUT      no desktop shortcut
 //   /CURRENTUSER     the Start-menu shortcut for the user alone
 //   /ASSOC=letters   the document types "A" to "D" (none when empty)
+//   /LOG=file        a diagnostic log of the run, also of the wizard's
 //   /?               the usage message
 //
 // Options may stand anywhere, in any letter case. No windows.h.
@@ -28,6 +29,7 @@ struct TUnattendedOptions {
     bool NoDesktopShortcut = false;
     bool CurrentUserOnly = false;
     std::optional<std::string> Extensions; // letters, in the order A to D
+    std::string LogPath;                   // empty: no diagnostic log
 };
 
 // The exit codes of an unattended run, as deployment tools know them.

@@ -1,6 +1,7 @@
 #include "engine/ask_user.h"
 
 #include "engine/install_status.h"
+#include "payload/diagnostic_log.h"
 #include "wizard/message_dialog.h"
 
 #include <windows.h>
@@ -53,7 +54,18 @@ void RecordMainThread() {
 }
 
 int AskUser(const std::string& text, uint8_t kind, uint16_t buttons) {
+    // Taken first: the failure that raised the question is the last one.
+    const DWORD error = GetLastError();
+    if (DiagnosticLogOpen()) {
+        std::string question = text.substr(0, text.find('\r'));
+        if (kind == mtError && error) question += " (" + SystemErrorText(error) + ")";
+        Diagnose("Question: " + question);
+    }
     const DWORD main = MainThreadId.load();
-    if (main == 0 || main == GetCurrentThreadId()) return MessageDialog(text, kind, buttons);
-    return AskThroughInstallStatus(text, kind, buttons);
+    const int answer = main == 0 || main == GetCurrentThreadId()
+                           ? MessageDialog(text, kind, buttons)
+                           : AskThroughInstallStatus(text, kind, buttons);
+    static const char* const kAnswers[] = {"none", "OK", "Cancel", "Abort", "Retry", "Ignore", "Yes", "No"};
+    Diagnose(std::string("Answer: ") + (answer >= 0 && answer <= mrNo ? kAnswers[answer] : "?"));
+    return answer;
 }

@@ -1,6 +1,7 @@
 #include "engine/install_thread.h"
 
 #include "engine/install_status.h"
+#include "payload/diagnostic_log.h"
 #include "payload/install_log.h"
 
 #include <windows.h>
@@ -8,6 +9,35 @@
 #include <process.h>
 
 namespace {
+// A file's size and time, for telling in the diagnostic log what a copy
+// did to it.
+struct TFileFacts {
+    bool Exists = false;
+    DWORD SizeLow = 0;
+    FILETIME Written{};
+    bool operator==(const TFileFacts& o) const {
+        return Exists == o.Exists && SizeLow == o.SizeLow &&
+               Written.dwLowDateTime == o.Written.dwLowDateTime &&
+               Written.dwHighDateTime == o.Written.dwHighDateTime;
+    }
+};
+
+TFileFacts FactsOf(const std::string& path) {
+    TFileFacts facts;
+    WIN32_FIND_DATAA found;
+    HANDLE find = FindFirstFileA(path.c_str(), &found);
+    if (find == INVALID_HANDLE_VALUE) return facts;
+    FindClose(find);
+    facts = {true, found.nFileSizeLow, found.ftLastWriteTime};
+    return facts;
+}
+
+const char* Outcome(const TFileFacts& before, const TFileFacts& after) {
+    if (!after.Exists) return "not there";
+    if (!before.Exists) return "written";
+    return before == after ? "kept as it was" : "replaced";
+}
+
 // A check point: waits while the wizard holds the thread, then tells
 // whether the run is to stop.
 bool StopAtCheckPoint() {
@@ -30,13 +60,17 @@ void RunInstallLists(TAttachedFiles& catalogue) {
         bool stop = false;
         for (size_t j = 0; j < count && !stop; ++j) {
             const TFileToInstall& copy = list[j];
+            const bool diagnosed = DiagnosticLogOpen();
+            const TFileFacts before = diagnosed ? FactsOf(copy.Target) : TFileFacts{};
             if (!copy.Logged) SuppressLog();
             const bool written = catalogue.ExtractEntry(copy.Source, std::string(), copy.Target);
             if (!copy.Logged) ResumeLog(); // also on Abort: the log is not left suppressed
             if (!written) {
+                Diagnose("Copy: " + copy.Target + ": given up (Abort)");
                 PublishInstallState(StatusFailed);
                 return;
             }
+            if (diagnosed) Diagnose("Copy: " + copy.Target + ": " + Outcome(before, FactsOf(copy.Target)));
             InstallStatus.Progress.fetch_add(copy.Source->Size, std::memory_order_release);
             stop = StopAtCheckPoint();
         }

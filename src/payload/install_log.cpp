@@ -1,6 +1,7 @@
 #include "payload/install_log.h"
 
 #include "payload/ansi_text.h"
+#include "payload/diagnostic_log.h"
 #include "payload/folders.h"
 #include "payload/text_file.h"
 #include "payload/update_log_merge.h"
@@ -59,7 +60,8 @@ void StartInstallLog(const std::string& logPathOrEmpty) {
 void SaveInstallLog() {
     if (!InstallLog || InstallLogPath.empty()) return;
     std::string error;
-    WriteTextLines(InstallLogPath, *InstallLog, error);
+    const bool written = WriteTextLines(InstallLogPath, *InstallLog, error);
+    Diagnose("File: " + InstallLogPath + (written ? std::string() : " FAILED: " + error));
 }
 
 bool WriteUpdateLog(const std::string& dataFolderBase, double installStamp,

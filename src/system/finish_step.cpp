@@ -1,5 +1,6 @@
 #include "system/finish_step.h"
 
+#include "payload/diagnostic_log.h"
 #include "payload/file_time.h"
 #include "payload/install_log.h"
 #include "system/data_folders.h"
@@ -39,12 +40,16 @@ void WriteCommonDataFile(const std::string& destDir) {
     // Without a data folder the name would be relative to the current folder.
     if (folder.empty()) return;
     const std::string record = CommonDataRecord(LocalNow());
-    HANDLE file = CreateFileA(JoinPath(folder, "kel_common.dat").c_str(),
-                              GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return;
+    const std::string path = JoinPath(folder, "kel_common.dat");
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                              CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        Diagnose("File: " + path + " FAILED, " + SystemErrorText(GetLastError()));
+        return;
+    }
     DWORD written = 0;
-    WriteFile(file, record.data(), DWORD(record.size()), &written, nullptr);
+    const bool ok = WriteFile(file, record.data(), DWORD(record.size()), &written, nullptr);
+    Diagnose("File: " + path + (ok ? std::string() : " FAILED, " + SystemErrorText(GetLastError())));
     CloseHandle(file);
 }
 
@@ -63,10 +68,12 @@ bool RunLaunchStep(const std::string& destDir, bool portable, bool launch, doubl
                    std::vector<std::string>& publicFiles, std::string& error) {
     // Asking for the data folder creates it: only when there is something
     // to record.
-    if (!portable && !publicFiles.empty() &&
-        !WriteUpdateLog(DataFolder(TDataFolderKind::Base, destDir), installStamp, publicFiles,
-                        error))
-        return false;
+    if (!portable && !publicFiles.empty()) {
+        const std::string base = DataFolder(TDataFolderKind::Base, destDir);
+        const bool written = WriteUpdateLog(base, installStamp, publicFiles, error);
+        Diagnose("File: " + JoinPath(base, "Update.log") + (written ? std::string() : " FAILED: " + error));
+        if (!written) return false;
+    }
     if (launch) StartWordProcessor(destDir, std::string());
     return true;
 }

@@ -1,5 +1,7 @@
 #include "system/registry.h"
 
+#include "payload/diagnostic_log.h"
+
 #include <vector>
 
 void TRegistry::SetRootKey(HKEY root) {
@@ -9,6 +11,7 @@ void TRegistry::SetRootKey(HKEY root) {
 
 bool TRegistry::OpenKey(const char* path) {
     CloseKey();
+    Path_ = path;
     HKEY key = nullptr;
     if (RegCreateKeyExA(Root_, path, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr,
                         &key, nullptr) != ERROR_SUCCESS)
@@ -61,12 +64,22 @@ bool TRegistry::ReadString(const char* name, std::string& value) const {
 }
 
 void TRegistry::WriteString(const char* name, const std::string& value) {
-    if (Key_)
-        RegSetValueExA(Key_, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                       DWORD(value.size() + 1));
+    const LONG result = Key_ ? RegSetValueExA(Key_, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                                              DWORD(value.size() + 1))
+                             : ERROR_INVALID_HANDLE;
+    DiagnoseWrite(name, "\"" + value + "\"", result);
 }
 
 void TRegistry::WriteInteger(const char* name, int32_t value) {
-    if (Key_)
-        RegSetValueExA(Key_, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
+    const LONG result =
+        Key_ ? RegSetValueExA(Key_, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value)
+             : ERROR_INVALID_HANDLE;
+    DiagnoseWrite(name, std::to_string(value), result);
+}
+
+void TRegistry::DiagnoseWrite(const char* name, const std::string& value, long result) const {
+    if (!DiagnosticLogOpen()) return;
+    const char* root = Root_ == HKEY_LOCAL_MACHINE ? "HKEY_LOCAL_MACHINE" : "HKEY_CURRENT_USER";
+    Diagnose(std::string("Registry: ") + root + "\\" + Path_ + "\\" + name + " = " + value +
+             (result == ERROR_SUCCESS ? std::string() : " FAILED, " + SystemErrorText(uint32_t(result))));
 }

@@ -34,6 +34,10 @@ public:
     void WriteBool(const char* name, bool value) { WriteInteger(name, value ? 1 : 0); }
 
 private:
+    // A line of the diagnostic log for each value written.
+    void DiagnoseWrite(const char* name, const std::string& value, long result) const;
+
     HKEY Root_;
     HKEY Key_ = nullptr;
+    std::string Path_; // of the open key
 };

@@ -1,5 +1,6 @@
 #include "system/shortcuts.h"
 
+#include "payload/diagnostic_log.h"
 #include "payload/folders.h"
 #include "payload/install_log.h"
 #include "system/data_folders.h"
@@ -60,8 +61,10 @@ void CreateShortcut(const std::string& linkPath, const std::string& target,
 
     const size_t slash = linkPath.find_last_of('\\');
     if (slash != std::string::npos) MakeFolder(linkPath.substr(0, slash + 1));
-    file->Save(Wide(linkPath).c_str(), TRUE);
+    const HRESULT saved = file->Save(Wide(linkPath).c_str(), TRUE);
     AddLogLine("File Copy: " + linkPath);
+    Diagnose("Link: " + linkPath + " -> " + target +
+             (SUCCEEDED(saved) ? std::string() : " FAILED, " + SystemErrorText(uint32_t(saved))));
 }
 
 TShortcutFolders ShortcutFolders(int place, bool installToAll) {

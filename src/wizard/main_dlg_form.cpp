@@ -9,6 +9,7 @@
 #include "engine/install_thread.h"
 #include "payload/catalogue.h"
 #include "payload/components.h"
+#include "payload/diagnostic_log.h"
 #include "payload/disk_space.h"
 #include "payload/install_log.h"
 #include "payload/size_text.h"
@@ -607,6 +608,8 @@ void TMainDlgForm::StartInstallation() {
     }
     InstallStamp =
         BuildInstallPlan(*Catalogue, {Options.DestDir, SelectedComponents, LastRunVersion});
+    DiagnoseInstallation(Options.DestDir, "chosen in the wizard", portable, SelectedComponents,
+                         *Catalogue);
 
     HWND bar = Item(TCtl::InstallingProgressBar);
     SendMessageA(bar, PBM_SETRANGE32, 0, Catalogue->TotalInstallSize());

@@ -497,6 +497,10 @@ TEST(UnattendedInstall, ChoicesFromTheOptionsAndAPassiveWindow) {
     const std::string dest = JoinPath(scratch, "Quorvale");
     const std::vector<TEntry> entries = PayloadOf(exe);
     RemovePublicFiles(entries);
+    // A file held for a while keeps the run (and its window) there: it is
+    // tried again until it is free.
+    TLockedFile locked(JoinPath(dest, "Hyphenation.dat"), "old");
+    ASSERT_TRUE(locked.Held());
     Launch launch;
     launch.args = {"-d" + dest, "/Components=2", "/noshortcut", "/PASSIVE", "/CurrentUser", "/assoc=ca"};
     Process setup(exe, launch);
@@ -504,6 +508,8 @@ TEST(UnattendedInstall, ChoicesFromTheOptionsAndAPassiveWindow) {
     HWND window = setup.WaitWindow("Quorvale Word Processor - Setup");
     ASSERT_TRUE(window);
     EXPECT_TRUE(FindControlByClass(window, "msctls_progress32"));
+    EXPECT_EQ(setup.Windows(), std::vector<HWND>{window});
+    locked.Release();
     ASSERT_EQ(setup.WaitExit(120000), 0);
 
     for (const auto& copy : PlannedCopies(entries, dest, 1 | 4))
@@ -531,6 +537,7 @@ TEST(UnattendedInstall, ExitCodesOfBadOptionsARunningWordProcessorAndAFileThatSt
              {"-d" + dest, "/S", "/COMPONENTS=7"},
              {"-d" + dest, "/S", "/ASSOC=X"},
              {"-d" + dest, "/S", "/PASSIVE"},
+             {"-d" + dest, "/S", "/LOG=" + JoinPath(scratch, "no such folder\\setup.log")},
          })
         EXPECT_EQ(Unattended(exe, args), 87) << args[1] << " " << args.back();
     EXPECT_FALSE(FileExists(dest));
@@ -547,10 +554,22 @@ TEST(UnattendedInstall, ExitCodesOfBadOptionsARunningWordProcessorAndAFileThatSt
     RemovePublicFiles(entries);
     TLockedFile locked(JoinPath(dest, "Hyphenation.dat"), "old");
     ASSERT_TRUE(locked.Held());
+    const std::string diagnostics = JoinPath(scratch, "setup.log");
     const DWORD start = GetTickCount();
-    EXPECT_EQ(Unattended(exe, {"-d" + dest, "/S"}), 1603);
+    EXPECT_EQ(Unattended(exe, {"-d" + dest, "/S", "/log=" + diagnostics}), 1603);
     EXPECT_GE(GetTickCount() - start, 3000u);
     locked.Release();
+    // The diagnostic log names the file, the system's reason and the answers.
+    const std::string log = ReadFile(diagnostics);
+    const std::string question = "Question: Cannot create file \"" + JoinPath(dest, "Hyphenation.dat") +
+                                 "\". (error ";
+    for (const std::string& part :
+         {std::string("Command line: "), "Destination: " + dest + " (given with -d)",
+          "Copy: " + JoinPath(dest, "kel.exe") + ": written", question, std::string("Answer: Retry"),
+          std::string("Answer: Abort"), "Copy: " + JoinPath(dest, "Hyphenation.dat") + ": given up (Abort)",
+          "Registry: HKEY_CURRENT_USER\\" + std::string(kInstallKey) + "\\MAINDIR = \"" + dest + "\"",
+          "File: " + JoinPath(dest, "Install.log"), std::string("Exit code: 1603")})
+        EXPECT_NE(log.find(part), std::string::npos) << part << "\n" << log;
     EXPECT_EQ(ReadFile(JoinPath(dest, "Hyphenation.dat")), "old");
     EXPECT_FALSE(FileExists(JoinPath(PublicFolder(), "Basic.asn")));
     EXPECT_EQ(FileCopyLines(Lines(ReadFile(JoinPath(dest, "Install.log")))),

@@ -22,6 +22,8 @@ TEST(UnattendedOptions, ModesAndMistakes) {
         {{"-dD:\\Tools", "/S"}, TRunMode::Silent, false},
         {{"/passive", "/NoShortcut"}, TRunMode::Passive, false},
         {{"/?"}, TRunMode::Usage, false},
+        {{"-dD:\\Tools", "/log=C:\\setup.log"}, TRunMode::Wizard, false}, // a log alone: the wizard
+        {{"/LOG="}, TRunMode::Usage, true},
         {{"/S", "-dD:\\Tools"}, TRunMode::Silent, true}, // "-d" only as the first argument
         {{"/S", "/x"}, TRunMode::Silent, true},
         {{"/S", "/PASSIVE"}, TRunMode::Silent, true},

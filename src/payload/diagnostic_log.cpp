@@ -1,0 +1,85 @@
+#include "payload/diagnostic_log.h"
+
+#include "payload/catalogue.h"
+#include "payload/components.h"
+
+#include <windows.h>
+
+#include <cstdio>
+
+namespace {
+// The log is one file for the whole run, written from the wizard's thread and
+// the install thread; the lock keeps their lines whole.
+struct TDiagnosticLog {
+    HANDLE File = INVALID_HANDLE_VALUE;
+    CRITICAL_SECTION Lock;
+    TDiagnosticLog() { InitializeCriticalSection(&Lock); }
+    ~TDiagnosticLog() {
+        if (File != INVALID_HANDLE_VALUE) CloseHandle(File);
+        DeleteCriticalSection(&Lock);
+    }
+} Log;
+} // namespace
+
+bool OpenDiagnosticLog(const std::string& path) {
+    CloseDiagnosticLog();
+    // Readable while it is written, so that a stuck run can be looked at.
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    EnterCriticalSection(&Log.Lock);
+    Log.File = file;
+    LeaveCriticalSection(&Log.Lock);
+    return true;
+}
+
+bool DiagnosticLogOpen() {
+    return Log.File != INVALID_HANDLE_VALUE;
+}
+
+void Diagnose(const std::string& line) {
+    if (!DiagnosticLogOpen()) return;
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    char time[16];
+    std::snprintf(time, sizeof time, "%02u:%02u:%02u.%03u ", now.wHour, now.wMinute, now.wSecond,
+                  now.wMilliseconds);
+    const std::string text = time + line + "\r\n";
+    EnterCriticalSection(&Log.Lock);
+    DWORD written = 0;
+    // Straight to the file: what is written stays when the program dies.
+    if (Log.File != INVALID_HANDLE_VALUE)
+        WriteFile(Log.File, text.data(), DWORD(text.size()), &written, nullptr);
+    LeaveCriticalSection(&Log.Lock);
+}
+
+void CloseDiagnosticLog() {
+    EnterCriticalSection(&Log.Lock);
+    if (Log.File != INVALID_HANDLE_VALUE) CloseHandle(Log.File);
+    Log.File = INVALID_HANDLE_VALUE;
+    LeaveCriticalSection(&Log.Lock);
+}
+
+void DiagnoseInstallation(const std::string& destDir, const std::string& how, bool portable,
+                          uint8_t selectedComponents, const TAttachedFiles& catalogue) {
+    if (!DiagnosticLogOpen()) return;
+    Diagnose("Destination: " + destDir + " (" + how + ")" + (portable ? ", portable" : ""));
+    for (int component = 0; component < ComponentCount; ++component)
+        if ((selectedComponents >> component) & 1)
+            Diagnose(std::string("Component: ") + ComponentNames[component]);
+    for (int component = 0; component < ComponentCount; ++component)
+        for (const TFileToInstall& copy : catalogue.InstallLists[component])
+            Diagnose("Planned: " + copy.Target + " (" + copy.Source->Name + ")");
+}
+
+std::string SystemErrorText(uint32_t code) {
+    char* text = nullptr;
+    const DWORD length = FormatMessageA(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, code, 0, reinterpret_cast<char*>(&text), 0, nullptr);
+    std::string message = length && text ? std::string(text, length) : std::string("unknown");
+    if (text) LocalFree(text);
+    while (!message.empty() && (message.back() == '\r' || message.back() == '\n' || message.back() == ' '))
+        message.pop_back();
+    return "error " + std::to_string(code) + ": " + message;
+}
