@@ -8,6 +8,7 @@
 #include "payload/payload_format.h"
 
 #include <cstdint>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -83,6 +84,8 @@ private:
     payload::Buffer Buffer_;
     int32_t BufferSize_ = 0;
     std::vector<TAttachedFile> Files_;
+    // Folders already cleared of leftover partial writes in this run.
+    std::set<std::string> SweptFolders_;
 };
 
 // Gives a read-only view of a resource of the program's own module.

@@ -42,6 +42,12 @@ void DeleteFolderTree(const std::string& folder) {
     // An empty name would stand for the root of the current drive.
     if (folder.empty()) return;
     const std::string path = JoinPath(folder, "");
+    // A link given to us is unlinked, never entered: someone who could write
+    // to the folder above may have put it there to point at other files.
+    if (IsLink(path)) {
+        RemoveDirectoryA(path.substr(0, path.size() - 1).c_str());
+        return;
+    }
     WIN32_FIND_DATAA found;
     HANDLE find = FindFirstFileA((path + "*.*").c_str(), &found);
     if (find != INVALID_HANDLE_VALUE) {
@@ -51,10 +57,8 @@ void DeleteFolderTree(const std::string& folder) {
             const std::string item = path + name;
             if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
                 DeleteFileA(item.c_str());
-            else if (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)
-                RemoveDirectoryA(item.c_str()); // removes the link, not what it points to
             else
-                DeleteFolderTree(item);
+                DeleteFolderTree(item); // a link inside is unlinked there
         } while (FindNextFileA(find, &found));
         FindClose(find);
     }

@@ -30,8 +30,8 @@ enum class TDataFolderKind { Base, Hidden, Public, Spellcheck };
 std::string DataFolder(TDataFolderKind kind, const std::string& destDir);
 
 // Deletes the folder with everything in it; whatever cannot be deleted
-// stays, and so do the folders holding it. Linked folders (reparse points)
-// are unlinked, never entered.
+// stays, and so do the folders holding it. Linked folders (reparse points),
+// the given one included, are unlinked, never entered.
 void DeleteFolderTree(const std::string& folder);
 
 // Called at the top of WinMain: initialises OLE for the main thread and

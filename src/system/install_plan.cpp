@@ -1,6 +1,7 @@
 #include "system/install_plan.h"
 
 #include "payload/file_time.h"
+#include "payload/folders.h"
 #include "payload/install_log.h"
 #include "system/data_folders.h"
 
@@ -33,8 +34,15 @@ void RemoveOldClipImages(const std::string& dest, bool portable) {
     }
     if (base.empty()) return;
     base = JoinPath(base, "");
-    DeleteFolderTree(base + "Clip Library\\Images\\Checkmarks");
-    const std::string bullets = base + "Clip Library\\Images\\Bullets\\";
+    // Under the user's documents anyone with the user's rights may have made
+    // one of these folders a link; an elevated run would then delete what it
+    // points at. A link on the way stops the clean-up.
+    const std::string images = base + "Clip Library\\Images\\";
+    for (const std::string& folder : {base, base + "Clip Library\\", images})
+        if (IsLink(folder)) return;
+    DeleteFolderTree(images + "Checkmarks");
+    const std::string bullets = images + "Bullets\\";
+    if (IsLink(bullets)) return;
     for (int n = 1; n <= 32; ++n)
         DeleteFileA((bullets + "Bullet " + std::to_string(n) + ".gif").c_str());
     DeleteFileA((bullets + "Target.gif").c_str());
@@ -83,7 +91,12 @@ double BuildInstallPlan(TAttachedFiles& catalogue, const TInstallPlanInput& inpu
         PlanIntoDataFolder(catalogue, "english.zlx", K::Spellcheck, dest, 1, ReplaceIfChanged);
         PlanIntoDataFolder(catalogue, "us.zlx", K::Spellcheck, dest, 1, ReplaceIfChanged);
         PlanIntoDataFolder(catalogue, "uk.zlx", K::Spellcheck, dest, 1, ReplaceIfChanged);
+        // The user dictionary holds the words the user added: an existing one
+        // is kept on every kind of installation.
+        const bool forceReplace = catalogue.ForceReplace;
+        catalogue.ForceReplace = false;
         PlanIntoDataFolder(catalogue, "userdicen.tlx", K::Spellcheck, dest, 1, KeepExisting);
+        catalogue.ForceReplace = forceReplace;
         ResumeLog();
     }
 

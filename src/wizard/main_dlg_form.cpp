@@ -19,6 +19,7 @@
 #include "system/registry.h"
 #include "system/running_instance.h"
 #include "system/uninstall_entry.h"
+#include "wizard/destination_check.h"
 #include "wizard/destination_path.h"
 #include "wizard/drive_changes.h"
 #include "wizard/label_text.h"
@@ -517,7 +518,19 @@ bool TMainDlgForm::EnterSelComp(uint8_t from) {
     // Coming back from the Ready page the destination is not read again.
     if (from == kDestDirPage) {
         NormalizeDestination();
-        Options.DestDir = Text(TCtl::DestDirEdt);
+        // A folder the files could not be written to, or would be written
+        // to under another name than the one recorded, is refused here
+        // rather than in a run of questions about every file.
+        const std::string folder = Text(TCtl::DestDirEdt);
+        std::vector<std::string> names;
+        for (const TAttachedFile& file : Catalogue->Files()) names.push_back(file.Name);
+        const std::string refusal = DestinationRefusal(folder, LongestDestination(names));
+        if (!refusal.empty()) {
+            Ask(refusal, mtWarning, mbOK);
+            SendMessageA(Handle_, WM_NEXTDLGCTL, WPARAM(Item(TCtl::DestDirEdt)), TRUE);
+            return false;
+        }
+        Options.DestDir = folder;
     }
     MeasureComponents();
     return true;
