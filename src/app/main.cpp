@@ -2,6 +2,7 @@
 #include "app/app_info.h"
 #include "app/dll_safety.h"
 #include "app/os_version.h"
+#include "app/single_setup.h"
 #include "engine/ask_user.h"
 #include "payload/catalogue.h"
 #include "payload/install_log.h"
@@ -29,6 +30,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
                     MB_OK | MB_ICONWARNING);
         return 0;
     }
+    // A second copy started while this one runs shows the first and leaves.
+    TSingleSetup single;
+    if (single.Second()) return 0;
     InitShellFolders();
     RecordMainThread();
     // Released last, after the wizard (which waits for the install thread)
