@@ -62,7 +62,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
         // choices, the uninstall entry, then "Install.log".
         if (InstallStarted) {
             wizard.SaveSettings();
-            if (!IsPortable(wizard.Options.DestDir)) SaveInstallLog();
+            if (!wizard.Portable()) SaveInstallLog();
         }
     }
 

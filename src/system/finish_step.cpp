@@ -34,8 +34,8 @@ std::string CommonDataRecord(double now) {
     return record;
 }
 
-void WriteCommonDataFile(const std::string& destDir) {
-    const std::string folder = DataFolder(TDataFolderKind::Base, destDir);
+void WriteCommonDataFile(const std::string& destDir, bool portable) {
+    const std::string folder = DataFolder(TDataFolderKind::Base, destDir, portable);
     // Without a data folder the name would be relative to the current folder.
     if (folder.empty()) return;
     const std::string record = CommonDataRecord(LocalNow());
@@ -49,7 +49,7 @@ void WriteCommonDataFile(const std::string& destDir) {
 }
 
 std::string RunFinishStep(const TFinishChoices& choices) {
-    WriteCommonDataFile(choices.DestDir);
+    WriteCommonDataFile(choices.DestDir, choices.Portable);
     if (choices.Portable) return std::string();
     const std::string extensions = ExtensionsFromBoxes(choices.DocumentTypes);
     // The word processor registers the document types itself; it runs
@@ -64,8 +64,8 @@ bool RunLaunchStep(const std::string& destDir, bool portable, bool launch, doubl
     // Asking for the data folder creates it: only when there is something
     // to record.
     if (!portable && !publicFiles.empty() &&
-        !WriteUpdateLog(DataFolder(TDataFolderKind::Base, destDir), installStamp, publicFiles,
-                        error))
+        !WriteUpdateLog(DataFolder(TDataFolderKind::Base, destDir, portable), installStamp,
+                        publicFiles, error))
         return false;
     if (launch) StartWordProcessor(destDir, std::string());
     return true;

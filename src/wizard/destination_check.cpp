@@ -6,23 +6,25 @@
 #include <cctype>
 
 namespace {
-constexpr size_t kMaxPath = 260;      // MAX_PATH, the terminating zero included
+constexpr size_t kMaxPath = 260;       // MAX_PATH, the terminating zero included
 constexpr size_t kMaxFolderPath = 248; // CreateDirectory leaves room for an 8.3 name
 // The new file a copy is written to first: "~QuorvaleWordProcessorSetup-",
 // up to ten digits, ".tmp".
 constexpr size_t kLongestWriteName = 28 + 10 + 4;
 
 std::string Upper(std::string text) {
-    for (char& c : text) c = char(std::toupper(static_cast<unsigned char>(c)));
+    for (char& c : text)
+        c = char(std::toupper(static_cast<unsigned char>(c)));
     return text;
 }
 
 bool IsDeviceName(const std::string& name) {
     // The device wins whatever follows its name after a dot.
     std::string base = Upper(name.substr(0, name.find('.')));
-    while (!base.empty() && base.back() == ' ') base.pop_back();
-    static const char* const kDevices[] = {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$",
-                                           "CLOCK$"};
+    while (!base.empty() && base.back() == ' ')
+        base.pop_back();
+    static const char* const kDevices[] = {"CON",    "PRN",     "AUX",   "NUL",
+                                           "CONIN$", "CONOUT$", "CLOCK$"};
     for (const char* device : kDevices)
         if (base == device) return true;
     return base.size() == 4 && (base.compare(0, 3, "COM") == 0 || base.compare(0, 3, "LPT") == 0) &&
@@ -32,7 +34,8 @@ bool IsDeviceName(const std::string& name) {
 bool IsPlainName(const std::string& name) {
     if (name.empty() || name.back() == '.' || name.back() == ' ') return false;
     for (char c : name)
-        if (static_cast<unsigned char>(c) < 32 || std::string("<>:\"/\\|?*").find(c) != std::string::npos)
+        if (static_cast<unsigned char>(c) < 32 ||
+            std::string("<>:\"/\\|?*").find(c) != std::string::npos)
             return false;
     return !IsDeviceName(name);
 }
@@ -49,16 +52,19 @@ bool PlainNames(const std::string& rest, size_t least) {
     }
 }
 // What is left of the limit once `used` is taken; none when it is passed.
-size_t Room(size_t limit, size_t used) { return used < limit ? limit - used : 0; }
+size_t Room(size_t limit, size_t used) {
+    return used < limit ? limit - used : 0;
+}
 } // namespace
 
 bool IsPlainFolderPath(const std::string& path) {
-    if (path.size() >= 4 && std::isalpha(static_cast<unsigned char>(path[0])) &&
-        path[1] == ':' && path[2] == '\\')
+    if (path.size() >= 4 && std::isalpha(static_cast<unsigned char>(path[0])) && path[1] == ':' &&
+        path[2] == '\\')
         return PlainNames(path.substr(3), 1);
     // "\\server\share...": "?" and "." are no servers, so "\\?\" and "\\.\"
     // fail here.
-    if (path.size() >= 5 && path[0] == '\\' && path[1] == '\\') return PlainNames(path.substr(2), 2);
+    if (path.size() >= 5 && path[0] == '\\' && path[1] == '\\')
+        return PlainNames(path.substr(2), 2);
     return false;
 }
 
@@ -85,7 +91,9 @@ std::string DestinationRefusal(const std::string& folder, size_t longest) {
                "the names of devices such as CON or NUL.";
     if (folder.size() > longest)
         return "The folder \"" + folder + "\" is too long: the files of " +
-               std::string(kProductName) + " would not fit below it.\r\rPlease choose a folder "
-               "whose path has at most " + std::to_string(longest) + " characters.";
+               std::string(kProductName) +
+               " would not fit below it.\r\rPlease choose a folder "
+               "whose path has at most " +
+               std::to_string(longest) + " characters.";
     return std::string();
 }

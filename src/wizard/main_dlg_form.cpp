@@ -349,7 +349,7 @@ void TMainDlgForm::GoToPage(uint8_t from, uint8_t to) {
     static_assert(std::size(kEntryWork) == std::size(kPages), "one entry per page number");
 
     // A portable installation has no associations page.
-    if (to == kAssocPage && IsPortable(Options.DestDir)) to = kFinishPage;
+    if (to == kAssocPage && Portable_) to = kFinishPage;
     if (to >= std::size(kEntryWork)) return;
     if (kEntryWork[to] && !(this->*kEntryWork[to])(from)) return;
 
@@ -523,7 +523,8 @@ bool TMainDlgForm::EnterSelComp(uint8_t from) {
         // rather than in a run of questions about every file.
         const std::string folder = Text(TCtl::DestDirEdt);
         std::vector<std::string> names;
-        for (const TAttachedFile& file : Catalogue->Files()) names.push_back(file.Name);
+        for (const TAttachedFile& file : Catalogue->Files())
+            names.push_back(file.Name);
         const std::string refusal = DestinationRefusal(folder, LongestDestination(names));
         if (!refusal.empty()) {
             Ask(refusal, mtWarning, mbOK);
@@ -561,7 +562,7 @@ bool TMainDlgForm::EnterAssoc(uint8_t) {
 bool TMainDlgForm::EnterFinish(uint8_t) {
     TFinishChoices choices;
     choices.DestDir = Options.DestDir;
-    choices.Portable = IsPortable(Options.DestDir);
+    choices.Portable = Portable_;
     for (int box = 0; box < kDocumentTypes; ++box)
         choices.DocumentTypes[box] = IsChecked(kAssocBoxes[box].Box);
     choices.InstallToAll = IsChecked(TCtl::InstallToAllChkBx);
@@ -576,8 +577,8 @@ bool TMainDlgForm::EnterFinish(uint8_t) {
 // be written is reported, and the wizard stays so that Finish can try again.
 bool TMainDlgForm::LeaveFinish(uint8_t) {
     std::string error;
-    if (!RunLaunchStep(Options.DestDir, IsPortable(Options.DestDir), IsChecked(TCtl::FinishChkBx),
-                       InstallStamp, Catalogue->PublicFiles, error)) {
+    if (!RunLaunchStep(Options.DestDir, Portable_, IsChecked(TCtl::FinishChkBx), InstallStamp,
+                       Catalogue->PublicFiles, error)) {
         Ask(error, mtError, mbOK);
         return false;
     }
@@ -601,15 +602,17 @@ void TMainDlgForm::SaveSettings() {
     Options.Components = ComponentsToSave(Options.Components, checked);
     TRegistry registry;
     ::SaveSettings(registry, Options, InstallToAllChosen_, DesktopChosen_, LaunchChosen_);
-    if (!IsPortable(Options.DestDir)) WriteUninstallEntry(registry, Options.DestDir);
+    if (!Portable_) WriteUninstallEntry(registry, Options.DestDir);
 }
 
 // ---------------------------------------------------------------- installation
 
 void TMainDlgForm::StartInstallation() {
-    const bool portable = IsPortable(Options.DestDir);
+    // Asked once: a drive that changes its kind, or a stick pulled out,
+    // later in the run must not turn half of the installation portable.
+    Portable_ = IsPortable(Options.DestDir);
     // An earlier run's "Install.log" is continued.
-    StartInstallLog(portable ? std::string() : InstallPath("Install.log"));
+    StartInstallLog(Portable_ ? std::string() : InstallPath("Install.log"));
     InstallStarted = true;
 
     SelectedComponents = 0;
@@ -618,8 +621,8 @@ void TMainDlgForm::StartInstallation() {
         const uint8_t component = ComponentIds[size_t(row)];
         if (component <= 7) SelectedComponents |= uint8_t(1u << component);
     }
-    InstallStamp =
-        BuildInstallPlan(*Catalogue, {Options.DestDir, SelectedComponents, LastRunVersion});
+    InstallStamp = BuildInstallPlan(
+        *Catalogue, {Options.DestDir, SelectedComponents, LastRunVersion, Portable_});
 
     HWND bar = Item(TCtl::InstallingProgressBar);
     SendMessageA(bar, PBM_SETRANGE32, 0, Catalogue->TotalInstallSize());
