@@ -32,6 +32,10 @@ enum TOverwriteMode : int {
     KeepExisting = 0,     // leave it; the entry is not planned
     ReplaceIfChanged = 1, // leave it if its DOS-resolution time equals the entry's stamp
     AlwaysReplace = 2,    // replace it without looking
+    // The user's own file (the user dictionary): left alone even when
+    // ForceReplace is set, and still named in PublicFiles, marked as
+    // KeepExisting, as a file of this installation.
+    KeepUsersFile = 3,
 };
 
 class TAttachedFiles {

@@ -94,11 +94,8 @@ double BuildInstallPlan(TAttachedFiles& catalogue, const TInstallPlanInput& inpu
         PlanIntoDataFolder(catalogue, "uk.zlx", K::Spellcheck, dest, portable, 1, ReplaceIfChanged);
         // The user dictionary holds the words the user added: an existing one
         // is kept on every kind of installation.
-        const bool forceReplace = catalogue.ForceReplace;
-        catalogue.ForceReplace = false;
         PlanIntoDataFolder(catalogue, "userdicen.tlx", K::Spellcheck, dest, portable, 1,
-                           KeepExisting);
-        catalogue.ForceReplace = forceReplace;
+                           KeepUsersFile);
         ResumeLog();
     }
 
