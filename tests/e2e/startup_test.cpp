@@ -75,7 +75,7 @@ TEST(Startup, ASecondCopyLeavesTheFirstAlone) {
     EXPECT_TRUE(first.Running());
     EXPECT_EQ(first.Windows(), std::vector<HWND>{wizard}) << first.Describe();
     // Once the first has ended, a setup program starts as usual.
-    Close(wizard);
+    CloseWizard(first, wizard);
     EXPECT_EQ(first.WaitExit(), 0);
     ExpectWizardThenCleanExit(SetupExe());
 }
