@@ -6,6 +6,7 @@
 #include "payload/file_time.h"
 #include "payload/folders.h"
 #include "payload/install_log.h"
+#include "payload/move_over.h"
 #include "payload/temp_files.h"
 #include "payload/unique_file.h"
 #include "wizard/message_dialog.h"
@@ -25,7 +26,7 @@ std::string CannotCreateText(const std::string& target) {
 // Writes the bytes in full under a new name in the target's folder, gives
 // that file the stamp through the same handle (one open per file; with
 // thousands of small files the opens are what the copy costs) and then moves
-// it over the target in one step. Until that move the target keeps its old
+// it over the target in one step (MoveOverTarget). Until that move the target keeps its old
 // contents: a full drive, a crash or a killed run never leaves it cut short
 // or gone. A target that is in use, read-only or a folder refuses the move,
 // as it refused being created over. Whatever fails, the new file goes again.
@@ -37,12 +38,15 @@ bool WriteBytes(const std::string& folder, const std::string& target, const uint
     DWORD written = 0;
     const bool ok = size == 0 || (WriteFile(file, data, DWORD(size), &written, nullptr) &&
                                   written == DWORD(size));
-    if (ok) SetFileDate(file, stamp); // a stamp that cannot be set is no failure
-    const bool closed = CloseHandle(file);
-    if (ok && closed && MoveFileExA(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING))
-        return true;
-    DeleteFileA(temporary.c_str());
-    return false;
+    bool placed = false;
+    if (ok) {
+        SetFileDate(file, stamp); // a stamp that cannot be set is no failure
+        placed = MoveOverTarget(file, temporary, target); // closes it
+    } else {
+        CloseHandle(file);
+    }
+    if (!placed) DeleteFileA(temporary.c_str());
+    return placed;
 }
 } // namespace
 

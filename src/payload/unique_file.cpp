@@ -37,7 +37,8 @@ void* CreateUniqueFile(const std::string& folder, const std::string& prefix,
     // only at this one.
     for (int attempt = 0; attempt < 100; ++attempt) {
         name = folder + prefix + std::to_string(RandomNumber()) + suffix;
-        HANDLE file = CreateFileA(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+        // DELETE lets the file be renamed through this handle.
+        HANDLE file = CreateFileA(name.c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW,
                                   FILE_ATTRIBUTE_NORMAL, nullptr);
         if (file != INVALID_HANDLE_VALUE) return file;
         const DWORD error = GetLastError();

@@ -9,7 +9,8 @@
 unsigned long RandomNumber();
 // Creates a new empty file `folder` + `prefix` + random number in decimal +
 // `suffix` and returns its handle (a Win32 HANDLE), open for writing with
-// exclusive access; a name that is taken makes it try another. On success
+// exclusive access (and the right to rename it); a name that is taken makes
+// it try another. On success
 // `name` holds the full path; on failure the handle is INVALID_HANDLE_VALUE.
 void* CreateUniqueFile(const std::string& folder, const std::string& prefix,
                        const std::string& suffix, std::string& name);
