@@ -18,13 +18,15 @@ struct TRenameInfo {
 };
 constexpr int kFileRenameInfo = 3;
 
+FARPROC Kernel32Function(const char* name) {
+    HMODULE kernel = GetModuleHandleA("kernel32.dll");
+    return kernel ? GetProcAddress(kernel, name) : nullptr;
+}
+
 bool RenameThroughHandle(HANDLE file, const std::string& target) {
     using TSetFileInformationByHandle = BOOL(WINAPI*)(HANDLE, int, LPVOID, DWORD);
-    HMODULE kernel = GetModuleHandleA("kernel32.dll");
-    const auto setInformation =
-        kernel ? reinterpret_cast<TSetFileInformationByHandle>(
-                     reinterpret_cast<void*>(GetProcAddress(kernel, "SetFileInformationByHandle")))
-               : nullptr;
+    const auto setInformation = reinterpret_cast<TSetFileInformationByHandle>(
+        reinterpret_cast<void*>(Kernel32Function("SetFileInformationByHandle")));
     if (!setInformation) return false;
     // The call takes the name as the file system sees it: "\??\C:\..." or
     // "\??\UNC\server\share\...".
@@ -45,12 +47,20 @@ bool RenameThroughHandle(HANDLE file, const std::string& target) {
     std::copy(name.begin(), name.end(), info->FileName);
     return setInformation(file, kFileRenameInfo, info, DWORD(bytes)) != FALSE;
 }
+
+// MoveFileExA, looked up: the kernel of Windows 95 lacks it (that system
+// never gets as far as copying files).
+bool MoveReplacing(const std::string& from, const std::string& to) {
+    using TMoveFileExA = BOOL(WINAPI*)(LPCSTR, LPCSTR, DWORD);
+    const auto move =
+        reinterpret_cast<TMoveFileExA>(reinterpret_cast<void*>(Kernel32Function("MoveFileExA")));
+    return move && move(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING) != FALSE;
+}
 } // namespace
 
 bool MoveOverTarget(void* file, const std::string& temporary, const std::string& target) {
     bool moved = RenameThroughHandle(file, target);
     const bool closed = CloseHandle(file) != FALSE;
-    if (!moved && closed)
-        moved = MoveFileExA(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING) != FALSE;
+    if (!moved && closed) moved = MoveReplacing(temporary, target);
     return moved && closed;
 }
