@@ -41,7 +41,7 @@ int main(int argc, char** argv) {
 
     t = Now();
     StartInstallLog(JoinPath(dest, "Install.log"));
-    BuildInstallPlan(catalogue, {dest, 0x3F, 2147483647});
+    BuildInstallPlan(catalogue, {dest, 0x3F, 2147483647, IsPortable(dest)});
     const double plan = Now() - t;
 
     t = Now();

@@ -7,5 +7,7 @@
 // Limits the search for DLLs loaded by name, ours and the system's, to the
 // system folder, and drops the current folder from it. Uses
 // SetDefaultDllDirectories and SetDllDirectoryA where the system has them
-// (looked up at run time: Windows 2000 has neither); call it first in main.
+// (looked up at run time: Windows 2000 has neither); where the first is
+// missing, loads the DLLs that system DLLs ask for later by full system path
+// instead. Call it first in main.
 void RestrictDllSearch();

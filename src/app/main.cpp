@@ -5,6 +5,7 @@
 #include "app/os_version.h"
 #include "app/unattended_install.h"
 #include "app/unattended_options.h"
+#include "app/single_setup.h"
 #include "engine/ask_user.h"
 #include "payload/diagnostic_log.h"
 #include "payload/catalogue.h"
@@ -80,6 +81,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
         }
         DiagnoseStart();
     }
+    // A second copy started while this one runs shows the first and leaves;
+    // without the wizard it only says so in its exit code.
+    TSingleSetup single(unattended.Mode == TRunMode::Wizard);
+    if (single.Second()) return Finish(unattended.Mode == TRunMode::Wizard ? 0 : kExitProductRuns);
     InitShellFolders();
     RecordMainThread();
     // Released last, after the wizard (which waits for the install thread)
@@ -118,7 +123,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
         // choices, the uninstall entry, then "Install.log".
         if (InstallStarted) {
             wizard.SaveSettings();
-            if (!IsPortable(wizard.Options.DestDir)) SaveInstallLog();
+            if (!wizard.Portable()) SaveInstallLog();
         }
     }
 

@@ -188,7 +188,8 @@ int RunUnattended(const TUnattendedOptions& options) {
     }
 
     StartInstallLog(portable ? std::string() : JoinPath(chosen.DestDir, "Install.log"));
-    const double stamp = BuildInstallPlan(*Catalogue, {chosen.DestDir, selected, saved.LastRunVersion});
+    const double stamp =
+        BuildInstallPlan(*Catalogue, {chosen.DestDir, selected, saved.LastRunVersion, portable});
     DiagnoseInstallation(chosen.DestDir, how, portable, selected, *Catalogue);
 
     bool installed;

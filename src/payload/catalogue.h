@@ -8,6 +8,7 @@
 #include "payload/payload_format.h"
 
 #include <cstdint>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -31,6 +32,10 @@ enum TOverwriteMode : int {
     KeepExisting = 0,     // leave it; the entry is not planned
     ReplaceIfChanged = 1, // leave it if its DOS-resolution time equals the entry's stamp
     AlwaysReplace = 2,    // replace it without looking
+    // The user's own file (the user dictionary): left alone even when
+    // ForceReplace is set, and still named in PublicFiles, marked as
+    // KeepExisting, as a file of this installation.
+    KeepUsersFile = 3,
 };
 
 class TAttachedFiles {
@@ -83,6 +88,8 @@ private:
     payload::Buffer Buffer_;
     int32_t BufferSize_ = 0;
     std::vector<TAttachedFile> Files_;
+    // Folders already cleared of leftover partial writes in this run.
+    std::set<std::string> SweptFolders_;
 };
 
 // Gives a read-only view of a resource of the program's own module.

@@ -1,6 +1,7 @@
 #include "payload/disk_space.h"
 
 #include "payload/components.h"
+#include "payload/folders.h"
 
 #include <windows.h>
 
@@ -155,6 +156,9 @@ int32_t FolderSizeKB(const std::string& folder, int32_t clusterSize) {
     if (clusterSize <= 0) clusterSize = kFallbackClusterSize;
     std::string base = folder;
     if (!base.empty() && base.back() != '\\' && base.back() != '/') base += '\\';
+    // What lies behind a link is not the installed folder, at the top of the
+    // tree as inside it.
+    if (IsLink(base)) return 0;
     WIN32_FIND_DATAA found;
     TFindHandle find(base + "*.*", found);
     if (!find.Found()) return 0;

@@ -6,6 +6,9 @@
 #include "payload/file_time.h"
 #include "payload/folders.h"
 #include "payload/install_log.h"
+#include "payload/move_over.h"
+#include "payload/temp_files.h"
+#include "payload/unique_file.h"
 #include "wizard/message_dialog.h"
 
 #include <windows.h>
@@ -20,25 +23,30 @@ std::string CannotCreateText(const std::string& target) {
            "You might want to temporarily disable your security software and try again.";
 }
 
-// Creates the target with exclusive access, writes the bytes in full and
-// gives it the stamp. The stamp is set through the same handle after the
-// last write, which leaves the file as opening it a second time would (no
-// later write moves the time), at the cost of one open per file instead of
-// two; with thousands of small files the opens are what the copy costs.
-// A file cut short (a full drive) is removed again: it would pass for the
-// real one, and no log line would name it.
-bool WriteBytes(const std::string& target, const uint8_t* data, int32_t size, double stamp) {
-    HANDLE file = CreateFileA(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
+// Writes the bytes in full under a new name in the target's folder, gives
+// that file the stamp through the same handle (one open per file; with
+// thousands of small files the opens are what the copy costs) and then moves
+// it over the target in one step (MoveOverTarget). Until that move the target keeps its old
+// contents: a full drive, a crash or a killed run never leaves it cut short
+// or gone. A target that is in use, read-only or a folder refuses the move,
+// as it refused being created over. Whatever fails, the new file goes again.
+bool WriteBytes(const std::string& folder, const std::string& target, const uint8_t* data,
+                int32_t size, double stamp) {
+    std::string temporary;
+    HANDLE file = CreateUniqueFile(folder, WritePrefix(), ".tmp", temporary);
     if (file == INVALID_HANDLE_VALUE) return false;
     DWORD written = 0;
     const bool ok = size == 0 || (WriteFile(file, data, DWORD(size), &written, nullptr) &&
                                   written == DWORD(size));
-    if (ok) SetFileDate(file, stamp); // a stamp that cannot be set is no failure
-    const bool closed = CloseHandle(file);
-    if (ok && closed) return true;
-    DeleteFileA(target.c_str());
-    return false;
+    bool placed = false;
+    if (ok) {
+        SetFileDate(file, stamp); // a stamp that cannot be set is no failure
+        placed = MoveOverTarget(file, temporary, target); // closes it
+    } else {
+        CloseHandle(file);
+    }
+    if (!placed) DeleteFileA(temporary.c_str());
+    return placed;
 }
 } // namespace
 
@@ -50,7 +58,9 @@ bool TAttachedFiles::ExtractEntry(const TAttachedFile* entry, const std::string&
         slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
     for (;;) {
         MakeFolder(folder);
-        if (entry && WriteBytes(target, Data(*entry), entry->Size, entry->Date)) {
+        // Once per folder and run: what a run killed while writing left.
+        if (SweptFolders_.insert(folder).second) RemoveLeftoverWrites(folder);
+        if (entry && WriteBytes(folder, target, Data(*entry), entry->Size, entry->Date)) {
             AddLogLine("File Copy: " + target);
             return true;
         }

@@ -32,7 +32,10 @@ bool TAttachedFiles::PlanFileTo(const std::string& pattern, const std::string& t
 bool TAttachedFiles::Plan(const std::string& pattern, const std::string& place, bool exactTarget,
                           int component, int mode) {
     if (component < 0 || component >= ComponentCount) return false;
-    const int effective = ForceReplace ? AlwaysReplace : mode;
+    const int effective = mode == KeepUsersFile ? KeepExisting
+                          : ForceReplace        ? AlwaysReplace
+                                                : mode;
+    const bool keepMark = mode == KeepExisting || mode == KeepUsersFile;
     const bool folderPattern = IsFolderPattern(pattern);
     bool sharedKnown = false;
     std::string shared;
@@ -47,8 +50,8 @@ bool TAttachedFiles::Plan(const std::string& pattern, const std::string& place, 
         if (effective != AlwaysReplace && FileExists(target)) {
             planned = effective != KeepExisting && FileDate(target) != entry.Date;
         }
-        if (planned) {
-            InstallLists[component].push_back({&entry, target, LogSuppression == 0});
+        if (planned) InstallLists[component].push_back({&entry, target, LogSuppression == 0});
+        if (planned || mode == KeepUsersFile) {
             if (!sharedKnown) {
                 shared = SharedPrefix();
                 sharedKnown = true;
@@ -56,7 +59,7 @@ bool TAttachedFiles::Plan(const std::string& pattern, const std::string& place, 
             if (!shared.empty() && target.size() >= shared.size() &&
                 SameName(target.substr(0, shared.size()), shared))
                 // The requested mode decides the mark, not ForceReplace.
-                PublicFiles.push_back(mode == KeepExisting ? target + "\t!" : target);
+                PublicFiles.push_back(keepMark ? target + "\t!" : target);
         }
         if (!folderPattern) return planned; // the first entry of that name wins
         any = any || planned;

@@ -2,6 +2,7 @@
 
 #include "app/app_info.h"
 #include "payload/folders.h"
+#include "payload/unique_file.h"
 #include "system/data_folders.h"
 
 #include <windows.h>
@@ -24,12 +25,33 @@ std::string TempPrefix() {
 }
 
 std::string TempFileName() {
-    const std::string base = TempFolder() + TempPrefix();
-    for (unsigned n = 0;; ++n) {
-        std::string name = base + std::to_string(n) + ".tmp";
-        // Any item of that name, file or folder, makes the name unusable.
-        if (GetFileAttributesA(name.c_str()) == INVALID_FILE_ATTRIBUTES) return name;
-    }
+    std::string name;
+    HANDLE file = CreateUniqueFile(TempFolder(), TempPrefix(), ".tmp", name);
+    if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+    return name;
+}
+
+std::string WritePrefix() { return TempPrefix() + "-"; }
+
+void RemoveLeftoverWrites(const std::string& folder) {
+    if (folder.empty()) return;
+    const std::string prefix = WritePrefix();
+    WIN32_FIND_DATAA found;
+    HANDLE find = FindFirstFileA((folder + prefix + "*.tmp").c_str(), &found);
+    if (find == INVALID_HANDLE_VALUE) return;
+    do {
+        // Only names of exactly our form: the prefix, digits, ".tmp".
+        const std::string name = found.cFileName;
+        if (found.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT))
+            continue;
+        if (name.size() <= prefix.size() + 4 || name.compare(0, prefix.size(), prefix) != 0 ||
+            name.compare(name.size() - 4, 4, ".tmp") != 0)
+            continue;
+        const std::string number = name.substr(prefix.size(), name.size() - prefix.size() - 4);
+        if (number.find_first_not_of("0123456789") != std::string::npos) continue;
+        DeleteFileA((folder + name).c_str());
+    } while (FindNextFileA(find, &found));
+    FindClose(find);
 }
 
 void CleanTempFiles() {

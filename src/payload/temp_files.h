@@ -9,9 +9,17 @@
 std::string TempFolder();
 // "~" followed by the letters of the application title.
 std::string TempPrefix();
-// The first free name TempFolder + TempPrefix + n + ".tmp", n = 0, 1, ...;
-// the file is not created.
+// Creates a new empty file TempFolder + TempPrefix + n + ".tmp", n a random
+// number (another one when the name is taken), and returns its name; empty
+// when no file could be created. Nothing that was there before is opened.
 std::string TempFileName();
+
+// Files are written under a name of this form in their target folder and
+// then moved over the target: folder + WritePrefix() + number + ".tmp".
+std::string WritePrefix();
+// Removes from the folder (with a trailing backslash) the files of that form
+// that an earlier run, killed while writing, left behind.
+void RemoveLeftoverWrites(const std::string& folder);
 // Removes every item of TempFolder whose name begins with TempPrefix
 // (letter case counts); results are not examined.
 void CleanTempFiles();

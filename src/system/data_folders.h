@@ -27,12 +27,15 @@ enum class TDataFolderKind { Base, Hidden, Public, Spellcheck };
 // the destination folder (Spellcheck: its "Spellcheck\" subfolder).
 // Otherwise under the common application-data folder (else the documents
 // folder) followed by "Quorvale". Empty when no folder can be found.
-std::string DataFolder(TDataFolderKind kind, const std::string& destDir);
+// `portable` is the installation's one decision (IsPortable when it began).
+std::string DataFolder(TDataFolderKind kind, const std::string& destDir, bool portable);
 
 // Deletes the folder with everything in it; whatever cannot be deleted
-// stays, and so do the folders holding it. Linked folders (reparse points)
-// are unlinked, never entered.
+// stays, and so do the folders holding it. Linked folders (reparse points),
+// the given one included, are unlinked, never entered.
 void DeleteFolderTree(const std::string& folder);
+// The same with the test for links given (IsLink above).
+void DeleteFolderTree(const std::string& folder, bool (*isLink)(const std::string& path));
 
 // Called at the top of WinMain: initialises OLE for the main thread and
 // binds SHGetFolderPathA from shell32.dll, else from shfolder.dll, both

@@ -35,8 +35,8 @@ std::string CommonDataRecord(double now) {
     return record;
 }
 
-void WriteCommonDataFile(const std::string& destDir) {
-    const std::string folder = DataFolder(TDataFolderKind::Base, destDir);
+void WriteCommonDataFile(const std::string& destDir, bool portable) {
+    const std::string folder = DataFolder(TDataFolderKind::Base, destDir, portable);
     // Without a data folder the name would be relative to the current folder.
     if (folder.empty()) return;
     const std::string record = CommonDataRecord(LocalNow());
@@ -54,7 +54,7 @@ void WriteCommonDataFile(const std::string& destDir) {
 }
 
 std::string RunFinishStep(const TFinishChoices& choices) {
-    WriteCommonDataFile(choices.DestDir);
+    WriteCommonDataFile(choices.DestDir, choices.Portable);
     if (choices.Portable) return std::string();
     const std::string extensions = ExtensionsFromBoxes(choices.DocumentTypes);
     // The word processor registers the document types itself; it runs
@@ -69,7 +69,7 @@ bool RunLaunchStep(const std::string& destDir, bool portable, bool launch, doubl
     // Asking for the data folder creates it: only when there is something
     // to record.
     if (!portable && !publicFiles.empty()) {
-        const std::string base = DataFolder(TDataFolderKind::Base, destDir);
+        const std::string base = DataFolder(TDataFolderKind::Base, destDir, portable);
         const bool written = WriteUpdateLog(base, installStamp, publicFiles, error);
         Diagnose("File: " + JoinPath(base, "Update.log") + (written ? std::string() : " FAILED: " + error));
         if (!written) return false;

@@ -14,7 +14,7 @@
 std::string CommonDataRecord(double now);
 // Writes the record of the current local time into the base data folder,
 // replacing the file. Failures are ignored; the file is not logged.
-void WriteCommonDataFile(const std::string& destDir);
+void WriteCommonDataFile(const std::string& destDir, bool portable);
 
 // The choices the finish step works from.
 struct TFinishChoices {

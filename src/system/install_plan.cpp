@@ -1,6 +1,7 @@
 #include "system/install_plan.h"
 
 #include "payload/file_time.h"
+#include "payload/folders.h"
 #include "payload/install_log.h"
 #include "system/data_folders.h"
 
@@ -18,8 +19,8 @@ constexpr int32_t kOldClipImages = 30000000;
 // right before. Without a data folder the row is left out: its targets
 // would be relative to the current folder.
 void PlanIntoDataFolder(TAttachedFiles& catalogue, const char* pattern, TDataFolderKind kind,
-                        const std::string& dest, int component, int mode) {
-    const std::string folder = DataFolder(kind, dest);
+                        const std::string& dest, bool portable, int component, int mode) {
+    const std::string folder = DataFolder(kind, dest, portable);
     if (!folder.empty()) catalogue.PlanFiles(pattern, folder, component, mode);
 }
 
@@ -33,8 +34,15 @@ void RemoveOldClipImages(const std::string& dest, bool portable) {
     }
     if (base.empty()) return;
     base = JoinPath(base, "");
-    DeleteFolderTree(base + "Clip Library\\Images\\Checkmarks");
-    const std::string bullets = base + "Clip Library\\Images\\Bullets\\";
+    // Under the user's documents anyone with the user's rights may have made
+    // one of these folders a link; an elevated run would then delete what it
+    // points at. A link on the way stops the clean-up.
+    const std::string images = base + "Clip Library\\Images\\";
+    for (const std::string& folder : {base, base + "Clip Library\\", images})
+        if (IsLink(folder)) return;
+    DeleteFolderTree(images + "Checkmarks");
+    const std::string bullets = images + "Bullets\\";
+    if (IsLink(bullets)) return;
     for (int n = 1; n <= 32; ++n)
         DeleteFileA((bullets + "Bullet " + std::to_string(n) + ".gif").c_str());
     DeleteFileA((bullets + "Target.gif").c_str());
@@ -56,7 +64,7 @@ double BuildInstallPlan(TAttachedFiles& catalogue, const TInstallPlanInput& inpu
         catalogue.ClearInstallList(k);
     catalogue.PublicFiles.clear();
     const std::string& dest = input.DestDir;
-    const bool portable = IsPortable(dest);
+    const bool portable = input.Portable;
     // Not portable: every copy replaces what is there; the table's modes
     // still decide the marks of the shared files.
     catalogue.ForceReplace = !portable;
@@ -69,40 +77,45 @@ double BuildInstallPlan(TAttachedFiles& catalogue, const TInstallPlanInput& inpu
     if (selected(1)) {
         // The spellchecker files are shared and left out of the log.
         SuppressLog();
-        PlanIntoDataFolder(catalogue, "English (American).asc", K::Spellcheck, dest, 1,
+        PlanIntoDataFolder(catalogue, "English (American).asc", K::Spellcheck, dest, portable, 1,
                            KeepExisting);
-        PlanIntoDataFolder(catalogue, "English (American).cache", K::Spellcheck, dest, 1,
+        PlanIntoDataFolder(catalogue, "English (American).cache", K::Spellcheck, dest, portable, 1,
                            KeepExisting);
-        PlanIntoDataFolder(catalogue, "English (British).asc", K::Spellcheck, dest, 1,
+        PlanIntoDataFolder(catalogue, "English (British).asc", K::Spellcheck, dest, portable, 1,
                            KeepExisting);
         // The British cache starts as a copy of the American one.
-        const std::string spellcheck = DataFolder(K::Spellcheck, dest);
+        const std::string spellcheck = DataFolder(K::Spellcheck, dest, portable);
         if (!spellcheck.empty())
             catalogue.PlanFileTo("English (American).cache", spellcheck + "English (British).cache",
                                  1, KeepExisting);
-        PlanIntoDataFolder(catalogue, "english.zlx", K::Spellcheck, dest, 1, ReplaceIfChanged);
-        PlanIntoDataFolder(catalogue, "us.zlx", K::Spellcheck, dest, 1, ReplaceIfChanged);
-        PlanIntoDataFolder(catalogue, "uk.zlx", K::Spellcheck, dest, 1, ReplaceIfChanged);
-        PlanIntoDataFolder(catalogue, "userdicen.tlx", K::Spellcheck, dest, 1, KeepExisting);
+        PlanIntoDataFolder(catalogue, "english.zlx", K::Spellcheck, dest, portable, 1,
+                           ReplaceIfChanged);
+        PlanIntoDataFolder(catalogue, "us.zlx", K::Spellcheck, dest, portable, 1, ReplaceIfChanged);
+        PlanIntoDataFolder(catalogue, "uk.zlx", K::Spellcheck, dest, portable, 1, ReplaceIfChanged);
+        // The user dictionary holds the words the user added: an existing one
+        // is kept on every kind of installation.
+        PlanIntoDataFolder(catalogue, "userdicen.tlx", K::Spellcheck, dest, portable, 1,
+                           KeepUsersFile);
         ResumeLog();
     }
 
     if (selected(2)) catalogue.PlanFiles("Hyphenation.dat", dest, 2, ReplaceIfChanged);
 
     SuppressLog();
-    if (selected(3)) PlanIntoDataFolder(catalogue, "Templates\\", K::Public, dest, 3, KeepExisting);
+    if (selected(3))
+        PlanIntoDataFolder(catalogue, "Templates\\", K::Public, dest, portable, 3, KeepExisting);
     if (selected(4) || input.LastRunVersion < kClipLibraryForced) {
-        PlanIntoDataFolder(catalogue, "Clip Library\\", K::Public, dest, 4, KeepExisting);
+        PlanIntoDataFolder(catalogue, "Clip Library\\", K::Public, dest, portable, 4, KeepExisting);
         if (input.LastRunVersion < kOldClipImages) RemoveOldClipImages(dest, portable);
     }
     ResumeLog();
 
     if (selected(5))
-        PlanIntoDataFolder(catalogue, "Basic.asn", K::Public, dest, 5, ReplaceIfChanged);
+        PlanIntoDataFolder(catalogue, "Basic.asn", K::Public, dest, portable, 5, ReplaceIfChanged);
 
     if (portable) return 0;
     const double stamp = LocalNow();
-    const std::string hidden = DataFolder(K::Hidden, dest);
+    const std::string hidden = DataFolder(K::Hidden, dest, portable);
     if (!hidden.empty()) WriteStampFile(JoinPath(hidden, "install_stamp"), stamp);
     return stamp;
 }

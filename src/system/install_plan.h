@@ -11,6 +11,7 @@ struct TInstallPlanInput {
     std::string DestDir;
     uint8_t SelectedComponents = 0;      // bit n = component n is checked
     int32_t LastRunVersion = 2147483647; // saved by the word processor; the maximum when none
+    bool Portable = false;               // IsPortable, asked once when the installation began
 };
 
 // Clears and fills the plan of the catalogue (creating the data folders it

@@ -21,6 +21,7 @@
 #include "system/running_instance.h"
 #include "wizard/common_controls.h"
 #include "system/uninstall_entry.h"
+#include "wizard/destination_check.h"
 #include "wizard/destination_path.h"
 #include "wizard/drive_changes.h"
 #include "wizard/label_text.h"
@@ -349,7 +350,7 @@ void TMainDlgForm::GoToPage(uint8_t from, uint8_t to) {
     static_assert(std::size(kEntryWork) == std::size(kPages), "one entry per page number");
 
     // A portable installation has no associations page.
-    if (to == kAssocPage && IsPortable(Options.DestDir)) to = kFinishPage;
+    if (to == kAssocPage && Portable_) to = kFinishPage;
     if (to >= std::size(kEntryWork)) return;
     if (kEntryWork[to] && !(this->*kEntryWork[to])(from)) return;
 
@@ -518,7 +519,20 @@ bool TMainDlgForm::EnterSelComp(uint8_t from) {
     // Coming back from the Ready page the destination is not read again.
     if (from == kDestDirPage) {
         NormalizeDestination();
-        Options.DestDir = Text(TCtl::DestDirEdt);
+        // A folder the files could not be written to, or would be written
+        // to under another name than the one recorded, is refused here
+        // rather than in a run of questions about every file.
+        const std::string folder = Text(TCtl::DestDirEdt);
+        std::vector<std::string> names;
+        for (const TAttachedFile& file : Catalogue->Files())
+            names.push_back(file.Name);
+        const std::string refusal = DestinationRefusal(folder, LongestDestination(names));
+        if (!refusal.empty()) {
+            Ask(refusal, mtWarning, mbOK);
+            SendMessageA(Handle_, WM_NEXTDLGCTL, WPARAM(Item(TCtl::DestDirEdt)), TRUE);
+            return false;
+        }
+        Options.DestDir = folder;
     }
     MeasureComponents();
     return true;
@@ -549,7 +563,7 @@ bool TMainDlgForm::EnterAssoc(uint8_t) {
 bool TMainDlgForm::EnterFinish(uint8_t) {
     TFinishChoices choices;
     choices.DestDir = Options.DestDir;
-    choices.Portable = IsPortable(Options.DestDir);
+    choices.Portable = Portable_;
     for (int box = 0; box < kDocumentTypes; ++box)
         choices.DocumentTypes[box] = IsChecked(kAssocBoxes[box].Box);
     choices.InstallToAll = IsChecked(TCtl::InstallToAllChkBx);
@@ -564,8 +578,8 @@ bool TMainDlgForm::EnterFinish(uint8_t) {
 // be written is reported, and the wizard stays so that Finish can try again.
 bool TMainDlgForm::LeaveFinish(uint8_t) {
     std::string error;
-    if (!RunLaunchStep(Options.DestDir, IsPortable(Options.DestDir), IsChecked(TCtl::FinishChkBx),
-                       InstallStamp, Catalogue->PublicFiles, error)) {
+    if (!RunLaunchStep(Options.DestDir, Portable_, IsChecked(TCtl::FinishChkBx), InstallStamp,
+                       Catalogue->PublicFiles, error)) {
         Ask(error, mtError, mbOK);
         return false;
     }
@@ -589,15 +603,17 @@ void TMainDlgForm::SaveSettings() {
     Options.Components = ComponentsToSave(Options.Components, checked);
     TRegistry registry;
     ::SaveSettings(registry, Options, InstallToAllChosen_, DesktopChosen_, LaunchChosen_);
-    if (!IsPortable(Options.DestDir)) WriteUninstallEntry(registry, Options.DestDir);
+    if (!Portable_) WriteUninstallEntry(registry, Options.DestDir);
 }
 
 // ---------------------------------------------------------------- installation
 
 void TMainDlgForm::StartInstallation() {
-    const bool portable = IsPortable(Options.DestDir);
+    // Asked once: a drive that changes its kind, or a stick pulled out,
+    // later in the run must not turn half of the installation portable.
+    Portable_ = IsPortable(Options.DestDir);
     // An earlier run's "Install.log" is continued.
-    StartInstallLog(portable ? std::string() : InstallPath("Install.log"));
+    StartInstallLog(Portable_ ? std::string() : InstallPath("Install.log"));
     InstallStarted = true;
 
     SelectedComponents = 0;
@@ -606,9 +622,9 @@ void TMainDlgForm::StartInstallation() {
         const uint8_t component = ComponentIds[size_t(row)];
         if (component <= 7) SelectedComponents |= uint8_t(1u << component);
     }
-    InstallStamp =
-        BuildInstallPlan(*Catalogue, {Options.DestDir, SelectedComponents, LastRunVersion});
-    DiagnoseInstallation(Options.DestDir, "chosen in the wizard", portable, SelectedComponents,
+    InstallStamp = BuildInstallPlan(
+        *Catalogue, {Options.DestDir, SelectedComponents, LastRunVersion, Portable_});
+    DiagnoseInstallation(Options.DestDir, "chosen in the wizard", Portable_, SelectedComponents,
                          *Catalogue);
 
     HWND bar = Item(TCtl::InstallingProgressBar);

@@ -51,6 +51,8 @@ class TMainDlgForm {
     // After the wizard has closed: saves the user's choices and, unless the
     // installation is portable, the uninstall entry.
     void SaveSettings();
+    // Whether the installation is portable, decided once when it began.
+    bool Portable() const { return Portable_; }
 
     TOptions Options;
 
@@ -129,5 +131,6 @@ class TMainDlgForm {
     uint8_t SelectedComponents = 0;
     int32_t LastRunVersion = kNoLastRunVersion;
     double InstallStamp = 0;
+    bool Portable_ = false; // IsPortable when the installation began
     bool InstallToAllChosen_ = true, DesktopChosen_ = true, LaunchChosen_ = true;
 };

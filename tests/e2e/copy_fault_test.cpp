@@ -1,9 +1,10 @@
 // Faults while the files are written, end to end: a read-only target, a
 // folder where a file must go, a drive that fills up in the middle of a
-// file, a path longer than the system allows. (A target held open by
-// another program is in wizard_install_test.) Each asks the question about
-// the file, ends as the user chose, leaves "Install.log" in step with what
-// is on disk, and the program exits with code 0.
+// file, a run killed while it writes. (A target held open by another
+// program is in wizard_install_test.) Each asks the question about the
+// file, ends as the user chose, leaves the earlier version of a file that
+// was not written as it was, leaves "Install.log" in step with what is on
+// disk, and the program exits with code 0.
 #include "wizard_person.h"
 
 #include <algorithm>
@@ -171,6 +172,20 @@ class CopyFault : public testing::Test {
     std::vector<TEntry> Entries;
 };
 
+// The new files a run writes before moving them over their targets, found
+// in `folder`.
+std::vector<std::string> Leftovers(const std::string& folder) {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA found;
+    HANDLE find = FindFirstFileA(JoinPath(folder, "~QuorvaleWordProcessorSetup*").c_str(), &found);
+    if (find == INVALID_HANDLE_VALUE) return names;
+    do
+        names.push_back(found.cFileName);
+    while (FindNextFileA(find, &found));
+    FindClose(find);
+    return names;
+}
+
 // Byte count and contents of a file; -1 when missing.
 long long FileSize(const std::string& path) {
     WIN32_FILE_ATTRIBUTE_DATA data;
@@ -271,8 +286,47 @@ TEST_F(CopyFault, AFullDriveAskedRetryWritesTheFileOnceThereIsRoom) {
     ExpectLogMatchesDisk();
 }
 
-// A file cut short by the full drive would pass for the real one: it is
-// not left behind.
+// Over an earlier installation: the new version of the file no longer fits.
+// Neither a file cut short (it would pass for the real one) nor a gap is
+// left: the earlier version stays byte for byte, and no new file is left
+// behind.
+TEST_F(CopyFault, AFullDriveAskedIgnoreKeepsTheEarlierVersion) {
+    TFullDrive drive;
+    if (!drive.Why.empty()) GTEST_SKIP() << drive.Why;
+    Prepare(drive.Dest(), kBigFile);
+    const std::string earlier(64 * 1024, 'e');
+    ASSERT_TRUE(MakeFolders(Dest) && WriteFile(Target, earlier));
+    TPerson person(Exe, TPerson::Into(Dest));
+    const Message question = InstallUntilTheQuestion(person, &drive);
+    ASSERT_TRUE(question.window);
+    EXPECT_EQ(ReadFile(Target), earlier);
+    ASSERT_TRUE(Answer(question, "&Ignore"));
+    FinishInstallation(person);
+    EXPECT_EQ(ReadFile(Target), earlier);
+    EXPECT_EQ(Leftovers(Dest), std::vector<std::string>{});
+    EXPECT_FALSE(Logged(Dest, Target));
+    EXPECT_TRUE(Logged(Dest, Scheme));
+    ExpectLogMatchesDisk();
+}
+
+TEST_F(CopyFault, AFullDriveAskedAbortKeepsTheEarlierVersionAndEndsTheInstallation) {
+    TFullDrive drive;
+    if (!drive.Why.empty()) GTEST_SKIP() << drive.Why;
+    Prepare(drive.Dest(), kBigFile);
+    const std::string earlier(64 * 1024, 'e');
+    ASSERT_TRUE(MakeFolders(Dest) && WriteFile(Target, earlier));
+    TPerson person(Exe, TPerson::Into(Dest));
+    const Message question = InstallUntilTheQuestion(person, &drive);
+    ASSERT_TRUE(question.window);
+    ASSERT_TRUE(Answer(question, "&Abort"));
+    EXPECT_EQ(person.Setup.WaitExit(), 0);
+    EXPECT_EQ(ReadFile(Target), earlier);
+    EXPECT_EQ(Leftovers(Dest), std::vector<std::string>{});
+    EXPECT_FALSE(FileExists(Scheme));
+    ExpectLogMatchesDisk();
+}
+
+// A first installation that does not fit leaves no file cut short.
 TEST_F(CopyFault, AFullDriveAskedIgnoreLeavesNoHalfWrittenFile) {
     TFullDrive drive;
     if (!drive.Why.empty()) GTEST_SKIP() << drive.Why;
@@ -283,54 +337,49 @@ TEST_F(CopyFault, AFullDriveAskedIgnoreLeavesNoHalfWrittenFile) {
     ASSERT_TRUE(Answer(question, "&Ignore"));
     FinishInstallation(person);
     EXPECT_EQ(FileSize(Target), -1);
-    EXPECT_FALSE(Logged(Dest, Target));
-    EXPECT_TRUE(Logged(Dest, Scheme));
+    EXPECT_EQ(Leftovers(Dest), std::vector<std::string>{});
     ExpectLogMatchesDisk();
 }
 
-TEST_F(CopyFault, AFullDriveAskedAbortEndsTheInstallation) {
-    TFullDrive drive;
-    if (!drive.Why.empty()) GTEST_SKIP() << drive.Why;
-    Prepare(drive.Dest(), kBigFile);
-    TPerson person(Exe, TPerson::Into(Dest));
-    const Message question = InstallUntilTheQuestion(person, &drive);
-    ASSERT_TRUE(question.window);
-    ASSERT_TRUE(Answer(question, "&Abort"));
-    EXPECT_EQ(person.Setup.WaitExit(), 0);
-    EXPECT_EQ(FileSize(Target), -1);
-    EXPECT_FALSE(FileExists(Scheme));
-    ExpectLogMatchesDisk();
-}
+// ---------------------------------------------------------------- a run killed while it writes
 
-// ---------------------------------------------------------------- a path too long
-
-// The destination leaves room for the first two files' names but not for
-// "Hyphenation.dat": its full path passes MAX_PATH.
-TEST_F(CopyFault, APathLongerThanTheSystemAllowsAskedIgnoreGoesOn) {
-    std::string dest = JoinPath(ScratchDir(), "Q");
-    dest += std::string(246 - dest.size(), 'q');
-    ASSERT_LT(dest.size() + 1 + strlen("License.txt"), size_t(MAX_PATH));
-    ASSERT_GE(dest.size() + 1 + strlen("Hyphenation.dat"), size_t(MAX_PATH));
-    Prepare(dest);
+// Killed at moments spread over the copy of a large file over an earlier
+// installation: every target holds exactly its earlier bytes or exactly the
+// payload's. The next run in the same folders removes the new files the
+// killed runs left behind.
+TEST_F(CopyFault, ARunKilledWhileWritingLeavesEveryFileOldOrNewAndTheNextRunCleansUp) {
+    Prepare("", 24u << 20);
+    const std::vector<std::pair<std::string, const char*>> copies = {
+        {JoinPath(Dest, "kel.exe"), "kel.exe"},
+        {JoinPath(Dest, "License.txt"), "License.txt"},
+        {Target, "Hyphenation.dat"},
+        {Scheme, "Basic.asn"}};
+    for (DWORD delay : {0, 20, 60, 150, 400}) {
+        SCOPED_TRACE("killed after " + std::to_string(delay) + " ms");
+        for (const auto& copy : copies) {
+            ASSERT_TRUE(MakeFolders(copy.first.substr(0, copy.first.rfind('\\'))));
+            ASSERT_TRUE(WriteFile(copy.first, std::string("earlier ") + copy.second));
+        }
+        {
+            TPerson person(Exe, TPerson::Into(Dest));
+            ASSERT_TRUE(person.WalkTo(kStartTitle));
+            ASSERT_TRUE(person.Press(kNext));
+            Sleep(delay);
+            person.Setup.Kill();
+        }
+        for (const auto& copy : copies) {
+            const std::string data = ReadFile(copy.first);
+            EXPECT_TRUE(data == std::string("earlier ") + copy.second ||
+                        data == FindEntry(Entries, copy.second)->Data)
+                << copy.first << " holds " << data.size() << " other bytes";
+        }
+    }
     TPerson person(Exe, TPerson::Into(Dest));
-    const Message question = InstallUntilTheQuestion(person);
-    ASSERT_TRUE(question.window);
-    ASSERT_TRUE(Answer(question, "&Ignore"));
+    ASSERT_TRUE(person.WalkTo(kStartTitle));
+    ASSERT_TRUE(person.Press(kNext));
     FinishInstallation(person);
-    EXPECT_FALSE(Logged(Dest, Target));
-    EXPECT_TRUE(Logged(Dest, Scheme));
-    ExpectLogMatchesDisk();
-}
-
-TEST_F(CopyFault, APathLongerThanTheSystemAllowsAskedAbortEndsTheInstallation) {
-    std::string dest = JoinPath(ScratchDir(), "Q");
-    dest += std::string(246 - dest.size(), 'q');
-    Prepare(dest);
-    TPerson person(Exe, TPerson::Into(Dest));
-    const Message question = InstallUntilTheQuestion(person);
-    ASSERT_TRUE(question.window);
-    ASSERT_TRUE(Answer(question, "&Abort"));
-    EXPECT_EQ(person.Setup.WaitExit(), 0);
-    EXPECT_FALSE(FileExists(Scheme));
-    ExpectLogMatchesDisk();
+    for (const auto& copy : copies)
+        EXPECT_TRUE(IsInstalled(copy.first, *FindEntry(Entries, copy.second)));
+    EXPECT_EQ(Leftovers(Dest), std::vector<std::string>{});
+    EXPECT_EQ(Leftovers(PublicFolder()), std::vector<std::string>{});
 }

@@ -60,6 +60,26 @@ TEST(Startup, ShowsTheWizardAndEndsWithExitCodeZeroWhenItIsClosed) {
     ExpectWizardThenCleanExit(SetupExe());
 }
 
+// One setup at a time: a second copy, started while the first shows its
+// wizard, opens no window of its own, leaves with exit code 0 and changes
+// nothing; the first goes on as before.
+TEST(Startup, ASecondCopyLeavesTheFirstAlone) {
+    Process first(SetupExe());
+    HWND wizard = first.WaitWindow(kTitle);
+    ASSERT_TRUE(wizard);
+    {
+        Process second(SetupExe());
+        EXPECT_EQ(second.WaitExit(), 0);
+        EXPECT_TRUE(second.Windows().empty()) << second.Describe();
+    }
+    EXPECT_TRUE(first.Running());
+    EXPECT_EQ(first.Windows(), std::vector<HWND>{wizard}) << first.Describe();
+    // Once the first has ended, a setup program starts as usual.
+    CloseWizard(first, wizard);
+    EXPECT_EQ(first.WaitExit(), 0);
+    ExpectWizardThenCleanExit(SetupExe());
+}
+
 // Wine reports the chosen Windows version to a copy of setup.exe under a
 // name of its own.
 class StartupOnWindows : public testing::TestWithParam<const char*> {

@@ -258,6 +258,66 @@ TEST(DestinationPage, TypedTextIsTidiedWhenNextIsPressed) {
     EXPECT_TRUE(FileExists(JoinPath(scratch, "Final\\kel.exe")));
 }
 
+// A folder that is no plain folder path, or too long for the deepest file of
+// the product, is refused with a message, and the page stays.
+TEST(DestinationPage, FoldersThatCannotHoldTheProductAreRefusedOnNext) {
+    const std::string scratch = ScratchDir();
+    TPerson person(SetupExe(), TPerson::Into(JoinPath(scratch, "Quorvale")));
+    ASSERT_TRUE(person.WalkTo(kDestDirTitle));
+    TDestination page(person);
+
+    // The longest folder the product fits in: every file (and the new file
+    // it is first written to, 42 characters at most) below MAX_PATH, every
+    // folder below 248 characters.
+    size_t longest = MAX_PATH - 1;
+    for (const TEntry& entry : PayloadOf(SetupExe())) {
+        const size_t slash = entry.Name.rfind('\\');
+        const size_t folder = slash == std::string::npos ? 0 : slash + 1;
+        longest = std::min(longest, MAX_PATH - 2 - std::max(entry.Name.size(), folder + 42));
+        if (folder) longest = std::min(longest, size_t(247) - folder);
+    }
+    std::string tooLong = JoinPath(scratch, "Q");
+    tooLong += std::string(longest + 1 - tooLong.size(), 'q');
+    std::string longEnough = tooLong.substr(0, longest);
+
+    const std::string notPlain[] = {
+        "\\\\?\\C:\\Quorvale", "\\\\.\\C:\\Quorvale", "\\\\?\\UNC\\server\\share",
+        "C:\\Quorvale:stream", "C:\\Quor*vale", "C:\\Quor?vale", "C:\\Quor<vale>",
+        "C:\\Quor\"vale", "C:\\Quor|vale", "C:/Apps/Writer", "C:\\Apps\\\\Writer",
+        "C:\\Quorvale.", "C:\\Apps.\\Writer", "C:\\Apps \\Writer", "C:\\con",
+        "C:\\Apps\\NUL.txt", "C:\\lpt1\\Writer", "\\\\server\\sh*re\\folder",
+    };
+    auto refused = [&](const std::string& typed, const std::string& text) {
+        SCOPED_TRACE(typed);
+        page.Type(typed);
+        ASSERT_TRUE(person.Press(kNext));
+        const Message message = person.Question();
+        EXPECT_EQ(message.caption, "Warning");
+        EXPECT_EQ(message.text, text);
+        EXPECT_EQ(message.buttons, std::vector<std::string>{"OK"});
+        ASSERT_TRUE(Answer(message, "OK"));
+        EXPECT_EQ(person.Page(), kDestDirTitle);
+        EXPECT_EQ(page.Typed(), typed);
+    };
+    for (const std::string& typed : notPlain)
+        refused(typed,
+                "The folder \"" + typed +
+                    "\" cannot be used as the destination folder.\r\rPlease type the path of a "
+                    "folder on a local drive (such as C:\\Program Files\\Quorvale) or on a "
+                    "network share (such as \\\\server\\share\\Quorvale). Folder names may "
+                    "not contain any of the characters \\ / : * ? \" < > |, may not end with a dot "
+                    "or a blank and may not be the names of devices such as CON or NUL.");
+    refused(tooLong, "The folder \"" + tooLong +
+                         "\" is too long: the files of Quorvale Word Processor would not fit "
+                         "below it.\r\rPlease choose a folder whose path has at most " +
+                         std::to_string(longest) + " characters.");
+
+    // The longest folder that fits is taken over.
+    page.Type(longEnough);
+    ASSERT_TRUE(person.NextTo(kSelCompTitle));
+    EXPECT_TRUE(person.Alone());
+}
+
 // ---------------------------------------------------------------- the folder list
 
 TEST(DestinationPage, ClickingTheFolderListSetsTheEdit) {
@@ -319,17 +379,21 @@ TEST(DestinationPage, CdromAndFloppyDrivesAreNeverListedOrChosen) {
         EXPECT_NE(row.substr(0, 2), LetterOf(secondCdrom) + ":");
 }
 
+// The decision is taken once, when the installation starts: a stick pulled
+// out before Finish does not turn the rest of the run into a fixed
+// installation with an uninstall entry and a log.
 TEST(DestinationPage, APluggedInStickTakesTheListsAndMakesTheInstallationPortable) {
     const std::string scratch = ScratchDir();
     TPerson person(SetupExe(), TPerson::Into(JoinPath(scratch, "Quorvale")));
     ASSERT_TRUE(person.WalkTo(kDestDirTitle));
     TDestination page(person);
 
-    TWineDrive stick(ScratchDir("dest-stick"), DRIVE_REMOVABLE);
-    ASSERT_TRUE(stick.Defined());
-    const std::string root = LetterOf(stick) + ":\\";
+    const std::string stickFolder = ScratchDir("dest-stick");
+    auto stick = std::make_unique<TWineDrive>(stickFolder, DRIVE_REMOVABLE);
+    ASSERT_TRUE(stick->Defined());
+    const std::string root = LetterOf(*stick) + ":\\";
     ASSERT_TRUE(page.WaitTyped(root + "Quorvale"));
-    EXPECT_EQ(page.CurrentDrive().substr(0, 3), LetterOf(stick) + ": ");
+    EXPECT_EQ(page.CurrentDrive().substr(0, 3), LetterOf(*stick) + ": ");
     EXPECT_EQ(page.CurrentFolder(), root);
 
     // Portable: no check boxes on the ready page, no associations page.
@@ -337,17 +401,22 @@ TEST(DestinationPage, APluggedInStickTakesTheListsAndMakesTheInstallationPortabl
     ASSERT_TRUE(person.NextTo(kStartTitle));
     EXPECT_FALSE(person.Shown(kDesktopBox));
     EXPECT_FALSE(person.Shown(kAnyoneBox));
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, kUninstallKey);
     ASSERT_TRUE(person.Press(kNext));
     ASSERT_TRUE(person.WaitPage(kFinishTitle, 120000));
+    stick.reset();
     ASSERT_TRUE(person.Press(kFinish));
     EXPECT_EQ(person.Setup.WaitExit(), 0);
 
-    // Everything lies in the destination, the data folders too, and no log.
-    const std::string destination = stick.Root() + "Quorvale";
+    // Everything lies in the destination, the data folders too, and there
+    // is no log and no uninstall entry.
+    const std::string destination = JoinPath(stickFolder, "Quorvale");
     EXPECT_TRUE(FileExists(JoinPath(destination, "kel.exe")));
     EXPECT_TRUE(GetFileAttributesA(JoinPath(destination, "Spellcheck").c_str()) &
                 FILE_ATTRIBUTE_DIRECTORY);
     EXPECT_FALSE(FileExists(JoinPath(destination, "Install.log")));
+    HKEY key;
+    EXPECT_NE(RegOpenKeyExA(HKEY_LOCAL_MACHINE, kUninstallKey, 0, KEY_READ, &key), ERROR_SUCCESS);
 }
 
 TEST(DestinationPage, DrivesThatComeAndGoMoveTheListsAndTheEdit) {

@@ -166,6 +166,30 @@ TEST(WizardInstall, AnEarlierInstallLogIsContinued) {
     EXPECT_EQ(lines[1], "File Copy: " + JoinPath(dest, "kel.exe"));
 }
 
+// The user dictionary holds the words the user added: a reinstallation
+// keeps it, while the other shared files are replaced.
+TEST(WizardInstall, AReinstallationKeepsTheUserDictionary) {
+    const std::string dest = JoinPath(ScratchDir(), "Quorvale");
+    const std::vector<TEntry> entries = PayloadOf(SetupExe());
+    const std::string spellcheck = JoinPath(PublicFolder(), "Spellcheck");
+    const std::string dictionary = JoinPath(spellcheck, "userdicen.tlx");
+    const std::string words = JoinPath(spellcheck, "english.zlx");
+    ASSERT_TRUE(MakeFolders(spellcheck));
+    ASSERT_TRUE(WriteFile(dictionary, "quorvale\r\nkestrovane\r\n"));
+    ASSERT_TRUE(WriteFile(words, "an older word list"));
+    {
+        TPerson person(SetupExe(), TPerson::Into(dest));
+        ASSERT_TRUE(person.WalkTo(kFinishTitle));
+        ASSERT_TRUE(person.Press(kFinish));
+        EXPECT_EQ(person.Setup.WaitExit(), 0);
+    }
+    EXPECT_EQ(ReadFile(dictionary), "quorvale\r\nkestrovane\r\n");
+    ASSERT_TRUE(FindEntry(entries, "english.zlx"));
+    EXPECT_TRUE(IsInstalled(words, *FindEntry(entries, "english.zlx")));
+    // Later tests expect the shipped dictionary.
+    DeleteFileA(dictionary.c_str());
+}
+
 TEST(WizardInstall, UntickedComponentsStayOutAndTheFirstOneCannotBeUnticked) {
     const std::string scratch = ScratchDir();
     const std::string exe = SetupWithExtraEntries(scratch, SmallProduct());

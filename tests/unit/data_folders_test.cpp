@@ -94,10 +94,11 @@ class DataFolders : public ::testing::Test {
 TEST_F(DataFolders, SharedFoldersLieUnderTheCommonApplicationData) {
     const std::string base = JoinPath(SpecialFolder(CSIDL_COMMON_APPDATA), "Quorvale\\");
     const std::string dest = "C:\\Program Files\\Quorvale";
-    EXPECT_EQ(DataFolder(TDataFolderKind::Spellcheck, dest), base + "Public\\Spellcheck\\");
-    EXPECT_EQ(DataFolder(TDataFolderKind::Hidden, dest), base + "Hidden\\");
-    EXPECT_EQ(DataFolder(TDataFolderKind::Public, dest), base + "Public\\");
-    EXPECT_EQ(DataFolder(TDataFolderKind::Base, dest), base);
+    EXPECT_EQ(DataFolder(TDataFolderKind::Spellcheck, dest, IsPortable(dest)),
+              base + "Public\\Spellcheck\\");
+    EXPECT_EQ(DataFolder(TDataFolderKind::Hidden, dest, IsPortable(dest)), base + "Hidden\\");
+    EXPECT_EQ(DataFolder(TDataFolderKind::Public, dest, IsPortable(dest)), base + "Public\\");
+    EXPECT_EQ(DataFolder(TDataFolderKind::Base, dest, IsPortable(dest)), base);
     EXPECT_TRUE(FolderExists(base + "Public\\Spellcheck\\"));
     EXPECT_TRUE(FolderExists(base + "Hidden\\"));
     EXPECT_EQ(LogLines(), (std::vector<std::string>{
@@ -110,7 +111,7 @@ TEST_F(DataFolders, SharedFoldersLieUnderTheCommonApplicationData) {
 
 TEST_F(DataFolders, SuppressedLogRecordsNoFolders) {
     SuppressLog();
-    EXPECT_FALSE(DataFolder(TDataFolderKind::Spellcheck, "C:\\Q").empty());
+    EXPECT_FALSE(DataFolder(TDataFolderKind::Spellcheck, "C:\\Q", false).empty());
     ResumeLog();
     EXPECT_TRUE(LogLines().empty());
 }
@@ -120,10 +121,11 @@ TEST_F(DataFolders, PortableInstallationKeepsEverythingInTheDestination) {
     TWineDrive stick(area, DRIVE_REMOVABLE);
     ASSERT_TRUE(stick.Defined());
     const std::string dest = stick.Root() + "Quorvale";
-    EXPECT_EQ(DataFolder(TDataFolderKind::Base, dest), dest + "\\");
-    EXPECT_EQ(DataFolder(TDataFolderKind::Hidden, dest), dest + "\\");
-    EXPECT_EQ(DataFolder(TDataFolderKind::Public, dest + "/"), dest + "\\");
-    EXPECT_EQ(DataFolder(TDataFolderKind::Spellcheck, dest), dest + "\\Spellcheck\\");
+    EXPECT_EQ(DataFolder(TDataFolderKind::Base, dest, IsPortable(dest)), dest + "\\");
+    EXPECT_EQ(DataFolder(TDataFolderKind::Hidden, dest, IsPortable(dest)), dest + "\\");
+    EXPECT_EQ(DataFolder(TDataFolderKind::Public, dest + "/", IsPortable(dest)), dest + "\\");
+    EXPECT_EQ(DataFolder(TDataFolderKind::Spellcheck, dest, IsPortable(dest)),
+              dest + "\\Spellcheck\\");
     EXPECT_TRUE(FolderExists(area + "Quorvale\\Spellcheck\\"));
     EXPECT_FALSE(Exists(JoinPath(SpecialFolder(CSIDL_COMMON_APPDATA), "Quorvale")));
 }

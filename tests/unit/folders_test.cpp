@@ -1,6 +1,7 @@
 #include "payload/folders.h"
 
 #include "engine_test_support.h"
+#include "payload/components.h"
 #include "payload/install_log.h"
 #include "system/data_folders.h"
 
@@ -106,4 +107,39 @@ TEST_F(Folders, DeleteFolderTreeRemovesEverythingButWhatCannotBeDeleted) {
     SetFileAttributesA((Root + "Tree\\C\\ro.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
     DeleteFolderTree(Root + "Tree\\");
     EXPECT_FALSE(Exists(Root + "Tree"));
+}
+
+// A folder that is a link, given or met inside, is unlinked and never
+// entered: what lies behind it stays. Wine cannot make junctions or
+// symbolic links, so the test for links is played by a stand-in here; the
+// real one (IsLink) follows when the system can make a link.
+TEST_F(Folders, DeleteFolderTreeNeverEntersALink) {
+    static std::string linked;
+    const auto isLinked = [](const std::string& path) { return SameName(path, linked); };
+    MakeFolder(Root + "Given\\");
+    WriteFileBytes(Root + "Given\\behind.txt", "b");
+    linked = Root + "Given\\";
+    DeleteFolderTree(Root + "Given", isLinked);
+    EXPECT_EQ(ReadFileBytes(Root + "Given\\behind.txt"), "b");
+
+    MakeFolder(Root + "Tree\\Link\\");
+    WriteFileBytes(Root + "Tree\\Link\\behind.txt", "b");
+    WriteFileBytes(Root + "Tree\\own.txt", "o");
+    linked = Root + "Tree\\Link\\";
+    DeleteFolderTree(Root + "Tree", isLinked);
+    EXPECT_EQ(ReadFileBytes(Root + "Tree\\Link\\behind.txt"), "b");
+    EXPECT_FALSE(Exists(Root + "Tree\\own.txt"));
+
+    // A real link, where this system can make one.
+    using TCreateSymbolicLink = BOOLEAN(WINAPI*)(LPCSTR, LPCSTR, DWORD);
+    const auto create = reinterpret_cast<TCreateSymbolicLink>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleA("kernel32.dll"), "CreateSymbolicLinkA")));
+    MakeFolder(Root + "Victim\\");
+    WriteFileBytes(Root + "Victim\\precious.txt", "p");
+    if (!create || !create((Root + "Planted").c_str(), (Root + "Victim").c_str(), 1) ||
+        !IsLink(Root + "Planted"))
+        GTEST_SKIP() << "this system cannot make a symbolic link to a folder";
+    DeleteFolderTree(Root + "Planted");
+    EXPECT_FALSE(Exists(Root + "Planted"));
+    EXPECT_EQ(ReadFileBytes(Root + "Victim\\precious.txt"), "p");
 }

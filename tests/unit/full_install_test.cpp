@@ -101,7 +101,7 @@ class FullInstall : public ::testing::Test {
     // What the wizard does from the Installing page to the end of the run.
     double Install() {
         StartInstallLog(JoinPath(Dest, "Install.log"));
-        const double stamp = BuildInstallPlan(Files, {Dest, 0x3F, 2147483647});
+        const double stamp = BuildInstallPlan(Files, {Dest, 0x3F, 2147483647, IsPortable(Dest)});
         SetInstallState(StatusRunning);
         TInstallThread thread(Files);
         thread.Start();
@@ -114,8 +114,8 @@ class FullInstall : public ::testing::Test {
         EXPECT_EQ(InstallStatus.Progress.load(), Files.TotalInstallSize());
         if (!Files.PublicFiles.empty()) {
             std::string error;
-            EXPECT_TRUE(WriteUpdateLog(DataFolder(TDataFolderKind::Base, Dest), stamp,
-                                       Files.PublicFiles, error))
+            EXPECT_TRUE(WriteUpdateLog(DataFolder(TDataFolderKind::Base, Dest, IsPortable(Dest)),
+                                       stamp, Files.PublicFiles, error))
                 << error;
         }
         SaveInstallLog();
@@ -162,13 +162,14 @@ TEST_F(FullInstall, EveryPlannedFileLandsWithItsStampAndNothingElseIsWritten) {
     EXPECT_EQ(ReadFileBytes(JoinPath(Dest, "Install.log")), JoinLines(*InstallLog));
     AddWithFolders(JoinPath(Dest, "Install.log"), allowed);
 
-    const std::string hidden = DataFolder(TDataFolderKind::Hidden, Dest);
+    const std::string hidden = DataFolder(TDataFolderKind::Hidden, Dest, IsPortable(Dest));
     const std::string stampBytes = ReadFileBytes(hidden + "install_stamp");
     ASSERT_EQ(stampBytes.size(), 8u);
     EXPECT_EQ(std::memcmp(stampBytes.data(), &stamp, 8), 0);
     AddWithFolders(hidden + "install_stamp", allowed);
 
-    const std::string updateLog = DataFolder(TDataFolderKind::Base, Dest) + "Update.log";
+    const std::string updateLog =
+        DataFolder(TDataFolderKind::Base, Dest, IsPortable(Dest)) + "Update.log";
     if (Files.PublicFiles.empty()) {
         EXPECT_FALSE(Exists(updateLog));
     } else {
@@ -182,7 +183,7 @@ TEST_F(FullInstall, EveryPlannedFileLandsWithItsStampAndNothingElseIsWritten) {
     // has no files for.
     for (auto kind : {TDataFolderKind::Base, TDataFolderKind::Hidden, TDataFolderKind::Public,
                       TDataFolderKind::Spellcheck})
-        AddWithFolders(DataFolder(kind, Dest), allowed);
+        AddWithFolders(DataFolder(kind, Dest, IsPortable(Dest)), allowed);
     for (const std::string& path : Changes(before, after))
         EXPECT_TRUE(allowed.count(path)) << "written outside the plan: " << path;
 }
@@ -195,7 +196,7 @@ TEST_F(FullInstall, SecondIdenticalInstallationKeepsTheLogsTidy) {
 
     EXPECT_EQ(ReadFileBytes(JoinPath(Dest, "Install.log")), installLog);
     const std::string updateLog =
-        ReadFileBytes(DataFolder(TDataFolderKind::Base, Dest) + "Update.log");
+        ReadFileBytes(DataFolder(TDataFolderKind::Base, Dest, IsPortable(Dest)) + "Update.log");
     if (!Files.PublicFiles.empty()) {
         const std::vector<std::string> lines = SplitLines(updateLog);
         EXPECT_EQ(std::count_if(lines.begin(), lines.end(),

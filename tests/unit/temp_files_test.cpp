@@ -18,16 +18,53 @@ TEST(TempFiles, FolderIsTheSystemsTemporaryFolder) {
     EXPECT_EQ(TempFolder().back(), '\\');
 }
 
-TEST(TempFiles, NameSkipsLeftoversAndIsNotCreated) {
+// Each name is a new empty file, made with "create new" under a random
+// number: a file planted at a name the program might use is never opened.
+TEST(TempFiles, NamesAreNewFilesUnderRandomNumbers) {
     CleanTempFiles();
-    const std::string first = TempFileName();
-    EXPECT_EQ(first, TempFolder() + TempPrefix() + "0.tmp");
-    EXPECT_FALSE(Exists(first));
-    WriteFileBytes(first, "leftover");
-    CreateDirectoryA((TempFolder() + TempPrefix() + "1.tmp").c_str(), nullptr);
-    EXPECT_EQ(TempFileName(), TempFolder() + TempPrefix() + "2.tmp");
+    const std::string planted = TempFolder() + TempPrefix() + "0.tmp";
+    WriteFileBytes(planted, "planted");
+    const std::string first = TempFileName(), second = TempFileName();
+    EXPECT_NE(first, second);
+    for (const std::string& name : {first, second}) {
+        const std::string base = TempFolder() + TempPrefix();
+        ASSERT_GT(name.size(), base.size() + 4) << name;
+        EXPECT_EQ(name.substr(0, base.size()), base);
+        EXPECT_EQ(name.substr(name.size() - 4), ".tmp");
+        EXPECT_EQ(name.substr(base.size(), name.size() - base.size() - 4)
+                      .find_first_not_of("0123456789"),
+                  std::string::npos)
+            << name;
+        EXPECT_TRUE(Exists(name));
+        EXPECT_EQ(ReadFileBytes(name), "");
+    }
+    EXPECT_EQ(ReadFileBytes(planted), "planted");
     CleanTempFiles();
     EXPECT_FALSE(Exists(first));
+}
+
+// What a run killed while writing left: only names of exactly that form go.
+TEST(TempFiles, LeftoverWritesAreRemovedAndNothingElse) {
+    const std::string folder = FreshFolder("leftover-writes");
+    const std::string prefix = WritePrefix();
+    EXPECT_EQ(prefix, TempPrefix() + "-");
+    const std::vector<std::string> leftovers = {prefix + "0.tmp", prefix + "4294967295.tmp"};
+    const std::vector<std::string> others = {prefix + "12a.tmp", prefix + ".tmp",
+                                             prefix + "12.tmp.keep", TempPrefix() + "12.tmp",
+                                             "userdicen.tlx"};
+    for (const auto& name : leftovers)
+        WriteFileBytes(folder + name, "part");
+    for (const auto& name : others)
+        WriteFileBytes(folder + name, "keep");
+    MakeFolder(folder + prefix + "7.tmp\\");
+
+    RemoveLeftoverWrites(folder);
+
+    for (const auto& name : leftovers)
+        EXPECT_FALSE(Exists(folder + name)) << name;
+    for (const auto& name : others)
+        EXPECT_EQ(ReadFileBytes(folder + name), "keep") << name;
+    EXPECT_TRUE(FolderExists(folder + prefix + "7.tmp"));
 }
 
 TEST(TempFiles, CleaningRemovesPrefixedFilesAndFoldersButNotOtherCase) {

@@ -1,0 +1,20 @@
+// One setup program at a time: two copying the same files into the same
+// folders would spoil each other's work.
+#pragma once
+
+// Holds the program's named mutex while it lives. When another copy holds
+// it already, Second() is true and, with `showFirst`, that copy's window has
+// been brought to the front.
+class TSingleSetup {
+  public:
+    explicit TSingleSetup(bool showFirst);
+    ~TSingleSetup();
+    TSingleSetup(const TSingleSetup&) = delete;
+    TSingleSetup& operator=(const TSingleSetup&) = delete;
+
+    bool Second() const { return Second_; }
+
+  private:
+    void* Mutex_ = nullptr; // a Win32 HANDLE
+    bool Second_ = false;
+};

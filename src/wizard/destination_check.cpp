@@ -1,0 +1,99 @@
+#include "wizard/destination_check.h"
+
+#include "app/app_info.h"
+
+#include <algorithm>
+#include <cctype>
+
+namespace {
+constexpr size_t kMaxPath = 260;       // MAX_PATH, the terminating zero included
+constexpr size_t kMaxFolderPath = 248; // CreateDirectory leaves room for an 8.3 name
+// The new file a copy is written to first: "~QuorvaleWordProcessorSetup-",
+// up to ten digits, ".tmp".
+constexpr size_t kLongestWriteName = 28 + 10 + 4;
+
+std::string Upper(std::string text) {
+    for (char& c : text)
+        c = char(std::toupper(static_cast<unsigned char>(c)));
+    return text;
+}
+
+bool IsDeviceName(const std::string& name) {
+    // The device wins whatever follows its name after a dot.
+    std::string base = Upper(name.substr(0, name.find('.')));
+    while (!base.empty() && base.back() == ' ')
+        base.pop_back();
+    static const char* const kDevices[] = {"CON",    "PRN",     "AUX",   "NUL",
+                                           "CONIN$", "CONOUT$", "CLOCK$"};
+    for (const char* device : kDevices)
+        if (base == device) return true;
+    return base.size() == 4 && (base.compare(0, 3, "COM") == 0 || base.compare(0, 3, "LPT") == 0) &&
+           base[3] >= '1' && base[3] <= '9';
+}
+
+bool IsPlainName(const std::string& name) {
+    if (name.empty() || name.back() == '.' || name.back() == ' ') return false;
+    for (char c : name)
+        if (static_cast<unsigned char>(c) < 32 ||
+            std::string("<>:\"/\\|?*").find(c) != std::string::npos)
+            return false;
+    return !IsDeviceName(name);
+}
+
+// The names of `rest`, split at backslashes, all plain; at least `least` of them.
+bool PlainNames(const std::string& rest, size_t least) {
+    size_t count = 0, start = 0;
+    for (;;) {
+        const size_t end = rest.find('\\', start);
+        if (!IsPlainName(rest.substr(start, end - start))) return false;
+        ++count;
+        if (end == std::string::npos) return count >= least;
+        start = end + 1;
+    }
+}
+// What is left of the limit once `used` is taken; none when it is passed.
+size_t Room(size_t limit, size_t used) {
+    return used < limit ? limit - used : 0;
+}
+} // namespace
+
+bool IsPlainFolderPath(const std::string& path) {
+    if (path.size() >= 4 && std::isalpha(static_cast<unsigned char>(path[0])) && path[1] == ':' &&
+        path[2] == '\\')
+        return PlainNames(path.substr(3), 1);
+    // "\\server\share...": "?" and "." are no servers, so "\\?\" and "\\.\"
+    // fail here.
+    if (path.size() >= 5 && path[0] == '\\' && path[1] == '\\')
+        return PlainNames(path.substr(2), 2);
+    return false;
+}
+
+size_t LongestDestination(const std::vector<std::string>& names) {
+    size_t longest = kMaxPath - 1;
+    for (const std::string& name : names) {
+        const size_t slash = name.rfind('\\');
+        const size_t folder = slash == std::string::npos ? 0 : slash + 1; // with its backslash
+        const size_t file = std::max(name.size(), folder + kLongestWriteName);
+        // destination + "\" + name, and the deepest folder without its backslash.
+        longest = std::min(longest, Room(kMaxPath - 2, file));
+        if (folder) longest = std::min(longest, Room(kMaxFolderPath - 1, folder));
+    }
+    return longest;
+}
+
+std::string DestinationRefusal(const std::string& folder, size_t longest) {
+    if (!IsPlainFolderPath(folder))
+        return "The folder \"" + folder +
+               "\" cannot be used as the destination folder.\r\rPlease type the path of a folder "
+               "on a local drive (such as C:\\Program Files\\Quorvale) or on a network share "
+               "(such as \\\\server\\share\\Quorvale). Folder names may not contain any of the "
+               "characters \\ / : * ? \" < > |, may not end with a dot or a blank and may not be "
+               "the names of devices such as CON or NUL.";
+    if (folder.size() > longest)
+        return "The folder \"" + folder + "\" is too long: the files of " +
+               std::string(kProductName) +
+               " would not fit below it.\r\rPlease choose a folder "
+               "whose path has at most " +
+               std::to_string(longest) + " characters.";
+    return std::string();
+}

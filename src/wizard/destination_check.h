@@ -1,0 +1,25 @@
+// The test a destination must pass before the wizard takes it over: a
+// plain local or network folder path, short enough for every file of the
+// product. Text only.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+// Whether the path is a plain folder path: a drive letter, ":" and "\"
+// followed by folder names, or "\\server\share" followed by folder names.
+// Refused: "\\?\" and "\\.\" forms, a ":" after the drive (streams),
+// wildcards and the other characters Windows forbids in names, empty names,
+// names ending in a dot or a blank, and device names (CON, NUL, COM1, ...).
+bool IsPlainFolderPath(const std::string& path);
+
+// The longest destination path under which every one of these relative
+// file names (and the new file each is first written to) can be written:
+// file paths stay below MAX_PATH and folder paths below the limit of
+// CreateDirectory.
+size_t LongestDestination(const std::vector<std::string>& names);
+
+// Why the folder cannot be the destination, in words for the user, or
+// empty when it can.
+std::string DestinationRefusal(const std::string& folder, size_t longest);
