@@ -276,6 +276,7 @@ void TMainDlgForm::Construct() {
     // The list shows the nearest existing folder; the edit keeps the whole.
     DestDirList_.SetDirectory(Options.DestDir);
     SetControlText(Item(TCtl::SelCompLbl), TCtl::SelCompLbl, kSelCompCaption);
+    FitPages(Controls_, Dpi_);
 
     SetTimer(Handle_, kInstallTimer, kInstallTimerMs, nullptr);
     SetTimer(Handle_, kDriveTimer, kDriveTimerMs, nullptr);
