@@ -1,19 +1,28 @@
 #define OEMRESOURCE // for OBM_CHECKBOXES
 #include "wizard/check_list_box.h"
 
+#include "wizard/layout.h"
 #include "wizard/messages.h"
+
+#include <algorithm>
 
 namespace {
 // The size of one box: one cell of the system's check-box bitmap, which
-// holds four columns and three rows of them.
+// holds four columns and three rows of them. Above 96 pixels per inch a
+// system may keep that bitmap at its small size; the box then takes the
+// size of a check mark at the screen's density, as other check boxes do.
 SIZE SystemBoxSize() {
     SIZE size{13, 13};
-    HBITMAP boxes = LoadBitmapA(nullptr, MAKEINTRESOURCEA(OBM_CHECKBOXES));
-    if (!boxes) return size;
-    BITMAP info{};
-    if (GetObjectA(boxes, sizeof info, &info) && info.bmWidth >= 4 && info.bmHeight >= 3)
-        size = {info.bmWidth / 4, info.bmHeight / 3};
-    DeleteObject(boxes);
+    if (HBITMAP boxes = LoadBitmapA(nullptr, MAKEINTRESOURCEA(OBM_CHECKBOXES))) {
+        BITMAP info{};
+        if (GetObjectA(boxes, sizeof info, &info) && info.bmWidth >= 4 && info.bmHeight >= 3)
+            size = {info.bmWidth / 4, info.bmHeight / 3};
+        DeleteObject(boxes);
+    }
+    if (ScreenDpi() > 96) {
+        size.cx = std::max(size.cx, LONG(GetSystemMetrics(SM_CXMENUCHECK)));
+        size.cy = std::max(size.cy, LONG(GetSystemMetrics(SM_CYMENUCHECK)));
+    }
     return size;
 }
 } // namespace
