@@ -261,7 +261,7 @@ void TMainDlgForm::Construct() {
     for (auto [control, name, bitmap] : {std::make_tuple(TCtl::LogoSmallImage, "LOGOSMALL", &LogoSmall_),
                                          std::make_tuple(TCtl::LogoImage, "LOGO", &Logo_)}) {
         HBITMAP picture = nullptr;
-        if (LoadPngResource(name, picture)) {
+        if (LoadPngResource(name, picture, Dpi_)) {
             bitmap->Reset(picture);
             SendMessageA(Item(control), STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(picture));
         }

@@ -229,6 +229,20 @@ TEST(WizardLayout, ButtonsBannerAndPageControlsStandWhereTheLayoutPutsThem) {
     EXPECT_EQ(person.Setup.WaitExit(), 0);
 }
 
+// Windows must not stretch a picture of the whole window at another DPI:
+// the manifest says the program lays itself out (Wine lays out the same
+// either way, so the declaration is what can be checked here).
+TEST(WizardLayout, TheProgramDeclaresItselfDpiAware) {
+    bool found = false;
+    const std::string manifest =
+        ReadResource(SetupExe(), MAKEINTRESOURCEA(24), MAKEINTRESOURCEA(1), &found);
+    ASSERT_TRUE(found);
+    const size_t at = manifest.find("<dpiAware");
+    ASSERT_NE(at, std::string::npos);
+    EXPECT_EQ(manifest.compare(manifest.find('>', at), 6, ">true<"), 0);
+    EXPECT_NE(manifest.find("urn:schemas-microsoft-com:asm.v3"), std::string::npos);
+}
+
 // Every page at 96, 120 and 144 pixels per inch, in Wine's own fonts (not
 // the ones the layout's sizes were made for): each caption fits its
 // control, no two controls overlap, each lies inside its page and the
