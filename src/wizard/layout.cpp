@@ -3,6 +3,7 @@
 #include "wizard/check_list_box.h"
 #include "wizard/directory_list_box.h"
 #include "wizard/drive_combo_box.h"
+#include "wizard/font_metrics.h"
 #include "wizard/panel.h"
 
 #include <commctrl.h>
@@ -145,30 +146,15 @@ RECT TableBox(const TLayoutRow& row, int dpi) {
 // line, or wrapped at `wrapWidth` as a label or a multi-line button wraps
 // it. "&" marks an accelerator and takes no room.
 SIZE TextSize(HWND control, const std::string& text, int wrapWidth = 0) {
+    if (text.empty()) return {0, FontMetrics(control).tmHeight};
     RECT r{0, 0, wrapWidth, 0};
     HDC dc = GetDC(control);
     HGDIOBJ old = SelectObject(dc, HGDIOBJ(SendMessageA(control, WM_GETFONT, 0, 0)));
-    if (text.empty()) {
-        TEXTMETRICA tm{};
-        GetTextMetricsA(dc, &tm);
-        r.bottom = tm.tmHeight;
-    } else {
-        DrawTextA(dc, text.c_str(), int(text.size()), &r,
-                  DT_CALCRECT | DT_EXPANDTABS | (wrapWidth > 0 ? DT_WORDBREAK : DT_SINGLELINE));
-    }
+    DrawTextA(dc, text.c_str(), int(text.size()), &r,
+              DT_CALCRECT | DT_EXPANDTABS | (wrapWidth > 0 ? DT_WORDBREAK : DT_SINGLELINE));
     SelectObject(dc, old);
     ReleaseDC(control, dc);
     return {r.right - r.left, r.bottom - r.top};
-}
-
-int AverageCharWidth(HWND control) {
-    HDC dc = GetDC(control);
-    HGDIOBJ old = SelectObject(dc, HGDIOBJ(SendMessageA(control, WM_GETFONT, 0, 0)));
-    TEXTMETRICA tm{};
-    GetTextMetricsA(dc, &tm);
-    SelectObject(dc, old);
-    ReleaseDC(control, dc);
-    return tm.tmAveCharWidth;
 }
 
 std::string WindowText(HWND control) {
@@ -238,7 +224,7 @@ void FitText(HWND control, const TLayoutRow& row, TFit& fit, int limit, int dpi)
     } else if (row.Kind == K::CheckBox) {
         // The box, a gap, the text, and room for the focus rectangle.
         const int box = std::max(GetSystemMetrics(SM_CXMENUCHECK), Scale(13, dpi));
-        const int indent = box + AverageCharWidth(control) + 2;
+        const int indent = box + FontMetrics(control).tmAveCharWidth + 2;
         const int needed = indent + TextSize(control, text).cx;
         if (needed <= width) return;
         r.right = r.left + std::min(needed, limit - int(r.left));
@@ -316,9 +302,11 @@ void FitPage(HWND sheet, TCtl page, HWND (&controls)[kControlCount], int dpi) {
     for (size_t i = 0; i < fits.size(); ++i) {
         RECT& r = fits[i].Placed;
         OffsetRect(&r, 0, shift[i]);
-        if (EqualRect(&r, &fits[i].Table)) continue;
-        UINT flags = SWP_NOZORDER | SWP_NOACTIVATE;
         const RECT& was = fits[i].Table;
+        if (r.left == was.left && r.top == was.top && r.right == was.right &&
+            r.bottom == was.bottom)
+            continue;
+        UINT flags = SWP_NOZORDER | SWP_NOACTIVATE;
         if (r.right - r.left == was.right - was.left && r.bottom - r.top == was.bottom - was.top)
             flags |= SWP_NOSIZE; // a combo box's window is taller than it looks
         SetWindowPos(controls[int(fits[i].Id)], nullptr, r.left, r.top, r.right - r.left,
