@@ -1,6 +1,7 @@
 #define OEMRESOURCE // for OBM_CHECKBOXES
 #include "wizard/check_list_box.h"
 
+#include "wizard/check_list_accessible.h"
 #include "wizard/layout.h"
 #include "wizard/messages.h"
 
@@ -51,6 +52,7 @@ void TCheckListBox::SetState(int row, TCheckState state) {
     RECT r;
     if (Handle_ && SendMessageA(Handle_, LB_GETITEMRECT, row, LPARAM(&r)) != LB_ERR)
         InvalidateRect(Handle_, &r, FALSE);
+    if (Handle_) NotifyCheckStateChange(Handle_, row);
 }
 
 int32_t TCheckListBox::Object(int row) const {
@@ -128,6 +130,12 @@ LRESULT TCheckListBox::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         if (HIWORD(hit) == 0 && x >= 0 && x < BoxColumnWidth()) Toggle(int(LOWORD(hit)));
         return result;
     }
+    case WM_GETOBJECT:
+        // Screen readers: the rows with their check states.
+        if (const LRESULT object = AccessibleCheckList(wnd, wp, lp)) return object;
+        break;
+    case WM_QV_GETCHECKSTATE:
+        return LRESULT(State(int(wp)));
     case WM_CHAR:
         if (wp == ' ') {
             const auto row = int(SendMessageA(wnd, LB_GETCURSEL, 0, 0));
