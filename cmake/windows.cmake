@@ -15,11 +15,23 @@ endif()
 find_library(ZLIB_STATIC NAMES libz.a REQUIRED)
 target_link_libraries(payload_format PUBLIC ${ZLIB_STATIC})
 
-# Small and self-contained: no runtime DLLs beyond what Windows 2000 has.
+# Small and self-contained: no runtime DLLs beyond what every system has.
+# The 32-bit program declares subsystem 4.0, so that the loaders of Windows
+# 95/98/ME and NT 4.0 start it and it can tell their users itself that it
+# needs Windows 2000; the 64-bit build (a test vehicle) declares the first
+# 64-bit Windows.
+if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+  set(QV_SUBSYSTEM_MAJOR 4)
+  set(QV_SUBSYSTEM_MINOR 0)
+else()
+  set(QV_SUBSYSTEM_MAJOR 5)
+  set(QV_SUBSYSTEM_MINOR 2)
+endif()
 set(QV_COMPILE_OPTIONS -Wall -Wextra -ffunction-sections -fdata-sections)
 set(QV_LINK_OPTIONS -static -static-libgcc -static-libstdc++ -Wl,--gc-sections
-    -Wl,--major-subsystem-version,5 -Wl,--minor-subsystem-version,0
-    -Wl,--major-os-version,5 -Wl,--minor-os-version,0
+    -Wl,--major-subsystem-version,${QV_SUBSYSTEM_MAJOR}
+    -Wl,--minor-subsystem-version,${QV_SUBSYSTEM_MINOR}
+    -Wl,--major-os-version,${QV_SUBSYSTEM_MAJOR} -Wl,--minor-os-version,${QV_SUBSYSTEM_MINOR}
     # No link time in the header: the same sources give the same bytes.
     -Wl,--no-insert-timestamp)
 target_compile_options(payload_format PRIVATE ${QV_COMPILE_OPTIONS})
@@ -80,6 +92,12 @@ else()
 endif()
 add_custom_target(payload DEPENDS ${QV_PAYLOAD})
 
+if(NOT CMAKE_SIZEOF_VOID_P EQUAL 4)
+  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/resources/setup.manifest)
+  file(READ ${CMAKE_SOURCE_DIR}/resources/setup.manifest QV_MANIFEST)
+  string(REPLACE "processorArchitecture=\"x86\"" "processorArchitecture=\"amd64\"" QV_MANIFEST "${QV_MANIFEST}")
+  file(WRITE ${CMAKE_BINARY_DIR}/payload/setup-amd64.manifest "${QV_MANIFEST}")
+endif()
 add_executable(setup WIN32 src/app/main.cpp src/app/quiet_terminate.cpp resources/setup.rc)
 target_link_libraries(setup PRIVATE setup_core)
 target_compile_options(setup PRIVATE ${QV_COMPILE_OPTIONS})

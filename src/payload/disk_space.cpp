@@ -131,11 +131,24 @@ int32_t FileListSize(const std::vector<TAttachedFile>& files, const std::string&
 
 int64_t FreeSpace(const std::string& drive) {
     const std::string root = drive.empty() ? drive : drive + "\\";
-    ULARGE_INTEGER available{}, total{}, totalFree{};
+    if (root.empty()) return kUnknownFreeSpace;
     TQuietDriveErrors quiet;
-    if (root.empty() || !GetDiskFreeSpaceExA(root.c_str(), &available, &total, &totalFree))
+    // The first Windows 95 lacks the call that sees past 2 GB and the
+    // user's quota; it is looked up so that the program still loads there.
+    using TGetDiskFreeSpaceExA = BOOL(WINAPI*)(LPCSTR, PULARGE_INTEGER, PULARGE_INTEGER, PULARGE_INTEGER);
+    HMODULE kernel = GetModuleHandleA("kernel32.dll");
+    auto freeSpaceEx = kernel ? reinterpret_cast<TGetDiskFreeSpaceExA>(reinterpret_cast<void*>(
+                                    GetProcAddress(kernel, "GetDiskFreeSpaceExA")))
+                              : nullptr;
+    if (freeSpaceEx) {
+        ULARGE_INTEGER available{}, total{}, totalFree{};
+        if (!freeSpaceEx(root.c_str(), &available, &total, &totalFree)) return kUnknownFreeSpace;
+        return available.QuadPart > uint64_t(INT64_MAX) ? INT64_MAX : int64_t(available.QuadPart);
+    }
+    DWORD sectorsPerCluster, bytesPerSector, freeClusters, totalClusters;
+    if (!GetDiskFreeSpaceA(root.c_str(), &sectorsPerCluster, &bytesPerSector, &freeClusters, &totalClusters))
         return kUnknownFreeSpace;
-    return available.QuadPart > uint64_t(INT64_MAX) ? INT64_MAX : int64_t(available.QuadPart);
+    return int64_t(sectorsPerCluster) * bytesPerSector * freeClusters;
 }
 
 int32_t FolderSizeKB(const std::string& folder, int32_t clusterSize) {

@@ -121,6 +121,27 @@ HFONT MakeFont(const char* face, int height, bool bold) {
                        DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                        DEFAULT_PITCH | FF_DONTCARE, face);
 }
+
+// The common controls of Windows 95 and NT 4.0 register every class at once
+// and lack the call that names one; version 6 (the manifest's) registers
+// only what that call names.
+void RegisterProgressBarClass() {
+    // The module that the imported InitCommonControls came from: the
+    // manifest's version where there is one, never a DLL looked up by name.
+    MEMORY_BASIC_INFORMATION module{};
+    VirtualQuery(reinterpret_cast<void*>(&InitCommonControls), &module, sizeof module);
+    using TInitCommonControlsEx = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
+    auto initEx = module.AllocationBase
+                      ? reinterpret_cast<TInitCommonControlsEx>(reinterpret_cast<void*>(GetProcAddress(
+                            HMODULE(module.AllocationBase), "InitCommonControlsEx")))
+                      : nullptr;
+    if (initEx) {
+        INITCOMMONCONTROLSEX classes{sizeof classes, ICC_PROGRESS_CLASS};
+        initEx(&classes);
+    } else {
+        InitCommonControls();
+    }
+}
 } // namespace
 
 TMainDlgForm::TMainDlgForm(HICON icon) : Icon_(icon) {}
@@ -128,8 +149,7 @@ TMainDlgForm::TMainDlgForm(HICON icon) : Icon_(icon) {}
 TMainDlgForm::~TMainDlgForm() = default; // the thread object waits for its thread
 
 INT_PTR TMainDlgForm::ShowModal() {
-    INITCOMMONCONTROLSEX classes{sizeof classes, ICC_PROGRESS_CLASS};
-    InitCommonControlsEx(&classes);
+    RegisterProgressBarClass();
     // An empty template: the dialog lays out its own controls.
     struct {
         DLGTEMPLATE Template;

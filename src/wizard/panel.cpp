@@ -31,10 +31,21 @@ bool IsForwarded(UINT msg) {
     return false;
 }
 
+// The dialog a panel sits on, however deeply nested (what GetAncestor does
+// with GA_ROOT, which Windows 95 lacks).
+HWND TopLevelWindow(HWND wnd) {
+    while (GetWindowLongPtrA(wnd, GWL_STYLE) & WS_CHILD) {
+        HWND parent = GetParent(wnd);
+        if (!parent) break;
+        wnd = parent;
+    }
+    return wnd;
+}
+
 LRESULT CALLBACK PanelProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
     if (IsForwarded(msg)) {
-        HWND dialog = GetAncestor(wnd, GA_ROOT);
-        if (dialog && dialog != wnd) return SendMessageA(dialog, msg, wp, lp);
+        HWND dialog = TopLevelWindow(wnd);
+        if (dialog != wnd) return SendMessageA(dialog, msg, wp, lp);
     }
     switch (msg) {
     case WM_CLOSE: // a panel is never closed on its own

@@ -15,8 +15,8 @@ BOOL CALLBACK FirstLanguage(HMODULE, LPCSTR, LPCSTR, WORD language, LONG_PTR lp)
     return FALSE;
 }
 
-// A view of a 32-bit executable file's bytes, enough to find and change
-// one resource in place.
+// A view of an executable file's bytes (32- or 64-bit, whichever the
+// program under test is), enough to find and change one resource in place.
 class PeImage {
   public:
     explicit PeImage(std::string& bytes) : bytes_(bytes) {
@@ -24,15 +24,24 @@ class PeImage {
         const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(bytes_.data());
         if (dos->e_magic != IMAGE_DOS_SIGNATURE) return;
         nt_ = At<IMAGE_NT_HEADERS32>(size_t(dos->e_lfanew));
-        if (!nt_ || nt_->Signature != IMAGE_NT_SIGNATURE ||
-            nt_->OptionalHeader.Magic != IMAGE_NT_OPTIONAL_HDR32_MAGIC) {
+        if (!nt_ || nt_->Signature != IMAGE_NT_SIGNATURE) {
             nt_ = nullptr;
             return;
         }
+        DWORD resources = 0;
+        if (nt_->OptionalHeader.Magic == IMAGE_NT_OPTIONAL_HDR32_MAGIC) {
+            resources = nt_->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_RESOURCE].VirtualAddress;
+        } else if (const auto* nt64 = At<IMAGE_NT_HEADERS64>(size_t(dos->e_lfanew));
+                   nt64 && nt64->OptionalHeader.Magic == IMAGE_NT_OPTIONAL_HDR64_MAGIC) {
+            resources = nt64->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_RESOURCE].VirtualAddress;
+        } else {
+            nt_ = nullptr;
+            return;
+        }
+        // The file header and the section table sit alike in both kinds.
         sections_ = size_t(dos->e_lfanew) + offsetof(IMAGE_NT_HEADERS32, OptionalHeader) +
                     nt_->FileHeader.SizeOfOptionalHeader;
-        root_ = Offset(
-            nt_->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_RESOURCE].VirtualAddress);
+        root_ = Offset(resources);
     }
 
     // A structure at a file offset (and `extra` bytes after it); null for

@@ -172,17 +172,32 @@ int main(int argc, char** argv) {
             continue;
         }
         const Screen screen = Look(front);
-        if (++visits[screen.key] == 1) {
+        if (screen.name.empty()) {
+            // Nothing to read: a window of the system's that comes and goes
+            // while the program works (seen on a loaded machine), not a screen.
+            Sleep(100);
+            continue;
+        }
+        if (visits[screen.key] == 0) {
             char number[8];
-            std::snprintf(number, sizeof number, "%02d-", ++shots);
+            std::snprintf(number, sizeof number, "%02d-", shots + 1);
             const std::string file = number + ShortName(screen.name) + ".png";
-            Screenshot(front, JoinPath(screens, file));
+            const std::string path = JoinPath(screens, file);
+            Screenshot(front, path);
+            if (!IsWindow(front) || Look(front).key != screen.key) {
+                // The screen changed while it was drawn (a copy that ends
+                // just then): the picture shows another screen than its name.
+                DeleteFileA(path.c_str());
+                continue;
+            }
+            ++shots;
             std::string shown = screen.name.substr(0, 72);
             std::replace_if(
                 shown.begin(), shown.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
             std::printf("%s  %s\n", file.c_str(), shown.c_str());
             std::fflush(stdout);
         }
+        ++visits[screen.key];
 
         bool waitForIt = false;
         HWND forward = ForwardButton(front, &waitForIt);
