@@ -98,9 +98,10 @@ TEST_F(SampleProduct, LicenceIsCrLfPlainTextOfOurOwn) {
     EXPECT_NE(text.find("Quorvale Word Processor"), std::string::npos);
     EXPECT_NE(text.find("The Quorvale Word Processor Team"), std::string::npos);
     // One line per paragraph, so the licence box wraps it at its own width:
-    // no line runs on into a next one that starts mid-sentence.
+    // no line of text runs on into a next one that starts mid-sentence.
     for (size_t end = text.find("\r\n"); end != std::string::npos;
          end = text.find("\r\n", end + 2)) {
+        if (end == 0 || text[end - 1] == '\n') continue; // an empty line ends a paragraph
         size_t next = end + 2;
         while (next < text.size() && text[next] == ' ')
             ++next;
