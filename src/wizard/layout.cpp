@@ -294,9 +294,11 @@ void FitPage(HWND sheet, TCtl page, HWND (&controls)[kControlCount], int dpi) {
              fit.Table.bottom - fit.Table.top > scroller->Table.bottom - scroller->Table.top))
             scroller = &fit;
     if (overflow > 0 && scroller) {
-        scroller->Placed.bottom -= overflow;
+        // Half of it at most: a list keeps room to show its rows.
+        const int give = std::min(overflow, int(scroller->Table.bottom - scroller->Table.top) / 2);
+        scroller->Placed.bottom -= give;
         for (size_t i = 0; i < fits.size(); ++i)
-            if (fits[i].Table.top >= scroller->Table.bottom) shift[i] -= overflow;
+            if (fits[i].Table.top >= scroller->Table.bottom) shift[i] -= give;
     }
 
     for (size_t i = 0; i < fits.size(); ++i) {
