@@ -1,6 +1,9 @@
 #include "image/png_bitmap.h"
 
+#include "image/picture_scaling.h"
+
 #include <cstring>
+#include <vector>
 
 HBITMAP CreatePaletteBitmap(const TPNGImage& image) {
     if (image.Empty()) return nullptr;
@@ -40,7 +43,30 @@ HBITMAP CreatePaletteBitmap(const TPNGImage& image) {
     return bitmap;
 }
 
-bool LoadPngResource(HMODULE module, const char* name, HBITMAP& bitmap) {
+HBITMAP CreateScaledBitmap(const TPNGImage& image, int dpi) {
+    if (dpi == 96) return CreatePaletteBitmap(image);
+    const int width = MulDiv(int(image.Width), dpi, 96),
+              height = MulDiv(int(image.Height), dpi, 96);
+    const std::vector<uint32_t> pixels = ScalePicture(image, uint32_t(width), uint32_t(height));
+    if (pixels.empty()) return nullptr;
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height; // top-down, as the rows come
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (!bitmap || !bits) {
+        if (bitmap) DeleteObject(bitmap);
+        return nullptr;
+    }
+    std::memcpy(bits, pixels.data(), pixels.size() * sizeof pixels[0]);
+    return bitmap;
+}
+
+bool LoadPngResource(HMODULE module, const char* name, HBITMAP& bitmap, int dpi) {
     HRSRC res = FindResourceA(module, name, "PNG");
     if (!res) return false;
     const DWORD size = SizeofResource(module, res);
@@ -50,12 +76,12 @@ bool LoadPngResource(HMODULE module, const char* name, HBITMAP& bitmap) {
 
     TPNGImage image;
     if (!image.LoadFromStream(static_cast<const uint8_t*>(data), size)) return false;
-    HBITMAP made = CreatePaletteBitmap(image);
+    HBITMAP made = CreateScaledBitmap(image, dpi);
     if (!made) return false;
     bitmap = made;
     return true;
 }
 
-bool LoadPngResource(const char* name, HBITMAP& bitmap) {
-    return LoadPngResource(GetModuleHandleA(nullptr), name, bitmap);
+bool LoadPngResource(const char* name, HBITMAP& bitmap, int dpi) {
+    return LoadPngResource(GetModuleHandleA(nullptr), name, bitmap, dpi);
 }

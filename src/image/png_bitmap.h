@@ -16,12 +16,17 @@
 // Loads resource type "PNG" named `name` of the program's own module. On any
 // failure (no such resource, a file the reader cannot place, GDI refusing the
 // bitmap) it returns false and leaves `bitmap` as it was: the picture simply
-// stays empty, with no message.
-bool LoadPngResource(const char* name, HBITMAP& bitmap);
+// stays empty, with no message. At another `dpi` than 96 the picture is
+// drawn to scale, smoothly, in a 32-bit DIB section.
+bool LoadPngResource(const char* name, HBITMAP& bitmap, int dpi = 96);
 
 // The same from another module, such as one loaded with
 // LOAD_LIBRARY_AS_DATAFILE.
-bool LoadPngResource(HMODULE module, const char* name, HBITMAP& bitmap);
+bool LoadPngResource(HMODULE module, const char* name, HBITMAP& bitmap, int dpi = 96);
 
 // Makes the DIB section for a decoded image; null when GDI refuses it.
 HBITMAP CreatePaletteBitmap(const TPNGImage& image);
+
+// The palette DIB section at 96 pixels per inch; at another `dpi` a 32-bit
+// one of the picture scaled smoothly to that density.
+HBITMAP CreateScaledBitmap(const TPNGImage& image, int dpi);

@@ -1,19 +1,29 @@
 #define OEMRESOURCE // for OBM_CHECKBOXES
 #include "wizard/check_list_box.h"
 
+#include "wizard/check_list_accessible.h"
+#include "wizard/layout.h"
 #include "wizard/messages.h"
+
+#include <algorithm>
 
 namespace {
 // The size of one box: one cell of the system's check-box bitmap, which
-// holds four columns and three rows of them.
+// holds four columns and three rows of them. Above 96 pixels per inch a
+// system may keep that bitmap at its small size; the box then takes the
+// size of a check mark at the screen's density, as other check boxes do.
 SIZE SystemBoxSize() {
     SIZE size{13, 13};
-    HBITMAP boxes = LoadBitmapA(nullptr, MAKEINTRESOURCEA(OBM_CHECKBOXES));
-    if (!boxes) return size;
-    BITMAP info{};
-    if (GetObjectA(boxes, sizeof info, &info) && info.bmWidth >= 4 && info.bmHeight >= 3)
-        size = {info.bmWidth / 4, info.bmHeight / 3};
-    DeleteObject(boxes);
+    if (HBITMAP boxes = LoadBitmapA(nullptr, MAKEINTRESOURCEA(OBM_CHECKBOXES))) {
+        BITMAP info{};
+        if (GetObjectA(boxes, sizeof info, &info) && info.bmWidth >= 4 && info.bmHeight >= 3)
+            size = {info.bmWidth / 4, info.bmHeight / 3};
+        DeleteObject(boxes);
+    }
+    if (ScreenDpi() > 96) {
+        size.cx = std::max(size.cx, LONG(GetSystemMetrics(SM_CXMENUCHECK)));
+        size.cy = std::max(size.cy, LONG(GetSystemMetrics(SM_CYMENUCHECK)));
+    }
     return size;
 }
 } // namespace
@@ -42,6 +52,7 @@ void TCheckListBox::SetState(int row, TCheckState state) {
     RECT r;
     if (Handle_ && SendMessageA(Handle_, LB_GETITEMRECT, row, LPARAM(&r)) != LB_ERR)
         InvalidateRect(Handle_, &r, FALSE);
+    if (Handle_) NotifyCheckStateChange(Handle_, row);
 }
 
 int32_t TCheckListBox::Object(int row) const {
@@ -119,6 +130,12 @@ LRESULT TCheckListBox::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         if (HIWORD(hit) == 0 && x >= 0 && x < BoxColumnWidth()) Toggle(int(LOWORD(hit)));
         return result;
     }
+    case WM_GETOBJECT:
+        // Screen readers: the rows with their check states.
+        if (const LRESULT object = AccessibleCheckList(wnd, wp, lp)) return object;
+        break;
+    case WM_QV_GETCHECKSTATE:
+        return LRESULT(State(int(wp)));
     case WM_CHAR:
         if (wp == ' ') {
             const auto row = int(SendMessageA(wnd, LB_GETCURSEL, 0, 0));

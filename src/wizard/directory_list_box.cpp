@@ -6,6 +6,7 @@
 #include "system/data_folders.h"
 #include "wizard/destination_path.h"
 #include "wizard/drive_combo_box.h"
+#include "wizard/font_metrics.h"
 
 #include <shlobj.h>
 
@@ -57,13 +58,7 @@ void TDirectoryListBox::Attach(HWND list) {
     Handle_ = list;
     Open_.Load("OPENFOLDER");
     Closed_.Load("CLOSEDFOLDER");
-    HDC dc = GetDC(list);
-    HGDIOBJ old = SelectObject(dc, HGDIOBJ(SendMessageA(list, WM_GETFONT, 0, 0)));
-    TEXTMETRICA tm{};
-    GetTextMetricsA(dc, &tm);
-    SelectObject(dc, old);
-    ReleaseDC(list, dc);
-    int height = tm.tmHeight;
+    int height = FontMetrics(list).tmHeight;
     if (Open_.Height() + 1 > height) height = Open_.Height() + 1;
     SendMessageA(list, LB_SETITEMHEIGHT, 0, height);
     Subclass_.Attach(list);

@@ -2,6 +2,7 @@
 
 #include "system/data_folders.h"
 #include "wizard/directory_list_box.h"
+#include "wizard/font_metrics.h"
 
 namespace {
 // Item data: which picture an item shows.
@@ -10,17 +11,6 @@ constexpr LPARAM kRemovableItem = 1;
 
 char Lower(char c) {
     return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c;
-}
-
-// The text height of the window's font.
-int FontHeight(HWND window) {
-    HDC dc = GetDC(window);
-    HGDIOBJ old = SelectObject(dc, HGDIOBJ(SendMessageA(window, WM_GETFONT, 0, 0)));
-    TEXTMETRICA tm{};
-    GetTextMetricsA(dc, &tm);
-    SelectObject(dc, old);
-    ReleaseDC(window, dc);
-    return tm.tmHeight;
 }
 
 // A drive's volume label. An empty floppy or card reader would otherwise
@@ -82,7 +72,7 @@ void TDriveComboBox::Attach(HWND combo) {
     Handle_ = combo;
     Fixed_.Load("FIXEDDRIVE");
     Removable_.Load("REMOVABLEDRIVE");
-    int height = FontHeight(combo) + 4;
+    int height = FontMetrics(combo).tmHeight + 4;
     if (Fixed_.Height() > height) height = Fixed_.Height();
     SendMessageA(combo, CB_SETITEMHEIGHT, WPARAM(-1), height); // the closed box
     SendMessageA(combo, CB_SETITEMHEIGHT, 0, height);          // the dropped list

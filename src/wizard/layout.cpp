@@ -3,9 +3,13 @@
 #include "wizard/check_list_box.h"
 #include "wizard/directory_list_box.h"
 #include "wizard/drive_combo_box.h"
+#include "wizard/font_metrics.h"
 #include "wizard/panel.h"
 
 #include <commctrl.h>
+
+#include <algorithm>
+#include <vector>
 
 namespace {
 using K = TKind;
@@ -120,27 +124,196 @@ int Scale(int value, int dpi) {
     return MulDiv(value, dpi, 96);
 }
 
-// Width and height of a label's text on one line, in its font.
-SIZE TextSize(HWND label, const std::string& text) {
-    RECT r{0, 0, 0, 0};
-    HDC dc = GetDC(label);
-    HGDIOBJ old = SelectObject(dc, HGDIOBJ(SendMessageA(label, WM_GETFONT, 0, 0)));
-    if (text.empty()) {
-        TEXTMETRICA tm{};
-        GetTextMetricsA(dc, &tm);
-        r.bottom = tm.tmHeight;
-    } else {
-        DrawTextA(dc, text.c_str(), int(text.size()), &r, DT_CALCRECT | DT_SINGLELINE);
+int DefaultHeight(TKind kind) {
+    switch (kind) {
+    case K::CheckBox:
+        return kCheckBoxHeight;
+    case K::Edit:
+        return kEditHeight;
+    default:
+        return 0;
     }
+}
+
+// A row's place in its parent as the table gives it, at `dpi`.
+RECT TableBox(const TLayoutRow& row, int dpi) {
+    const int height = row.Height ? row.Height : DefaultHeight(row.Kind);
+    return {Scale(row.Left, dpi), Scale(row.Top, dpi), Scale(row.Left + row.Width, dpi),
+            Scale(row.Top + height, dpi)};
+}
+
+// The size of a control's text in its own font and device context: on one
+// line, or wrapped at `wrapWidth` as a label or a multi-line button wraps
+// it. "&" marks an accelerator and takes no room.
+SIZE TextSize(HWND control, const std::string& text, int wrapWidth = 0) {
+    if (text.empty()) return {0, FontMetrics(control).tmHeight};
+    RECT r{0, 0, wrapWidth, 0};
+    HDC dc = GetDC(control);
+    HGDIOBJ old = SelectObject(dc, HGDIOBJ(SendMessageA(control, WM_GETFONT, 0, 0)));
+    DrawTextA(dc, text.c_str(), int(text.size()), &r,
+              DT_CALCRECT | DT_EXPANDTABS | (wrapWidth > 0 ? DT_WORDBREAK : DT_SINGLELINE));
     SelectObject(dc, old);
-    ReleaseDC(label, dc);
+    ReleaseDC(control, dc);
     return {r.right - r.left, r.bottom - r.top};
+}
+
+std::string WindowText(HWND control) {
+    std::string text(size_t(GetWindowTextLengthA(control)) + 1, '\0');
+    text.resize(size_t(GetWindowTextA(control, &text[0], int(text.size()))));
+    return text;
 }
 
 void FitLabel(HWND label, const TLayoutRow& row, const std::string& text, int dpi) {
     const SIZE size = TextSize(label, text);
     const int height = row.Height ? Scale(row.Height, dpi) : size.cy;
     SetWindowPos(label, nullptr, 0, 0, size.cx, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// ---- texts that do not fit the table's sizes
+//
+// The table's sizes suit one font's metrics. With another font (another
+// system's, a large-font setting, another code page's) or where rounding
+// at another DPI differs, a text may need more room: its control grows
+// within its page, and what lies below it moves down by as much.
+
+// Controls that scroll their content: where a page runs out of room the
+// tallest of them gives up height.
+bool Scrolls(TKind kind) {
+    return kind == K::Memo || kind == K::DirList || kind == K::CheckList;
+}
+
+struct TFit {
+    TCtl Id;
+    RECT Table;  // as the table places it
+    RECT Placed; // where it ends up
+};
+
+bool Overlap(int top1, int bottom1, int top2, int bottom2) {
+    return top1 < bottom2 && top2 < bottom1;
+}
+
+// The right edge a control may widen to: the page's, or the nearest
+// control beside it.
+int RightLimit(const std::vector<TFit>& page, const TFit& fit, int pageWidth) {
+    int limit = pageWidth;
+    for (const TFit& other : page)
+        if (other.Id != fit.Id && other.Table.left >= fit.Table.right &&
+            Overlap(fit.Table.top, fit.Table.bottom, other.Table.top, other.Table.bottom))
+            limit = std::min(limit, int(other.Table.left));
+    return limit;
+}
+
+// Grows one control so that its text fits: a wrapping label downward; a
+// label sized to its text, or a check box, first to the right, then
+// onto more lines.
+void FitText(HWND control, const TLayoutRow& row, TFit& fit, int limit, int dpi) {
+    RECT& r = fit.Placed;
+    const std::string text = WindowText(control);
+    const int width = r.right - r.left, height = r.bottom - r.top;
+    if (row.Kind == K::Label && !(row.Flags & lfAutoSize)) {
+        const int needed = TextSize(control, text, width).cy;
+        if (needed > height) r.bottom = r.top + needed;
+    } else if (row.Kind == K::Label) {
+        if (r.right <= limit) return;
+        // Too long for one line on the page: it wraps at the page's edge.
+        SetWindowLongPtrA(control, GWL_STYLE,
+                          (GetWindowLongPtrA(control, GWL_STYLE) & ~LONG_PTR(SS_TYPEMASK)) |
+                              SS_LEFT);
+        r.right = limit;
+        r.bottom = r.top + std::max(height, int(TextSize(control, text, limit - r.left).cy));
+    } else if (row.Kind == K::CheckBox) {
+        // The box, a gap, the text, and room for the focus rectangle.
+        const int box = std::max(GetSystemMetrics(SM_CXMENUCHECK), Scale(13, dpi));
+        const int indent = box + FontMetrics(control).tmAveCharWidth + 2;
+        const int needed = indent + TextSize(control, text).cx;
+        if (needed <= width) return;
+        r.right = r.left + std::min(needed, limit - int(r.left));
+        if (needed <= r.right - r.left) return;
+        SetWindowLongPtrA(control, GWL_STYLE, GetWindowLongPtrA(control, GWL_STYLE) | BS_MULTILINE);
+        const int lines = TextSize(control, text, r.right - r.left - indent).cy + 4;
+        r.bottom = r.top + std::max(height, lines);
+    }
+}
+
+// Labels sized to their texts that stand side by side on one line
+// ("Installing" and the name of what is being installed) keep a gap of 3
+// pixels: a longer text pushes the next label to the right.
+void PushApart(std::vector<TFit>& fits, HWND (&controls)[kControlCount], int dpi) {
+    std::sort(fits.begin(), fits.end(),
+              [](const TFit& a, const TFit& b) { return a.Table.left < b.Table.left; });
+    for (size_t i = 0; i < fits.size(); ++i) {
+        if (!(LayoutRow(fits[i].Id).Flags & lfAutoSize)) continue;
+        for (size_t j = i + 1; j < fits.size(); ++j) {
+            TFit& next = fits[j];
+            const int gap = Scale(3, dpi) - (next.Table.left - fits[i].Table.right);
+            if (!(LayoutRow(next.Id).Flags & lfAutoSize) || gap <= 0 ||
+                !Overlap(fits[i].Table.top, fits[i].Table.bottom, next.Table.top,
+                         next.Table.bottom))
+                continue;
+            OffsetRect(&next.Table, gap, 0);
+            next.Placed = next.Table;
+            SetWindowPos(controls[int(next.Id)], nullptr, next.Table.left, next.Table.top, 0, 0,
+                         SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        }
+    }
+}
+
+// Fits the texts of one page's controls, moving down what lies below a
+// grown one; where the page runs out of room, its tallest scrolling
+// control gives up the difference.
+void FitPage(HWND sheet, TCtl page, HWND (&controls)[kControlCount], int dpi) {
+    std::vector<TFit> fits;
+    for (const TLayoutRow& row : kLayout) {
+        HWND control = controls[int(row.Id)];
+        if (row.Parent != page || !control) continue;
+        RECT r;
+        GetWindowRect(control, &r);
+        MapWindowPoints(nullptr, sheet, reinterpret_cast<POINT*>(&r), 2);
+        fits.push_back({row.Id, r, r});
+    }
+    RECT sheetBox;
+    GetClientRect(sheet, &sheetBox);
+    PushApart(fits, controls, dpi);
+    for (TFit& fit : fits)
+        FitText(controls[int(fit.Id)], LayoutRow(fit.Id), fit,
+                RightLimit(fits, fit, sheetBox.right), dpi);
+
+    std::vector<int> shift(fits.size(), 0);
+    for (size_t i = 0; i < fits.size(); ++i)
+        for (const TFit& above : fits)
+            if (above.Table.bottom <= fits[i].Table.top)
+                shift[i] += above.Placed.bottom - above.Table.bottom;
+    int bottom = 0;
+    for (size_t i = 0; i < fits.size(); ++i)
+        bottom = std::max(bottom, int(fits[i].Placed.bottom) + shift[i]);
+    const int overflow = bottom - sheetBox.bottom;
+    TFit* scroller = nullptr;
+    for (TFit& fit : fits)
+        if (Scrolls(LayoutRow(fit.Id).Kind) &&
+            (!scroller ||
+             fit.Table.bottom - fit.Table.top > scroller->Table.bottom - scroller->Table.top))
+            scroller = &fit;
+    if (overflow > 0 && scroller) {
+        // Half of it at most: a list keeps room to show its rows.
+        const int give = std::min(overflow, int(scroller->Table.bottom - scroller->Table.top) / 2);
+        scroller->Placed.bottom -= give;
+        for (size_t i = 0; i < fits.size(); ++i)
+            if (fits[i].Table.top >= scroller->Table.bottom) shift[i] -= give;
+    }
+
+    for (size_t i = 0; i < fits.size(); ++i) {
+        RECT& r = fits[i].Placed;
+        OffsetRect(&r, 0, shift[i]);
+        const RECT& was = fits[i].Table;
+        if (r.left == was.left && r.top == was.top && r.right == was.right &&
+            r.bottom == was.bottom)
+            continue;
+        UINT flags = SWP_NOZORDER | SWP_NOACTIVATE;
+        if (r.right - r.left == was.right - was.left && r.bottom - r.top == was.bottom - was.top)
+            flags |= SWP_NOSIZE; // a combo box's window is taller than it looks
+        SetWindowPos(controls[int(fits[i].Id)], nullptr, r.left, r.top, r.right - r.left,
+                     r.bottom - r.top, flags);
+    }
 }
 
 // A multi-line edit claims every key in a dialog, Tab, Enter and Esc too,
@@ -201,17 +374,6 @@ TWindowKind WindowKind(const TLayoutRow& row) {
     return {"STATIC", 0, 0};
 }
 
-int DefaultHeight(TKind kind) {
-    switch (kind) {
-    case K::CheckBox:
-        return kCheckBoxHeight;
-    case K::Edit:
-        return kEditHeight;
-    default:
-        return 0;
-    }
-}
-
 HFONT FontOf(const TLayoutRow& row, const TLayoutFonts& fonts) {
     if (row.Flags & lfTitleFont) return fonts.Title;
     if (row.Flags & lfBoldFont) return fonts.Bold;
@@ -243,9 +405,7 @@ void BuildLayout(HWND dialog, int dpi, const TLayoutFonts& fonts, HWND (&control
     HINSTANCE instance = GetModuleHandleA(nullptr);
     for (const TLayoutRow& row : kLayout) {
         HWND parent = row.Parent == T::None ? dialog : controls[int(row.Parent)];
-        const int height = row.Height ? row.Height : DefaultHeight(row.Kind);
-        RECT r{Scale(row.Left, dpi), Scale(row.Top, dpi), Scale(row.Left + row.Width, dpi),
-               Scale(row.Top + height, dpi)};
+        const RECT r = TableBox(row, dpi);
         const int id = ControlId(row.Id);
         const bool visible = !(row.Flags & lfHidden);
         HWND control;
@@ -277,6 +437,12 @@ void BuildLayout(HWND dialog, int dpi, const TLayoutFonts& fonts, HWND (&control
             SetWindowPos(control, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
         controls[int(row.Id)] = control;
     }
+}
+
+void FitPages(HWND (&controls)[kControlCount], int dpi) {
+    for (const TLayoutRow& row : kLayout)
+        if (row.Kind == K::Sheet && controls[int(row.Id)])
+            FitPage(controls[int(row.Id)], row.Id, controls, dpi);
 }
 
 void SetControlText(HWND control, TCtl id, const std::string& text) {

@@ -127,5 +127,11 @@ struct TLayoutFonts {
 // scaled from 96 pixels per inch to `dpi`.
 void BuildLayout(HWND dialog, int dpi, const TLayoutFonts& fonts, HWND (&controls)[kControlCount]);
 
+// Lets every page's texts fit their controls with the fonts in use: a
+// control whose text needs more room than the table gives grows within its
+// page, and what lies below it moves down. Run once, after the texts
+// completed at construction are set.
+void FitPages(HWND (&controls)[kControlCount], int dpi);
+
 // Sets a control's text; a label sized to its text follows it.
 void SetControlText(HWND control, TCtl id, const std::string& text);

@@ -263,7 +263,7 @@ void TMainDlgForm::Construct() {
     for (auto [control, name, bitmap] : {std::make_tuple(TCtl::LogoSmallImage, "LOGOSMALL", &LogoSmall_),
                                          std::make_tuple(TCtl::LogoImage, "LOGO", &Logo_)}) {
         HBITMAP picture = nullptr;
-        if (LoadPngResource(name, picture)) {
+        if (LoadPngResource(name, picture, Dpi_)) {
             bitmap->Reset(picture);
             SendMessageA(Item(control), STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(picture));
         }
@@ -278,6 +278,7 @@ void TMainDlgForm::Construct() {
     // The list shows the nearest existing folder; the edit keeps the whole.
     DestDirList_.SetDirectory(Options.DestDir);
     SetControlText(Item(TCtl::SelCompLbl), TCtl::SelCompLbl, kSelCompCaption);
+    FitPages(Controls_, Dpi_);
 
     SetTimer(Handle_, kInstallTimer, kInstallTimerMs, nullptr);
     SetTimer(Handle_, kDriveTimer, kDriveTimerMs, nullptr);

@@ -12,3 +12,7 @@ constexpr UINT kDriveTimerMs = 1000;
 // A check list box tells its parent that the box of a row was toggled.
 // wParam: the row; lParam: the list box window.
 constexpr UINT WM_QV_CLICKCHECK = WM_APP + 1;
+
+// A check list box's answer to its accessible object: the state of row
+// wParam (a TCheckState; unchecked for no such row).
+constexpr UINT WM_QV_GETCHECKSTATE = WM_APP + 2;

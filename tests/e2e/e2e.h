@@ -206,4 +206,24 @@ class WineWindowsVersion {
     std::string key_;
 };
 
+// Makes Wine report `dpi` pixels per inch (HKCU\Control Panel\Desktop,
+// LogPixels) to the programs started while the object lives; each program
+// reads it once, as it starts. The value the prefix had comes back after.
+class WineDpi {
+  public:
+    explicit WineDpi(int dpi);
+    ~WineDpi();
+    WineDpi(const WineDpi&) = delete;
+    WineDpi& operator=(const WineDpi&) = delete;
+
+  private:
+    bool had_ = false;
+    DWORD old_ = 0;
+};
+
+// Lets this thread see other programs' windows in their own pixels, also
+// where they run at another DPI than this program started with. Looked up at
+// run time: older systems have no such setting and need none.
+void SeeWindowsUnscaled();
+
 } // namespace e2e

@@ -35,4 +35,45 @@ WineWindowsVersion::~WineWindowsVersion() {
     RegDeleteKeyA(HKEY_CURRENT_USER, key_.c_str());
 }
 
+namespace {
+constexpr char kDesktopKey[] = "Control Panel\\Desktop";
+}
+
+WineDpi::WineDpi(int dpi) {
+    HKEY key;
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, kDesktopKey, 0, nullptr, 0,
+                        KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr, &key, nullptr) != ERROR_SUCCESS) {
+        Fail("cannot open HKCU\\Control Panel\\Desktop");
+        return;
+    }
+    DWORD type = 0, size = sizeof old_;
+    had_ = RegQueryValueExA(key, "LogPixels", nullptr, &type, reinterpret_cast<BYTE*>(&old_),
+                            &size) == ERROR_SUCCESS &&
+           type == REG_DWORD;
+    const DWORD value = DWORD(dpi);
+    if (RegSetValueExA(key, "LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
+                       sizeof value) != ERROR_SUCCESS)
+        Fail("cannot set LogPixels");
+    RegCloseKey(key);
+}
+
+WineDpi::~WineDpi() {
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, kDesktopKey, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS)
+        return;
+    if (had_)
+        RegSetValueExA(key, "LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&old_),
+                       sizeof old_);
+    else
+        RegDeleteValueA(key, "LogPixels");
+    RegCloseKey(key);
+}
+
+void SeeWindowsUnscaled() {
+    using SetContext = HANDLE(WINAPI*)(HANDLE);
+    const auto set = reinterpret_cast<SetContext>(reinterpret_cast<void (*)()>(
+        GetProcAddress(GetModuleHandleA("user32.dll"), "SetThreadDpiAwarenessContext")));
+    if (set) set(reinterpret_cast<HANDLE>(INT_PTR(-4))); // per monitor, version 2
+}
+
 } // namespace e2e

@@ -4,6 +4,7 @@
 #include "gif_reader.h"
 #include "host_files.h"
 
+#include <cctype>
 #include <gtest/gtest.h>
 
 #include <map>
@@ -96,6 +97,17 @@ TEST_F(SampleProduct, LicenceIsCrLfPlainTextOfOurOwn) {
     }
     EXPECT_NE(text.find("Quorvale Word Processor"), std::string::npos);
     EXPECT_NE(text.find("The Quorvale Word Processor Team"), std::string::npos);
+    // One line per paragraph, so the licence box wraps it at its own width:
+    // no line of text runs on into a next one that starts mid-sentence.
+    for (size_t end = text.find("\r\n"); end != std::string::npos;
+         end = text.find("\r\n", end + 2)) {
+        if (end == 0 || text[end - 1] == '\n') continue; // an empty line ends a paragraph
+        size_t next = end + 2;
+        while (next < text.size() && text[next] == ' ')
+            ++next;
+        EXPECT_FALSE(next < text.size() && std::islower(static_cast<unsigned char>(text[next])))
+            << "a paragraph broken at byte " << end;
+    }
 }
 
 TEST_F(SampleProduct, TimesAreFixedEvenSecondsOfThe2020s) {

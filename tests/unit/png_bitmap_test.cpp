@@ -173,6 +173,41 @@ TEST_F(PngBitmap, StaticControlShowsTheSmallLogo) {
     EXPECT_EQ(GetObjectA(logo.Handle, sizeof bm, &bm), int(sizeof bm));
 }
 
+// At 120 and 144 pixels per inch the logos are drawn larger and smoothly:
+// the scaled picture keeps the source's colour in its corners and has
+// colours between the palette's where two of them meet, which a blocky
+// enlargement would not have.
+TEST_F(PngBitmap, LogosAtHigherDpiAreScaledSmoothly) {
+    const TPNGImage image = DecodeSourceFile("resources\\logo.png");
+    ASSERT_FALSE(image.Empty());
+    std::vector<COLORREF> palette;
+    for (const TPaletteEntry& e : image.Palette)
+        palette.push_back(RGB(e.Red, e.Green, e.Blue));
+    for (int dpi : {120, 144}) {
+        SCOPED_TRACE(dpi);
+        Bitmap logo;
+        ASSERT_TRUE(LoadPngResource(Setup.Handle, "LOGO", logo.Handle, dpi));
+        BITMAP bm{};
+        ASSERT_EQ(GetObjectA(logo.Handle, sizeof bm, &bm), int(sizeof bm));
+        EXPECT_EQ(bm.bmWidth, MulDiv(120, dpi, 96));
+        EXPECT_EQ(bm.bmHeight, MulDiv(260, dpi, 96));
+
+        MemoryDC dc;
+        HGDIOBJ old = SelectObject(dc.Handle, logo.Handle);
+        EXPECT_EQ(GetPixel(dc.Handle, 0, 0), PaletteColour(image, 0, 0));
+        EXPECT_EQ(GetPixel(dc.Handle, bm.bmWidth - 1, bm.bmHeight - 1),
+                  PaletteColour(image, 119, 259));
+        int mixed = 0;
+        for (int y = 0; y < bm.bmHeight; y += 3)
+            for (int x = 0; x < bm.bmWidth; x += 3)
+                if (std::find(palette.begin(), palette.end(), GetPixel(dc.Handle, x, y)) ==
+                    palette.end())
+                    ++mixed;
+        EXPECT_GT(mixed, 20);
+        SelectObject(dc.Handle, old);
+    }
+}
+
 TEST_F(PngBitmap, MissingOrDamagedResourceLeavesTheBitmapAlone) {
     HBITMAP bitmap = nullptr;
     EXPECT_FALSE(LoadPngResource(Setup.Handle, "NOSUCHLOGO", bitmap));

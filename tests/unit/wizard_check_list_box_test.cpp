@@ -7,6 +7,8 @@
 
 #include <windows.h>
 
+#include <oleacc.h>
+
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -172,6 +174,61 @@ TEST(CheckListBox, RowsKeepTheirTextsForScreenReaders) {
     char text[32] = "";
     SendMessageA(host.List.Handle(), LB_GETTEXT, 2, LPARAM(text));
     EXPECT_STREQ(text, "Third");
+}
+
+// A screen reader reads the list through its accessible object (oleacc):
+// each row is a list item with its name, "checked" when ticked, and
+// "checked" and "unavailable" for the fixed row; a toggle shows at once.
+// Asked from this process: Wine does not carry such objects between
+// processes, so the wizard's own list is not asked from outside.
+TEST(CheckListBox, ScreenReadersLearnEachRowsNameAndBox) {
+    ASSERT_TRUE(SUCCEEDED(OleInitialize(nullptr))); // S_FALSE: already started here
+    {
+        TListHost host;
+        host.List.SetState(2, TCheckState::Unchecked);
+        IAccessible* list = nullptr;
+        ASSERT_EQ(AccessibleObjectFromWindow(host.List.Handle(), OBJID_CLIENT,
+                                             __uuidof(IAccessible),
+                                             reinterpret_cast<void**>(&list)),
+                  S_OK);
+        ASSERT_NE(list, nullptr);
+        LONG count = 0;
+        EXPECT_EQ(list->get_accChildCount(&count), S_OK);
+        EXPECT_EQ(count, 4);
+
+        auto state = [&](LONG row) {
+            VARIANT child{}, value{};
+            child.vt = VT_I4;
+            child.lVal = row + 1;
+            EXPECT_EQ(list->get_accState(child, &value), S_OK);
+            EXPECT_EQ(value.vt, VT_I4);
+            return value.lVal & (STATE_SYSTEM_CHECKED | STATE_SYSTEM_UNAVAILABLE);
+        };
+        const wchar_t* const names[] = {L"First", L"Second", L"Third", L"Fourth"};
+        for (LONG row = 0; row < 4; ++row) {
+            SCOPED_TRACE(row);
+            VARIANT child{}, role{};
+            child.vt = VT_I4;
+            child.lVal = row + 1;
+            BSTR name = nullptr;
+            ASSERT_EQ(list->get_accName(child, &name), S_OK);
+            EXPECT_STREQ(name, names[row]);
+            SysFreeString(name);
+            ASSERT_EQ(list->get_accRole(child, &role), S_OK);
+            EXPECT_EQ(role.vt, VT_I4);
+            EXPECT_EQ(role.lVal, ROLE_SYSTEM_LISTITEM);
+        }
+        EXPECT_EQ(state(0), STATE_SYSTEM_CHECKED | STATE_SYSTEM_UNAVAILABLE);
+        EXPECT_EQ(state(1), STATE_SYSTEM_CHECKED);
+        EXPECT_EQ(state(2), 0);
+        EXPECT_EQ(state(3), STATE_SYSTEM_CHECKED);
+        host.List.Toggle(2);
+        host.List.Toggle(3);
+        EXPECT_EQ(state(2), STATE_SYSTEM_CHECKED);
+        EXPECT_EQ(state(3), 0);
+        list->Release();
+    }
+    OleUninitialize();
 }
 
 // ---------------------------------------------------------------- drawing
