@@ -102,6 +102,11 @@ add_executable(setup WIN32 src/app/main.cpp src/app/quiet_terminate.cpp resource
 target_link_libraries(setup PRIVATE setup_core)
 target_compile_options(setup PRIVATE ${QV_COMPILE_OPTIONS})
 target_link_options(setup PRIVATE ${QV_LINK_OPTIONS} -s)
+# A large product's payload is held twice in memory (packed and inflated):
+# on a 64-bit Windows the 32-bit program may then use 4 GB, not 2.
+if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+  target_link_options(setup PRIVATE -Wl,--large-address-aware)
+endif()
 target_include_directories(setup PRIVATE resources ${CMAKE_BINARY_DIR}/payload)
 set_source_files_properties(resources/setup.rc PROPERTIES OBJECT_DEPENDS
   "${QV_PAYLOAD};${CMAKE_SOURCE_DIR}/resources/setup.manifest;${CMAKE_SOURCE_DIR}/resources/app.ico;${CMAKE_SOURCE_DIR}/resources/logo.png;${CMAKE_SOURCE_DIR}/resources/logosmall.png;${CMAKE_SOURCE_DIR}/resources/fixeddrive.bmp;${CMAKE_SOURCE_DIR}/resources/removabledrive.bmp;${CMAKE_SOURCE_DIR}/resources/openfolder.bmp;${CMAKE_SOURCE_DIR}/resources/closedfolder.bmp")

@@ -58,6 +58,8 @@ TEST(ShippedSetup, IsA32BitWindowsProgramThatWindows95AndNt4Load) {
     EXPECT_EQ(Shipped().Machine(), 0x14C) << "not i386";
     EXPECT_EQ(Shipped().OptionalMagic(), 0x10B) << "not PE32";
     EXPECT_TRUE(Shipped().Characteristics() & 0x0002) << "not marked executable";
+    // Room for a large payload, held packed and inflated, on 64-bit Windows.
+    EXPECT_TRUE(Shipped().Characteristics() & 0x0020) << "not large-address-aware";
     EXPECT_EQ(Shipped().Subsystem(), 2) << "not a GUI program";
     // Loaders older than the declared version refuse the file outright, so
     // that their users never see the program's own "needs Windows 2000".
