@@ -61,9 +61,7 @@ class TUnattendedAnswers {
             Last_ = question;
             Count_ = 0;
         }
-        if (++Count_ > kRetries) return mrAbort;
-        Sleep(kRetryPauseMs);
-        return mrRetry;
+        return ++Count_ > kRetries ? mrAbort : mrRetry;
     }
 
   private:
@@ -133,6 +131,10 @@ bool CopyFiles(TProgressWindow* window) {
     SetInstallState(StatusRunning);
     thread.Start();
     TUnattendedAnswers answers;
+    // A question taken is answered after the pause, while the window, if
+    // any, goes on being drawn.
+    bool holding = false;
+    DWORD heldSince = 0;
     HANDLE handle = thread.Handle();
     while (handle) {
         const DWORD woken = MsgWaitForMultipleObjects(1, &handle, FALSE, kPollMs, QS_ALLINPUT);
@@ -142,7 +144,12 @@ bool CopyFiles(TProgressWindow* window) {
             DispatchMessageA(&msg);
         }
         if (window) window->Show(InstallStatus.Progress.load());
-        if (ChangeInstallState(StatusQuestion, StatusPaused)) {
+        if (!holding && ChangeInstallState(StatusQuestion, StatusPaused)) {
+            holding = true;
+            heldSince = GetTickCount();
+        }
+        if (holding && GetTickCount() - heldSince >= kRetryPauseMs) {
+            holding = false;
             InstallStatus.Answer = answers.Answer(InstallStatus.Message);
             SetInstallState(StatusAnswered);
         }
