@@ -59,6 +59,15 @@ bool MoveReplacing(const std::string& from, const std::string& to) {
 } // namespace
 
 bool MoveOverTarget(void* file, const std::string& temporary, const std::string& target) {
+    // Windows refuses to replace a read-only file, but a file system that
+    // keeps the attribute elsewhere (Wine on a Unix one) may let the rename
+    // through: the attribute is asked here so that it holds everywhere.
+    const DWORD attributes = GetFileAttributesA(target.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
+        CloseHandle(file);
+        SetLastError(ERROR_ACCESS_DENIED);
+        return false;
+    }
     bool moved = RenameThroughHandle(file, target);
     const bool closed = CloseHandle(file) != FALSE;
     if (!moved && closed) moved = MoveReplacing(temporary, target);

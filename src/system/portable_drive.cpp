@@ -31,8 +31,10 @@ std::string DrivePart(const std::string& path) {
 }
 
 bool FixedDriveIsPortable(const std::string& drive) {
+    // No access asked: the storage properties need none, and reading the
+    // volume is refused to anyone but an administrator.
     HANDLE volume =
-        CreateFileA(("\\\\.\\" + drive).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+        CreateFileA(("\\\\.\\" + drive).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE,
                     nullptr, OPEN_EXISTING, 0, nullptr);
     if (volume == INVALID_HANDLE_VALUE) return false;
     TStoragePropertyQuery query{};

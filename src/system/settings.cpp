@@ -3,6 +3,7 @@
 #include "payload/folders.h"
 #include "system/data_folders.h"
 #include "system/registry.h"
+#include "system/write_access.h"
 
 #include <shlobj.h>
 
@@ -19,7 +20,15 @@ std::string DefaultDestination() {
 }
 
 std::string OfferedDestination(const std::string& mainDir) {
-    return !mainDir.empty() && FolderExists(mainDir) ? mainDir : DefaultDestination();
+    if (!mainDir.empty() && FolderExists(mainDir)) return mainDir;
+    const std::string programs = DefaultDestination();
+    // A user without the right to write under Program Files is offered a
+    // folder of their own rather than one that fails at the first file.
+    if (FolderWriteAccess(programs) == TWriteAccess::Denied) {
+        const std::string own = PerUserDestination();
+        if (!own.empty()) return own;
+    }
+    return programs;
 }
 
 TSavedSettings LoadSettings() {

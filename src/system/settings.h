@@ -37,7 +37,8 @@ struct TSavedSettings {
 // "Quorvale" under the Program Files folder: the destination of a first
 // run, and of a run whose saved folder is gone.
 std::string DefaultDestination();
-// The saved folder while it exists, else the default destination.
+// The saved folder while it exists, else the default destination; for a
+// user who may not write there, the per-user programs folder instead.
 std::string OfferedDestination(const std::string& mainDir);
 
 // Reads both keys (creating them when missing, as every open does).

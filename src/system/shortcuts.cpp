@@ -4,6 +4,7 @@
 #include "payload/folders.h"
 #include "payload/install_log.h"
 #include "system/data_folders.h"
+#include "system/write_access.h"
 
 #include <windows.h>
 
@@ -46,25 +47,27 @@ constexpr struct {
 };
 } // namespace
 
-void CreateShortcut(const std::string& linkPath, const std::string& target,
+bool CreateShortcut(const std::string& linkPath, const std::string& target,
                     const std::string& workingFolder, const std::string& description) {
     TComPtr<IShellLinkA> link;
     if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
                                 link.Out())) ||
         !link.Get())
-        return;
+        return false;
     link->SetPath(target.c_str());
     link->SetWorkingDirectory(workingFolder.c_str());
     link->SetDescription(description.c_str());
     TComPtr<IPersistFile> file;
-    if (FAILED(link->QueryInterface(IID_IPersistFile, file.Out())) || !file.Get()) return;
+    if (FAILED(link->QueryInterface(IID_IPersistFile, file.Out())) || !file.Get()) return false;
 
     const size_t slash = linkPath.find_last_of('\\');
     if (slash != std::string::npos) MakeFolder(linkPath.substr(0, slash + 1));
     const HRESULT saved = file->Save(Wide(linkPath).c_str(), TRUE);
-    AddLogLine("File Copy: " + linkPath);
+    // The uninstaller removes what the log names: only a link that is there.
+    if (SUCCEEDED(saved)) AddLogLine("File Copy: " + linkPath);
     Diagnose("Link: " + linkPath + " -> " + target +
              (SUCCEEDED(saved) ? std::string() : " FAILED, " + SystemErrorText(uint32_t(saved))));
+    return SUCCEEDED(saved);
 }
 
 TShortcutFolders ShortcutFolders(int place, bool installToAll) {
@@ -76,14 +79,29 @@ TShortcutFolders ShortcutFolders(int place, bool installToAll) {
 }
 
 void PlaceShortcuts(const std::string& destDir, bool installToAll, bool desktop) {
+    const std::string target = JoinPath(destDir, "kel.exe");
     for (int place = 0; place < 2; ++place) {
         const TShortcutFolders folders = ShortcutFolders(place, installToAll);
+        const std::string chosen = JoinPath(folders.Chosen, kShortcutName);
+        const std::string other = JoinPath(folders.Other, kShortcutName);
+        const bool wanted = place == 0 || desktop;
+        // With neither folder known there is nowhere to put the link.
+        bool saved = false;
+        if (wanted && !folders.Chosen.empty())
+            saved = CreateShortcut(chosen, target, destDir, kShortcutDescription);
+        if (wanted && !saved && installToAll && !folders.Other.empty() && other != chosen) {
+            // No right to write the link for everyone: the user's own
+            // link, which then stays.
+            CreateShortcut(other, target, destDir, kShortcutDescription);
+            continue;
+        }
         // A link an earlier installation made for the other scope would
         // show twice, or point at an old folder.
-        if (!folders.Other.empty()) DeleteFileA(JoinPath(folders.Other, kShortcutName).c_str());
-        // With neither folder known there is nowhere to put the link.
-        if ((place == 0 || desktop) && !folders.Chosen.empty())
-            CreateShortcut(JoinPath(folders.Chosen, kShortcutName), JoinPath(destDir, "kel.exe"),
-                           destDir, kShortcutDescription);
+        if (!folders.Other.empty() && other != chosen) DeleteFileA(other.c_str());
     }
+}
+
+bool CanPlaceCommonShortcuts() {
+    const std::string common = SpecialFolder(CSIDL_COMMON_PROGRAMS);
+    return common.empty() || FolderWriteAccess(common) != TWriteAccess::Denied;
 }

@@ -11,9 +11,9 @@ constexpr char kShortcutDescription[] =
 
 // Writes one shell link through IShellLinkA and IPersistFile, making the
 // link's folder first (with "Made Dir: " lines) and logging the link as a
-// "File Copy: " line. A link that cannot be made is simply missing. OLE must
-// be initialised on the calling thread.
-void CreateShortcut(const std::string& linkPath, const std::string& target,
+// "File Copy: " line once it is saved. False when the link could not be
+// made. OLE must be initialised on the calling thread.
+bool CreateShortcut(const std::string& linkPath, const std::string& target,
                     const std::string& workingFolder, const std::string& description);
 
 // The two folders of a shortcut place: the one chosen by the scope and the
@@ -24,8 +24,14 @@ struct TShortcutFolders {
 };
 TShortcutFolders ShortcutFolders(int place, bool installToAll);
 
-// For the Start menu and then the desktop: removes the link the other scope
-// may hold from an earlier installation, and makes the link to kel.exe in
-// the chosen scope (on the desktop only when `desktop` is set). A scope
-// whose folder is unknown gives way to the other one.
+// For the Start menu and then the desktop: makes the link to kel.exe in
+// the chosen scope (on the desktop only when `desktop` is set) and removes
+// the link the other scope may hold from an earlier installation. A scope
+// whose folder is unknown gives way to the other one. A link for everyone
+// that cannot be saved goes to the user's own folder instead, and the
+// user's own link is then kept.
 void PlaceShortcuts(const std::string& destDir, bool installToAll, bool desktop);
+
+// Whether links for everyone can be written here: false when this user may
+// not write the common Start menu's programs folder.
+bool CanPlaceCommonShortcuts();

@@ -7,7 +7,12 @@
 
 void WriteUninstallEntry(TRegistry& registry, const std::string& destDir) {
     registry.SetRootKey(HKEY_LOCAL_MACHINE);
-    if (!registry.OpenKey(kUninstallKey)) return;
+    if (!registry.OpenKey(kUninstallKey)) {
+        // A standard user may not write there; the list of installed
+        // programs also shows the entries of the user's own key.
+        registry.SetRootKey(HKEY_CURRENT_USER);
+        if (!registry.OpenKey(kUninstallKey)) return;
+    }
     const std::string program = JoinPath(destDir, "kel.exe");
     registry.WriteString("DisplayIcon", program);
     registry.WriteString("DisplayName", kProductName);

@@ -1,5 +1,5 @@
 // The product's entry in the system's list of installed programs, under
-// the local machine. The uninstaller is the word processor itself, started
+// the local machine (or the user's own). The uninstaller is the word processor itself, started
 // with "-ui".
 #pragma once
 
@@ -13,5 +13,6 @@ constexpr char kPublisher[] = "The Quorvale Word Processor Team";
 
 // Switches `registry` to HKEY_LOCAL_MACHINE and writes the six values for
 // the installation in `destDir`, its size being what the folder holds now.
-// A user who may not create the key gets no entry, and no message.
+// A user who may not open the key there gets the same entry under
+// HKEY_CURRENT_USER; no message either way.
 void WriteUninstallEntry(TRegistry& registry, const std::string& destDir);

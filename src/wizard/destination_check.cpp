@@ -97,3 +97,11 @@ std::string DestinationRefusal(const std::string& folder, size_t longest) {
                std::to_string(longest) + " characters.";
     return std::string();
 }
+
+std::string NoWriteAccessMessage(const std::string& folder, const std::string& own) {
+    return "You do not have permission to create or change files in the folder \"" + folder +
+           "\".\r\rTo install " + std::string(kProductName) +
+           " there, start the setup program as an administrator. Otherwise please choose a "
+           "folder of your own" +
+           (own.empty() ? std::string() : ", such as \"" + own + "\"") + ".";
+}

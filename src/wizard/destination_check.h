@@ -23,3 +23,7 @@ size_t LongestDestination(const std::vector<std::string>& names);
 // Why the folder cannot be the destination, in words for the user, or
 // empty when it can.
 std::string DestinationRefusal(const std::string& folder, size_t longest);
+
+// The message for a folder this user may not write to: the folder, and the
+// two ways out (`own` is a folder of the user's own to suggest, or empty).
+std::string NoWriteAccessMessage(const std::string& folder, const std::string& own);

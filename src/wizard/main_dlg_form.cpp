@@ -19,8 +19,10 @@
 #include "system/install_plan.h"
 #include "system/registry.h"
 #include "system/running_instance.h"
+#include "system/shortcuts.h"
 #include "wizard/common_controls.h"
 #include "system/uninstall_entry.h"
+#include "system/write_access.h"
 #include "wizard/destination_check.h"
 #include "wizard/destination_path.h"
 #include "wizard/drive_changes.h"
@@ -528,8 +530,13 @@ bool TMainDlgForm::EnterSelComp(uint8_t from) {
         for (const TAttachedFile& file : Catalogue->Files())
             names.push_back(file.Name);
         const std::string refusal = DestinationRefusal(folder, LongestDestination(names));
-        if (!refusal.empty()) {
-            Ask(refusal, mtWarning, mbOK);
+        std::string message = refusal;
+        // Found out now, not at the first file: a standard user cannot
+        // write under Program Files.
+        if (message.empty() && FolderWriteAccess(folder) == TWriteAccess::Denied)
+            message = NoWriteAccessMessage(folder, PerUserDestination());
+        if (!message.empty()) {
+            Ask(message, mtWarning, mbOK);
             SendMessageA(Handle_, WM_NEXTDLGCTL, WPARAM(Item(TCtl::DestDirEdt)), TRUE);
             return false;
         }
@@ -540,9 +547,16 @@ bool TMainDlgForm::EnterSelComp(uint8_t from) {
 }
 
 bool TMainDlgForm::EnterStart(uint8_t) {
-    const int show = IsPortable(Options.DestDir) ? SW_HIDE : SW_SHOW;
+    const bool portable = IsPortable(Options.DestDir);
+    const int show = portable ? SW_HIDE : SW_SHOW;
     ShowWindow(Item(TCtl::InstallToAllChkBx), show);
     ShowWindow(Item(TCtl::DesktopChkBx), show);
+    // Links for everyone that could not be saved would leave no link at
+    // all: a user who may not write them gets the links of their own.
+    if (!portable && !CanPlaceCommonShortcuts()) {
+        SetChecked(TCtl::InstallToAllChkBx, false);
+        EnableWindow(Item(TCtl::InstallToAllChkBx), FALSE);
+    }
     return true;
 }
 

@@ -70,6 +70,7 @@ inline void ClearProductState() {
     RegDeleteKeyA(HKEY_CURRENT_USER, kInternalKey);
     RegDeleteKeyA(HKEY_CURRENT_USER, kProductKey);
     RegDeleteKeyA(HKEY_LOCAL_MACHINE, kUninstallKey);
+    RegDeleteKeyA(HKEY_CURRENT_USER, kUninstallKey);
     for (bool desktop : {false, true})
         for (bool common : {false, true})
             DeleteFileA(LinkPath(desktop, common).c_str());

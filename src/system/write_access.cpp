@@ -1,0 +1,73 @@
+#include "system/write_access.h"
+
+#include "payload/folders.h"
+#include "payload/unique_file.h"
+#include "system/data_folders.h"
+
+#include <windows.h>
+
+#include <shlobj.h>
+
+namespace {
+constexpr char kTryName[] = "~QuorvaleWordProcessorSetup-";
+
+TWriteAccess FromError(DWORD error) {
+    switch (error) {
+    case ERROR_ACCESS_DENIED:
+    case ERROR_WRITE_PROTECT:
+    case ERROR_NETWORK_ACCESS_DENIED:
+        return TWriteAccess::Denied;
+    default:
+        return TWriteAccess::Unknown;
+    }
+}
+
+std::string Parent(const std::string& path) {
+    const size_t cut = path.find_last_of('\\');
+    return cut == std::string::npos || cut < 2 ? std::string() : path.substr(0, cut);
+}
+} // namespace
+
+TWriteAccess FolderWriteAccess(const std::string& folder) {
+    std::string existing = folder;
+    while (!existing.empty() && existing.back() == '\\')
+        existing.pop_back();
+    bool missing = false;
+    while (!existing.empty() && !FolderExists(existing)) {
+        // "C:" or "\\server\share" that is not there: nothing to try in.
+        existing = Parent(existing);
+        missing = true;
+    }
+    if (existing.empty()) return TWriteAccess::Unknown;
+
+    for (int attempt = 0; attempt < 10; ++attempt) {
+        const std::string name =
+            JoinPath(existing, kTryName + std::to_string(RandomNumber()) + ".tmp");
+        if (missing) {
+            // Making the first missing folder is what the installation
+            // would do first; what it then writes inside is its own.
+            if (CreateDirectoryA(name.c_str(), nullptr)) {
+                RemoveDirectoryA(name.c_str());
+                return TWriteAccess::Allowed;
+            }
+        } else {
+            HANDLE file =
+                CreateFileA(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                            FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+            if (file != INVALID_HANDLE_VALUE) {
+                CloseHandle(file);
+                // Systems that ignore the flag keep the file until now.
+                DeleteFileA(name.c_str());
+                return TWriteAccess::Allowed;
+            }
+        }
+        const DWORD error = GetLastError();
+        if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) return FromError(error);
+    }
+    return TWriteAccess::Unknown;
+}
+
+std::string PerUserDestination() {
+    const std::string local = SpecialFolder(CSIDL_LOCAL_APPDATA);
+    return local.empty() ? std::string() : JoinPath(JoinPath(local, "Programs"), "Quorvale");
+}
