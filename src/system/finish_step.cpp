@@ -4,6 +4,7 @@
 #include "payload/file_time.h"
 #include "payload/install_log.h"
 #include "system/data_folders.h"
+#include "system/launch_as_user.h"
 #include "system/shortcuts.h"
 
 #include <windows.h>
@@ -74,6 +75,9 @@ bool RunLaunchStep(const std::string& destDir, bool portable, bool launch, doubl
         Diagnose("File: " + JoinPath(base, "Update.log") + (written ? std::string() : " FAILED: " + error));
         if (!written) return false;
     }
-    if (launch) StartWordProcessor(destDir, std::string());
+    // The association command keeps the setup program's rights (it
+    // registers the document types); the user's own editor does not.
+    if (launch && !(RunsElevated() && StartThroughDesktopShell(JoinPath(destDir, "kel.exe"), destDir)))
+        StartWordProcessor(destDir, std::string());
     return true;
 }

@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 #include <shlobj.h>
+#include <tlhelp32.h>
 
 #include <algorithm>
 #include <cstring>
@@ -46,22 +47,42 @@ inline std::string StartsLogPath() {
     return e2e::JoinPath(folder, "kel-starts.log");
 }
 
-// Closes every window of a running stand-in word processor (they carry the
-// running marker), so that the next setup run does not find one.
+// Ends every running stand-in word processor, so that the next setup run
+// does not find one. Started through the desktop's shell, it may still be
+// on its way to its window when the setup program has ended: each kel.exe
+// process is waited for until it is ready, then its windows are closed.
 inline void CloseStandIns() {
     struct TSearch {
-        static BOOL CALLBACK Each(HWND w, LPARAM found) {
-            if (GetPropA(w, "1.x Kestrovane"))
-                reinterpret_cast<std::vector<HWND>*>(found)->push_back(w);
+        DWORD Process;
+        std::vector<HWND> Found;
+        static BOOL CALLBACK Each(HWND w, LPARAM p) {
+            auto* search = reinterpret_cast<TSearch*>(p);
+            DWORD process = 0;
+            GetWindowThreadProcessId(w, &process);
+            if (process == search->Process) search->Found.push_back(w);
             return TRUE;
         }
     };
-    std::vector<HWND> windows;
-    EnumWindows(TSearch::Each, reinterpret_cast<LPARAM>(&windows));
-    for (HWND w : windows)
-        PostMessageA(w, WM_CLOSE, 0, 0);
-    for (HWND w : windows)
-        e2e::WaitGone(w, 10000);
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return;
+    std::vector<DWORD> standIns;
+    PROCESSENTRY32 entry;
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry))
+        if (lstrcmpiA(entry.szExeFile, "kel.exe") == 0) standIns.push_back(entry.th32ProcessID);
+    CloseHandle(snapshot);
+    for (DWORD id : standIns) {
+        HANDLE process =
+            OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE | PROCESS_QUERY_INFORMATION, FALSE, id);
+        if (!process) continue;
+        WaitForInputIdle(process, 10000);
+        TSearch search{id, {}};
+        EnumWindows(TSearch::Each, reinterpret_cast<LPARAM>(&search));
+        for (HWND w : search.Found)
+            PostMessageA(w, WM_CLOSE, 0, 0);
+        if (WaitForSingleObject(process, 10000) != WAIT_OBJECT_0) TerminateProcess(process, 1);
+        CloseHandle(process);
+    }
 }
 
 inline void ClearProductState() {
