@@ -17,6 +17,7 @@
 #include "system/running_instance.h"
 #include "system/settings.h"
 #include "system/uninstall_entry.h"
+#include "system/write_access.h"
 #include "wizard/common_controls.h"
 #include "wizard/destination_path.h"
 #include "wizard/message_dialog.h"
@@ -191,6 +192,12 @@ int RunUnattended(const TUnattendedOptions& options) {
         Diagnose("Not enough space on the destination's drive: " + std::to_string(required) +
                  " bytes needed, " + (available == kUnknownFreeSpace ? std::string("unknown") : std::to_string(available)) +
                  " available");
+        return kExitFailed;
+    }
+    // As on the wizard's destination page: found out now, not at the first file.
+    if (FolderWriteAccess(chosen.DestDir) == TWriteAccess::Denied) {
+        Diagnose("No permission to create or change files in the destination folder: " +
+                 chosen.DestDir);
         return kExitFailed;
     }
 

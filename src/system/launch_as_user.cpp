@@ -1,5 +1,7 @@
 #include "system/launch_as_user.h"
 
+#include "system/data_folders.h"
+
 #include <windows.h>
 
 #include <exdisp.h>
@@ -28,25 +30,49 @@ template <class T> class TComPtr {
     T* Ptr_ = nullptr;
 };
 
+// The string functions of OLE Automation, from the system folder only: a
+// DLL the program imports is loaded before it can say from where, and one
+// of that name may lie beside a downloaded setup program.
+struct TAutomationStrings {
+    using TAlloc = BSTR(WINAPI*)(const OLECHAR*);
+    using TFree = void(WINAPI*)(BSTR);
+    TAlloc Alloc = nullptr;
+    TFree Free = nullptr;
+    TAutomationStrings() {
+        HMODULE module = static_cast<HMODULE>(LoadSystemLibrary("oleaut32.dll"));
+        if (!module) return;
+        Alloc = reinterpret_cast<TAlloc>(reinterpret_cast<void*>(GetProcAddress(module, "SysAllocString")));
+        Free = reinterpret_cast<TFree>(reinterpret_cast<void*>(GetProcAddress(module, "SysFreeString")));
+    }
+    bool Ready() const { return Alloc && Free; }
+};
+
+std::wstring Wide(const std::string& text) {
+    const int n = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
+    if (n <= 0) return std::wstring();
+    std::vector<wchar_t> wide(size_t(n), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, wide.data(), n);
+    return std::wstring(wide.data());
+}
+
 // A VARIANT holding a string (or nothing), freed when it goes.
 class TVariant {
   public:
-    explicit TVariant(const std::string& text = std::string()) {
+    TVariant(const TAutomationStrings& strings, const std::string& text) : Strings_(strings) {
         ZeroMemory(&Value, sizeof Value);
         if (text.empty()) return;
-        const int n = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
-        if (n <= 0) return;
-        std::vector<wchar_t> wide(size_t(n), L'\0');
-        MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, wide.data(), n);
-        Value.vt = VT_BSTR;
-        Value.bstrVal = SysAllocString(wide.data());
+        Value.bstrVal = Strings_.Alloc(Wide(text).c_str());
+        if (Value.bstrVal) Value.vt = VT_BSTR;
     }
     ~TVariant() {
-        if (Value.vt == VT_BSTR) SysFreeString(Value.bstrVal);
+        if (Value.vt == VT_BSTR) Strings_.Free(Value.bstrVal);
     }
     TVariant(const TVariant&) = delete;
     TVariant& operator=(const TVariant&) = delete;
     VARIANT Value;
+
+  private:
+    const TAutomationStrings& Strings_;
 };
 
 // TOKEN_ELEVATION_TYPE and its class, which the headers for Windows 2000
@@ -111,19 +137,15 @@ bool RunsElevated() {
 }
 
 bool StartThroughDesktopShell(const std::string& program, const std::string& folder) {
+    const TAutomationStrings strings;
+    if (!strings.Ready()) return false;
     TComPtr<IShellDispatch2> shell;
     if (!DesktopShell(shell)) return false;
-    const int n = MultiByteToWideChar(CP_ACP, 0, program.c_str(), -1, nullptr, 0);
-    if (n <= 0) return false;
-    std::vector<wchar_t> wide(size_t(n), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, program.c_str(), -1, wide.data(), n);
-    BSTR file = SysAllocString(wide.data());
-    if (!file) return false;
-    TVariant arguments, directory(folder), verb, show;
+    TVariant file(strings, program), arguments(strings, ""), directory(strings, folder),
+        verb(strings, ""), show(strings, "");
+    if (file.Value.vt != VT_BSTR) return false;
     show.Value.vt = VT_I4;
     show.Value.lVal = SW_SHOWNORMAL;
-    const HRESULT started =
-        shell->ShellExecute(file, arguments.Value, directory.Value, verb.Value, show.Value);
-    SysFreeString(file);
-    return SUCCEEDED(started);
+    return SUCCEEDED(shell->ShellExecute(file.Value.bstrVal, arguments.Value, directory.Value,
+                                         verb.Value, show.Value));
 }

@@ -122,3 +122,26 @@ TEST(StandardUser, InstallsIntoAFolderOfTheirOwnWithTheirOwnLinksAndEntry) {
     EXPECT_FALSE(ReadValue(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayIcon").Exists);
     DeleteTree(own);
 }
+
+TEST(StandardUser, AnUnattendedRunRefusesProgramFilesAndTakesTheirOwnFolderByDefault) {
+    const std::string why = NotAStandardUser();
+    if (!why.empty()) GTEST_SKIP() << why;
+    const std::string own = OwnDestination();
+    const std::string refused = ProgramFilesDestination();
+    DeleteTree(own);
+    const auto run = [](const std::vector<std::string>& args) {
+        Launch launch;
+        launch.args = args;
+        Process setup(SetupExe(), launch);
+        return setup.WaitExit(120000);
+    };
+    EXPECT_EQ(run({"-d" + refused, "/S"}), 1603);
+    EXPECT_EQ(GetFileAttributesA(refused.c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(run({"/S"}), 0);
+    EXPECT_TRUE(FileExists(JoinPath(own, "kel.exe")));
+    // Links for everyone were asked for (the default) and could not be
+    // saved: the user's own.
+    EXPECT_TRUE(FileExists(LinkPath(false, false)));
+    EXPECT_FALSE(FileExists(LinkPath(false, true)));
+    DeleteTree(own);
+}
