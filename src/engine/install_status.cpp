@@ -1,5 +1,7 @@
 #include "engine/install_status.h"
 
+#include "base/scoped_win.h"
+
 #include <windows.h>
 
 TInstallThreadStatus InstallStatus;
@@ -10,15 +12,10 @@ std::atomic<bool> StopRequested{false};
 // Auto-reset: one waiter, the install thread. A signal that finds nobody
 // waiting lets the next wait return at once, and the thread then simply
 // reads the state again.
-struct TStateEvent {
-    HANDLE Handle = CreateEventA(nullptr, FALSE, FALSE, nullptr);
-    ~TStateEvent() {
-        if (Handle) CloseHandle(Handle);
-    }
-} StateChanged;
+const TKernelHandle StateChanged(CreateEventA(nullptr, FALSE, FALSE, nullptr));
 
 void Signal() {
-    SetEvent(StateChanged.Handle);
+    SetEvent(StateChanged.Get());
 }
 } // namespace
 
@@ -56,7 +53,7 @@ bool InstallStopRequested() {
 }
 
 void WaitForInstallStateChange() {
-    WaitForSingleObject(StateChanged.Handle, INFINITE);
+    WaitForSingleObject(StateChanged.Get(), INFINITE);
 }
 
 void ResetInstallRun() {

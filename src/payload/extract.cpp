@@ -1,7 +1,7 @@
 // Writing one payload entry to disk.
 #include "payload/catalogue.h"
 
-#include "app/app_info.h"
+#include "base/product_names.h"
 #include "engine/ask_user.h"
 #include "payload/file_time.h"
 #include "payload/folders.h"

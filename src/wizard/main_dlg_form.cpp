@@ -1,10 +1,12 @@
 #include "wizard/main_dlg_form.h"
 
+#include "base/paths.h"
+#include "base/shell_folders.h"
 #include "image/png_bitmap.h"
 #include "payload/text_file.h"
 
-#include "app/app_info.h"
 #include "app/command_line.h"
+#include "base/product_names.h"
 #include "engine/install_status.h"
 #include "engine/install_thread.h"
 #include "payload/catalogue.h"
@@ -19,8 +21,8 @@
 #include "system/install_plan.h"
 #include "system/registry.h"
 #include "system/running_instance.h"
-#include "wizard/common_controls.h"
 #include "system/uninstall_entry.h"
+#include "wizard/common_controls.h"
 #include "wizard/destination_check.h"
 #include "wizard/destination_path.h"
 #include "wizard/drive_changes.h"

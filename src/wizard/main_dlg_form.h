@@ -2,11 +2,11 @@
 // moved between only through GoToPage.
 #pragma once
 
+#include "base/scoped_win.h"
 #include "system/settings.h"
 #include "wizard/check_list_box.h"
 #include "wizard/directory_list_box.h"
 #include "wizard/drive_combo_box.h"
-#include "wizard/gdi_handle.h"
 #include "wizard/layout.h"
 
 #include <windows.h>

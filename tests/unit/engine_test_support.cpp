@@ -1,5 +1,8 @@
 #include "engine_test_support.h"
 
+#include "base/folder_items.h"
+#include "base/paths.h"
+#include "base/shell_folders.h"
 #include "engine/ask_user.h"
 #include "payload/day_count.h"
 #include "payload/folders.h"
