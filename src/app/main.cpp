@@ -13,6 +13,7 @@
 #include "payload/diagnostic_log.h"
 #include "payload/install_log.h"
 #include "wizard/main_dlg_form.h"
+#include "wizard/message_dialog.h"
 
 #include <windows.h>
 
@@ -84,7 +85,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     TSingleSetup single(unattended.Mode == TRunMode::Wizard);
     if (single.Second()) return Finish(unattended.Mode == TRunMode::Wizard ? 0 : kExitProductRuns);
     InitShellFolders();
-    RecordMainThread();
+    RecordMainThread(MessageDialog);
     // Released last, after the wizard (which waits for the install thread)
     // and the catalogue are gone.
     struct TShellFoldersGuard {

@@ -1,5 +1,6 @@
 #include "engine/install_thread.h"
 
+#include "engine/ask_user.h"
 #include "engine/install_status.h"
 #include "payload/diagnostic_log.h"
 #include "payload/install_log.h"
@@ -63,7 +64,8 @@ void RunInstallLists(TAttachedFiles& catalogue) {
             const bool diagnosed = DiagnosticLogOpen();
             const TFileFacts before = diagnosed ? FactsOf(copy.Target) : TFileFacts{};
             if (!copy.Logged) SuppressLog();
-            const bool written = catalogue.ExtractEntry(copy.Source, std::string(), copy.Target);
+            const bool written = catalogue.ExtractEntry(copy.Source, std::string(), copy.Target,
+                                                        AskAboutWriteFailure);
             if (!copy.Logged) ResumeLog(); // also on Abort: the log is not left suppressed
             if (!written) {
                 Diagnose("Copy: " + copy.Target + ": given up (Abort)");

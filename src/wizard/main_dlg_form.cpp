@@ -495,7 +495,8 @@ void TMainDlgForm::LoadLicense() {
     // is no part of the installation.
     const std::string file = TempFileName();
     SuppressLog();
-    const bool extracted = Catalogue->ExtractEntry(nullptr, "License.txt", file);
+    const bool extracted =
+        Catalogue->ExtractEntry(nullptr, "License.txt", file, AskAboutWriteFailure);
     ResumeLog();
     if (extracted) {
         std::string text;

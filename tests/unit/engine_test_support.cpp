@@ -8,6 +8,7 @@
 #include "payload/folders.h"
 #include "payload/install_log.h"
 #include "system/data_folders.h"
+#include "wizard/message_dialog.h"
 
 #include <gtest/gtest.h>
 
@@ -22,7 +23,7 @@ class TStartUp : public ::testing::Environment {
   public:
     void SetUp() override {
         InitShellFolders();
-        RecordMainThread();
+        RecordMainThread(MessageDialog);
     }
     void TearDown() override { DoneShellFolders(); }
 };
