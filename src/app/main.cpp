@@ -113,7 +113,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
         return Finish(code);
     }
     {
-        TMainDlgForm wizard(icon);
+        std::string folder;
+        const bool given = DestinationArgument(FirstArgument(GetCommandLineA()), folder);
+        TMainDlgForm wizard(icon, given ? std::optional<std::string>(folder) : std::nullopt);
         wizard.ShowModal();
         // After a quit the thread may still be finishing the file in hand;
         // it writes the log until then.

@@ -5,7 +5,6 @@
 #include "image/png_bitmap.h"
 #include "payload/text_file.h"
 
-#include "app/command_line.h"
 #include "base/product_names.h"
 #include "engine/install_status.h"
 #include "engine/install_thread.h"
@@ -128,7 +127,8 @@ HFONT MakeFont(const char* face, int height, bool bold) {
 }
 } // namespace
 
-TMainDlgForm::TMainDlgForm(HICON icon) : Icon_(icon) {}
+TMainDlgForm::TMainDlgForm(HICON icon, std::optional<std::string> givenDestination)
+    : Icon_(icon), GivenDestination_(std::move(givenDestination)) {}
 
 TMainDlgForm::~TMainDlgForm() = default; // the thread object waits for its thread
 
@@ -293,8 +293,7 @@ void TMainDlgForm::Construct() {
 void TMainDlgForm::LoadSettings() {
     const TSavedSettings saved = ::LoadSettings();
     Options.DestDir = OfferedDestination(saved.MainDir);
-    std::string folder;
-    if (DestinationArgument(FirstArgument(GetCommandLineA()), folder)) Options.DestDir = folder;
+    if (GivenDestination_) Options.DestDir = *GivenDestination_;
     Options.Components = saved.Components;
 
     for (uint8_t component = 0; component < 6; ++component) {

@@ -13,6 +13,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -38,7 +39,9 @@ enum : uint8_t {
 
 class TMainDlgForm {
   public:
-    explicit TMainDlgForm(HICON icon);
+    // `givenDestination`: the folder of a "-d" argument, which replaces the
+    // saved or default destination.
+    TMainDlgForm(HICON icon, std::optional<std::string> givenDestination);
     ~TMainDlgForm();
     TMainDlgForm(const TMainDlgForm&) = delete;
     TMainDlgForm& operator=(const TMainDlgForm&) = delete;
@@ -112,6 +115,7 @@ class TMainDlgForm {
 
     HWND Handle_ = nullptr;
     HICON Icon_;
+    std::optional<std::string> GivenDestination_;
     int Dpi_ = 96;
     HWND Controls_[kControlCount] = {};
     TFontHandle DefaultFont_, TitleFont_, BoldFont_;
