@@ -11,17 +11,10 @@ namespace {
 std::atomic<DWORD> MainThreadId{0};
 std::atomic<TAsker> MainThreadAsker{nullptr};
 
-// Waits while the wizard holds the thread; false once a quit is requested.
-bool WaitWhileHeld() {
-    while (InstallState() == StatusPaused && !InstallStopRequested())
-        WaitForInstallStateChange();
-    return !InstallStopRequested();
-}
-
 int AskThroughInstallStatus(const std::string& text, uint8_t kind, uint16_t buttons) {
     // Put the question, unless the wizard holds the thread or the run is quit.
     for (;;) {
-        if (!WaitWhileHeld()) return mrIgnore;
+        if (StopAtCheckPoint()) return mrIgnore;
         const uint8_t state = InstallState();
         if (state == StatusPaused) continue;
         InstallStatus.Message = text;

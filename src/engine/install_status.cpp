@@ -25,8 +25,15 @@ void PublishInstallState(uint8_t state) {
 }
 
 void SetInstallState(uint8_t state) {
-    if (state == StatusDone) StopRequested.store(true);
-    PublishInstallState(state);
+    if (state == StatusDone)
+        QuitInstallRun();
+    else
+        PublishInstallState(state);
+}
+
+void QuitInstallRun() {
+    StopRequested.store(true);
+    PublishInstallState(StatusDone);
 }
 
 uint8_t InstallState() {
@@ -54,6 +61,12 @@ bool InstallStopRequested() {
 
 void WaitForInstallStateChange() {
     WaitForSingleObject(StateChanged.Get(), INFINITE);
+}
+
+bool StopAtCheckPoint() {
+    while (InstallState() == StatusPaused && !InstallStopRequested())
+        WaitForInstallStateChange();
+    return InstallStopRequested() || InstallState() == StatusDone;
 }
 
 void ResetInstallRun() {

@@ -39,14 +39,6 @@ const char* Outcome(const TFileFacts& before, const TFileFacts& after) {
     return before == after ? "kept as it was" : "replaced";
 }
 
-// A check point: waits while the wizard holds the thread, then tells
-// whether the run is to stop.
-bool StopAtCheckPoint() {
-    while (InstallState() == StatusPaused && !InstallStopRequested())
-        WaitForInstallStateChange();
-    return InstallStopRequested() || InstallState() == StatusDone;
-}
-
 unsigned __stdcall ThreadMain(void* catalogue) {
     RunInstallLists(*static_cast<TAttachedFiles*>(catalogue));
     return 0;
