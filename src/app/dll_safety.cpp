@@ -30,7 +30,8 @@ void RestrictDllSearch() {
     // order of every later LoadLibrary without a full path, including the
     // ones the system's DLLs make on our behalf (themes, rich edit, ...).
     using TSetDefaultDllDirectories = BOOL(WINAPI*)(DWORD);
-    if (auto setDefault = LoadedFunction<TSetDefaultDllDirectories>("kernel32.dll", "SetDefaultDllDirectories")) {
+    if (auto setDefault = LoadedFunction<TSetDefaultDllDirectories>("kernel32.dll",
+                                                                     "SetDefaultDllDirectories")) {
         setDefault(kSearchSystem32);
     } else if (WindowsNT5OrLater) {
         // Without that call (Windows 2000 to 7 without KB2533623) the
@@ -47,6 +48,7 @@ void RestrictDllSearch() {
     // Where the call above is missing (before Windows 7 with KB2533623), at
     // least the current folder goes.
     using TSetDllDirectoryA = BOOL(WINAPI*)(LPCSTR);
-    if (auto setDllDirectory = LoadedFunction<TSetDllDirectoryA>("kernel32.dll", "SetDllDirectoryA"))
+    if (auto setDllDirectory =
+            LoadedFunction<TSetDllDirectoryA>("kernel32.dll", "SetDllDirectoryA"))
         setDllDirectory("");
 }

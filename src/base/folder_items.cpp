@@ -8,7 +8,8 @@
 static_assert(FILE_ATTRIBUTE_DIRECTORY == 0x10 && FILE_ATTRIBUTE_REPARSE_POINT == 0x400,
               "the attribute bits that TFolderItem tests");
 
-bool ForEachInFolder(const std::string& pattern, const std::function<void(const TFolderItem&)>& visit) {
+bool ForEachInFolder(const std::string& pattern,
+                     const std::function<void(const TFolderItem&)>& visit) {
     WIN32_FIND_DATAA found;
     TFindHandle find(FindFirstFileA(pattern.c_str(), &found));
     if (!find) return false;

@@ -17,7 +17,8 @@ struct TFolderItem {
 // Calls `visit` for every item that matches `pattern` (a folder followed by
 // a wildcard name, as "C:\Apps\*.*"), in the order the listing gives them.
 // False when nothing could be listed.
-bool ForEachInFolder(const std::string& pattern, const std::function<void(const TFolderItem&)>& visit);
+bool ForEachInFolder(const std::string& pattern,
+                     const std::function<void(const TFolderItem&)>& visit);
 
 // Deletes the folder with everything in it; whatever cannot be deleted
 // stays, and so do the folders holding it. Linked folders (reparse points),

@@ -1,5 +1,6 @@
 #include "engine/install_thread.h"
 
+#include "base/scoped_win.h"
 #include "engine/ask_user.h"
 #include "engine/install_status.h"
 #include "payload/diagnostic_log.h"
@@ -26,9 +27,7 @@ struct TFileFacts {
 TFileFacts FactsOf(const std::string& path) {
     TFileFacts facts;
     WIN32_FIND_DATAA found;
-    HANDLE find = FindFirstFileA(path.c_str(), &found);
-    if (find == INVALID_HANDLE_VALUE) return facts;
-    FindClose(find);
+    if (!TFindHandle(FindFirstFileA(path.c_str(), &found))) return facts;
     facts = {true, found.nFileSizeLow, found.ftLastWriteTime};
     return facts;
 }

@@ -78,7 +78,8 @@ int64_t FreeSpace(const std::string& drive) {
     // The first Windows 95 lacks the call that sees past 2 GB and the
     // user's quota; it is looked up so that the program still loads there.
     using TGetDiskFreeSpaceExA = BOOL(WINAPI*)(LPCSTR, PULARGE_INTEGER, PULARGE_INTEGER, PULARGE_INTEGER);
-    const auto freeSpaceEx = LoadedFunction<TGetDiskFreeSpaceExA>("kernel32.dll", "GetDiskFreeSpaceExA");
+    const auto freeSpaceEx =
+        LoadedFunction<TGetDiskFreeSpaceExA>("kernel32.dll", "GetDiskFreeSpaceExA");
     if (freeSpaceEx) {
         ULARGE_INTEGER available{}, total{}, totalFree{};
         if (!freeSpaceEx(root.c_str(), &available, &total, &totalFree)) return kUnknownFreeSpace;

@@ -57,8 +57,9 @@ bool WriteTextLines(const std::string& path, const std::vector<std::string>& lin
     }
     const std::string text = JoinLines(lines);
     DWORD written = 0;
-    if (!text.empty() && (!WriteFile(file.Get(), text.data(), DWORD(text.size()), &written, nullptr) ||
-                          written != text.size())) {
+    if (!text.empty() &&
+        (!WriteFile(file.Get(), text.data(), DWORD(text.size()), &written, nullptr) ||
+         written != text.size())) {
         error = FileError("Cannot write file", path, GetLastError());
         return false;
     }

@@ -15,7 +15,8 @@ void RegisterProgressBarClass() {
     MEMORY_BASIC_INFORMATION module{};
     VirtualQuery(reinterpret_cast<void*>(&InitCommonControls), &module, sizeof module);
     using TInitCommonControlsEx = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
-    const auto initEx = FunctionIn<TInitCommonControlsEx>(module.AllocationBase, "InitCommonControlsEx");
+    const auto initEx =
+        FunctionIn<TInitCommonControlsEx>(module.AllocationBase, "InitCommonControlsEx");
     if (initEx) {
         INITCOMMONCONTROLSEX classes{sizeof classes, ICC_PROGRESS_CLASS};
         initEx(&classes);
