@@ -39,7 +39,7 @@ target_compile_options(payload_format PRIVATE ${QV_COMPILE_OPTIONS})
 # Everything of the setup program except its entry point, so that tests can
 # link the same code.
 file(GLOB QV_SETUP_SOURCES CONFIGURE_DEPENDS
-     src/app/*.cpp src/payload/*.cpp src/engine/*.cpp src/wizard/*.cpp
+     src/base/*.cpp src/app/*.cpp src/payload/*.cpp src/engine/*.cpp src/wizard/*.cpp
      src/system/*.cpp src/image/*.cpp)
 list(REMOVE_ITEM QV_SETUP_SOURCES ${CMAKE_SOURCE_DIR}/src/app/main.cpp
      ${CMAKE_SOURCE_DIR}/src/app/quiet_terminate.cpp

@@ -1,7 +1,8 @@
 #include "app/dll_safety.h"
 
 #include "app/os_version.h"
-#include "system/data_folders.h"
+#include "base/run_time_functions.h"
+#include "base/scoped_win.h"
 
 #include <windows.h>
 
@@ -22,12 +23,6 @@ const char* const kLoadedLater[] = {
     "riched20.dll", "oleacc.dll",   "cryptsp.dll",  "rsaenh.dll",  "samcli.dll",
     "netutils.dll", "srvcli.dll",   "wkscli.dll",   "cscapi.dll",  "ntshrui.dll",
 };
-
-template <typename F> F Kernel32Function(const char* name) {
-    HMODULE kernel = GetModuleHandleA("kernel32.dll");
-    return kernel ? reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(kernel, name)))
-                  : nullptr;
-}
 } // namespace
 
 void RestrictDllSearch() {
@@ -35,7 +30,8 @@ void RestrictDllSearch() {
     // order of every later LoadLibrary without a full path, including the
     // ones the system's DLLs make on our behalf (themes, rich edit, ...).
     using TSetDefaultDllDirectories = BOOL(WINAPI*)(DWORD);
-    if (auto setDefault = Kernel32Function<TSetDefaultDllDirectories>("SetDefaultDllDirectories")) {
+    if (auto setDefault = LoadedFunction<TSetDefaultDllDirectories>("kernel32.dll",
+                                                                     "SetDefaultDllDirectories")) {
         setDefault(kSearchSystem32);
     } else if (WindowsNT5OrLater) {
         // Without that call (Windows 2000 to 7 without KB2533623) the
@@ -45,14 +41,14 @@ void RestrictDllSearch() {
         // window exists. (Older systems only get as far as the message
         // that they are too old.)
         // A DLL that cannot load on this system fails quietly.
-        const UINT oldMode = SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
+        TErrorModeScope quiet(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
         for (const char* name : kLoadedLater)
             LoadSystemLibrary(name);
-        SetErrorMode(oldMode);
     }
     // Where the call above is missing (before Windows 7 with KB2533623), at
     // least the current folder goes.
     using TSetDllDirectoryA = BOOL(WINAPI*)(LPCSTR);
-    if (auto setDllDirectory = Kernel32Function<TSetDllDirectoryA>("SetDllDirectoryA"))
+    if (auto setDllDirectory =
+            LoadedFunction<TSetDllDirectoryA>("kernel32.dll", "SetDllDirectoryA"))
         setDllDirectory("");
 }

@@ -1,17 +1,19 @@
 // Start-up and exit of the setup program.
-#include "app/app_info.h"
 #include "app/command_line.h"
 #include "app/dll_safety.h"
 #include "app/os_version.h"
+#include "app/single_setup.h"
 #include "app/unattended_install.h"
 #include "app/unattended_options.h"
-#include "app/single_setup.h"
+#include "base/product_names.h"
+#include "base/run_time_functions.h"
+#include "base/shell_folders.h"
 #include "engine/ask_user.h"
-#include "payload/diagnostic_log.h"
 #include "payload/catalogue.h"
+#include "payload/diagnostic_log.h"
 #include "payload/install_log.h"
-#include "system/data_folders.h"
 #include "wizard/main_dlg_form.h"
+#include "wizard/message_dialog.h"
 
 #include <windows.h>
 
@@ -39,10 +41,7 @@ void DiagnoseStart() {
                  std::to_string(version.dwBuildNumber & 0xFFFF) + " " + version.szCSDVersion);
     // Looked up: the shells before Windows 2000 do not have it.
     using TIsUserAnAdmin = BOOL(WINAPI*)();
-    HMODULE shell = GetModuleHandleA("shell32.dll");
-    auto isAdmin = shell ? reinterpret_cast<TIsUserAnAdmin>(
-                               reinterpret_cast<void*>(GetProcAddress(shell, "IsUserAnAdmin")))
-                         : nullptr;
+    const auto isAdmin = LoadedFunction<TIsUserAnAdmin>("shell32.dll", "IsUserAnAdmin");
     Diagnose(std::string("Administrator rights: ") + (!isAdmin ? "unknown" : isAdmin() ? "yes" : "no"));
 }
 
@@ -86,7 +85,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     TSingleSetup single(unattended.Mode == TRunMode::Wizard);
     if (single.Second()) return Finish(unattended.Mode == TRunMode::Wizard ? 0 : kExitProductRuns);
     InitShellFolders();
-    RecordMainThread();
+    RecordMainThread(MessageDialog);
     // Released last, after the wizard (which waits for the install thread)
     // and the catalogue are gone.
     struct TShellFoldersGuard {
@@ -114,7 +113,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
         return Finish(code);
     }
     {
-        TMainDlgForm wizard(icon);
+        std::string folder;
+        const bool given = DestinationArgument(FirstArgument(GetCommandLineA()), folder);
+        TMainDlgForm wizard(icon, given ? std::optional<std::string>(folder) : std::nullopt);
         wizard.ShowModal();
         // After a quit the thread may still be finishing the file in hand;
         // it writes the log until then.

@@ -1,6 +1,6 @@
 #include "app/single_setup.h"
 
-#include "app/app_info.h"
+#include "base/product_names.h"
 
 #include <windows.h>
 

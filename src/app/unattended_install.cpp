@@ -1,7 +1,9 @@
 #include "app/unattended_install.h"
 
-#include "app/app_info.h"
 #include "app/command_line.h"
+#include "base/paths.h"
+#include "base/product_names.h"
+#include "base/shell_folders.h"
 #include "engine/install_status.h"
 #include "engine/install_thread.h"
 #include "payload/catalogue.h"

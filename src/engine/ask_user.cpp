@@ -2,7 +2,6 @@
 
 #include "engine/install_status.h"
 #include "payload/diagnostic_log.h"
-#include "wizard/message_dialog.h"
 
 #include <windows.h>
 
@@ -10,18 +9,12 @@
 
 namespace {
 std::atomic<DWORD> MainThreadId{0};
-
-// Waits while the wizard holds the thread; false once a quit is requested.
-bool WaitWhileHeld() {
-    while (InstallState() == StatusPaused && !InstallStopRequested())
-        WaitForInstallStateChange();
-    return !InstallStopRequested();
-}
+std::atomic<TAsker> MainThreadAsker{nullptr};
 
 int AskThroughInstallStatus(const std::string& text, uint8_t kind, uint16_t buttons) {
     // Put the question, unless the wizard holds the thread or the run is quit.
     for (;;) {
-        if (!WaitWhileHeld()) return mrIgnore;
+        if (StopAtCheckPoint()) return mrIgnore;
         const uint8_t state = InstallState();
         if (state == StatusPaused) continue;
         InstallStatus.Message = text;
@@ -49,7 +42,8 @@ int AskThroughInstallStatus(const std::string& text, uint8_t kind, uint16_t butt
 }
 } // namespace
 
-void RecordMainThread() {
+void RecordMainThread(TAsker asker) {
+    MainThreadAsker.store(asker);
     MainThreadId.store(GetCurrentThreadId());
 }
 
@@ -62,10 +56,22 @@ int AskUser(const std::string& text, uint8_t kind, uint16_t buttons) {
         Diagnose("Question: " + question);
     }
     const DWORD main = MainThreadId.load();
-    const int answer = main == 0 || main == GetCurrentThreadId()
-                           ? MessageDialog(text, kind, buttons)
-                           : AskThroughInstallStatus(text, kind, buttons);
+    int answer = 0;
+    if (main != 0 && main != GetCurrentThreadId())
+        answer = AskThroughInstallStatus(text, kind, buttons);
+    else if (const TAsker asker = MainThreadAsker.load())
+        answer = asker(text, kind, buttons);
     static const char* const kAnswers[] = {"none", "OK", "Cancel", "Abort", "Retry", "Ignore", "Yes", "No"};
     Diagnose(std::string("Answer: ") + (answer >= 0 && answer <= mrNo ? kAnswers[answer] : "?"));
     return answer;
+}
+
+TWriteFailureAnswer WriteFailureAnswer(int answer) {
+    if (answer == mrAbort) return TWriteFailureAnswer::Abort;
+    if (answer == mrIgnore) return TWriteFailureAnswer::Ignore;
+    return TWriteFailureAnswer::Retry;
+}
+
+TWriteFailureAnswer AskAboutWriteFailure(const std::string& text) {
+    return WriteFailureAnswer(AskUser(text, mtError, mbAbort | mbRetry | mbIgnore));
 }

@@ -1,14 +1,42 @@
-// Questions to the user from either thread.
+// Questions to the user from either thread: a kind (caption and icon), a
+// set of buttons, and the answer number of the pressed button.
 #pragma once
+
+#include "payload/write_failure.h"
 
 #include <cstdint>
 #include <string>
 
-// Records the calling thread as the program's main (wizard) thread; called
-// at the top of WinMain.
-void RecordMainThread();
-// Shows a modal message dialog and returns the answer number of the pressed
-// button. On the main thread (or before one was recorded) the dialog is
-// shown at once; on any other thread the question goes through
-// InstallStatus and the call waits for the wizard's answer.
+enum : uint8_t { mtWarning = 0, mtError = 1, mtInformation = 2, mtConfirmation = 3 };
+enum : uint16_t {
+    mbYes = 1,
+    mbNo = 2,
+    mbOK = 4,
+    mbCancel = 8,
+    mbAbort = 16,
+    mbRetry = 32,
+    mbIgnore = 64
+};
+enum : int { mrOk = 1, mrCancel = 2, mrAbort = 3, mrRetry = 4, mrIgnore = 5, mrYes = 6, mrNo = 7 };
+
+// Shows a question modally on the calling thread and returns the answer
+// number of the pressed button (0 when it closed some other way).
+using TAsker = int (*)(const std::string& text, uint8_t kind, uint16_t buttons);
+
+// Records the calling thread as the program's main (wizard) thread, and the
+// asker that shows questions there (the wizard's message dialog); called at
+// the top of WinMain.
+void RecordMainThread(TAsker asker);
+// Asks and returns the answer number of the pressed button. On the main
+// thread (or before one was recorded) the main-thread asker asks at once;
+// on any other thread the question goes through InstallStatus and the call
+// waits for the wizard's answer.
 int AskUser(const std::string& text, uint8_t kind, uint16_t buttons);
+
+// The Abort/Retry/Ignore question about a file that cannot be written, as
+// an error, through AskUser.
+TWriteFailureAnswer AskAboutWriteFailure(const std::string& text);
+// How an answer number reads for that question: Abort and Ignore as
+// themselves, anything else (Retry, or the question closed some other
+// way) as Retry.
+TWriteFailureAnswer WriteFailureAnswer(int answer);

@@ -1,5 +1,7 @@
 #include "engine/install_status.h"
 
+#include "base/scoped_win.h"
+
 #include <windows.h>
 
 TInstallThreadStatus InstallStatus;
@@ -10,15 +12,10 @@ std::atomic<bool> StopRequested{false};
 // Auto-reset: one waiter, the install thread. A signal that finds nobody
 // waiting lets the next wait return at once, and the thread then simply
 // reads the state again.
-struct TStateEvent {
-    HANDLE Handle = CreateEventA(nullptr, FALSE, FALSE, nullptr);
-    ~TStateEvent() {
-        if (Handle) CloseHandle(Handle);
-    }
-} StateChanged;
+const TKernelHandle StateChanged(CreateEventA(nullptr, FALSE, FALSE, nullptr));
 
 void Signal() {
-    SetEvent(StateChanged.Handle);
+    SetEvent(StateChanged.Get());
 }
 } // namespace
 
@@ -28,8 +25,15 @@ void PublishInstallState(uint8_t state) {
 }
 
 void SetInstallState(uint8_t state) {
-    if (state == StatusDone) StopRequested.store(true);
-    PublishInstallState(state);
+    if (state == StatusDone)
+        QuitInstallRun();
+    else
+        PublishInstallState(state);
+}
+
+void QuitInstallRun() {
+    StopRequested.store(true);
+    PublishInstallState(StatusDone);
 }
 
 uint8_t InstallState() {
@@ -56,7 +60,13 @@ bool InstallStopRequested() {
 }
 
 void WaitForInstallStateChange() {
-    WaitForSingleObject(StateChanged.Handle, INFINITE);
+    WaitForSingleObject(StateChanged.Get(), INFINITE);
+}
+
+bool StopAtCheckPoint() {
+    while (InstallState() == StatusPaused && !InstallStopRequested())
+        WaitForInstallStateChange();
+    return InstallStopRequested() || InstallState() == StatusDone;
 }
 
 void ResetInstallRun() {

@@ -11,17 +11,19 @@
 //   Answered -> Running    thread: it read the answer
 //   Running -> Paused      wizard: it holds the thread for the quit question
 //   Paused -> Running      wizard: the user goes on
-//   Paused -> Done         wizard: the user quits (SetInstallState(StatusDone)
-//                          or RequestInstallStop, which also works from any
+//   Paused -> Done         wizard: the user quits (QuitInstallRun, which
+//                          SetInstallState(StatusDone) stands for, or
+//                          RequestInstallStop, which also works from any
 //                          other state)
 //   Running -> Done        thread: every copy is written (also over a hold)
 //   Running -> Failed      thread: the user chose Abort; the thread has ended
 //   Done -> Idle           wizard: it saw the end and leaves the page
 //
 // The wizard never suspends the thread: a held thread waits at its check
-// points (after each copy, after each component, before it asks), so it
-// never holds the heap or the log while the wizard shows a dialog. Its waits
-// block on an event that every state change signals; they use no CPU.
+// points (StopAtCheckPoint: after each copy, after each component, before
+// it asks), so it never holds the heap or the log while the wizard shows a
+// dialog. Its waits block on an event that every state change signals; they
+// use no CPU.
 //
 // A quit is remembered for the rest of the run: the thread stops at its
 // next check point even when the state has moved on since (for instance a
@@ -56,9 +58,13 @@ struct TInstallThreadStatus {
 };
 extern TInstallThreadStatus InstallStatus;
 
-// Release store of the state; wakes a waiting install thread. Storing
-// StatusDone from outside the thread is a quit (see RequestInstallStop).
+// Release store of the state; wakes a waiting install thread. Outside the
+// thread only a quit stores StatusDone, so SetInstallState(StatusDone) is
+// QuitInstallRun.
 void SetInstallState(uint8_t state);
+// The user quits while the state is held or a question is on screen: the
+// quit is remembered and the state becomes StatusDone whatever it was.
+void QuitInstallRun();
 // Acquire load of the state.
 uint8_t InstallState();
 
@@ -75,5 +81,8 @@ bool InstallStopRequested();
 // Used by the install thread.
 void PublishInstallState(uint8_t state); // a store that is not a quit
 void WaitForInstallStateChange();        // blocks until the next state change
+// A check point: waits while the wizard holds the thread, then tells
+// whether the run is to stop (a quit, or StatusDone stored).
+bool StopAtCheckPoint();
 // Starts a run: Component 255, Progress 0, no quit requested.
 void ResetInstallRun();

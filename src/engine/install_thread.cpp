@@ -1,5 +1,7 @@
 #include "engine/install_thread.h"
 
+#include "base/scoped_win.h"
+#include "engine/ask_user.h"
 #include "engine/install_status.h"
 #include "payload/diagnostic_log.h"
 #include "payload/install_log.h"
@@ -25,9 +27,7 @@ struct TFileFacts {
 TFileFacts FactsOf(const std::string& path) {
     TFileFacts facts;
     WIN32_FIND_DATAA found;
-    HANDLE find = FindFirstFileA(path.c_str(), &found);
-    if (find == INVALID_HANDLE_VALUE) return facts;
-    FindClose(find);
+    if (!TFindHandle(FindFirstFileA(path.c_str(), &found))) return facts;
     facts = {true, found.nFileSizeLow, found.ftLastWriteTime};
     return facts;
 }
@@ -36,14 +36,6 @@ const char* Outcome(const TFileFacts& before, const TFileFacts& after) {
     if (!after.Exists) return "not there";
     if (!before.Exists) return "written";
     return before == after ? "kept as it was" : "replaced";
-}
-
-// A check point: waits while the wizard holds the thread, then tells
-// whether the run is to stop.
-bool StopAtCheckPoint() {
-    while (InstallState() == StatusPaused && !InstallStopRequested())
-        WaitForInstallStateChange();
-    return InstallStopRequested() || InstallState() == StatusDone;
 }
 
 unsigned __stdcall ThreadMain(void* catalogue) {
@@ -63,7 +55,8 @@ void RunInstallLists(TAttachedFiles& catalogue) {
             const bool diagnosed = DiagnosticLogOpen();
             const TFileFacts before = diagnosed ? FactsOf(copy.Target) : TFileFacts{};
             if (!copy.Logged) SuppressLog();
-            const bool written = catalogue.ExtractEntry(copy.Source, std::string(), copy.Target);
+            const bool written = catalogue.ExtractEntry(copy.Source, std::string(), copy.Target,
+                                                        AskAboutWriteFailure);
             if (!copy.Logged) ResumeLog(); // also on Abort: the log is not left suppressed
             if (!written) {
                 Diagnose("Copy: " + copy.Target + ": given up (Abort)");

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "payload/payload_format.h"
+#include "payload/write_failure.h"
 
 #include <cstdint>
 #include <set>
@@ -78,9 +79,9 @@ public:
 
     // Writes an entry (or, when `entry` is null, the last one named `name`)
     // to `target` with its folders, bytes, time stamp and log line. A failed
-    // write asks Abort/Retry/Ignore through AskUser. False means Abort.
+    // write asks `ask` what to do, until it says Abort (false) or Ignore.
     bool ExtractEntry(const TAttachedFile* entry, const std::string& name,
-                      const std::string& target);
+                      const std::string& target, const TWriteFailureAsker& ask);
 
 private:
     bool Plan(const std::string& pattern, const std::string& place, bool exactTarget, int component,

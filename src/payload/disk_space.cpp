@@ -1,7 +1,9 @@
 #include "payload/disk_space.h"
 
+#include "base/folder_items.h"
+#include "base/run_time_functions.h"
+#include "base/scoped_win.h"
 #include "payload/components.h"
-#include "payload/folders.h"
 
 #include <windows.h>
 
@@ -12,53 +14,7 @@ constexpr int32_t kFallbackClusterSize = 4096;
 
 // Asking an empty floppy or card reader must not pop up the system's
 // "insert a disk" dialog: the answer is simply that the volume is not there.
-class TQuietDriveErrors {
-  public:
-    TQuietDriveErrors() : Old_(SetErrorMode(SEM_FAILCRITICALERRORS)) {}
-    ~TQuietDriveErrors() { SetErrorMode(Old_); }
-    TQuietDriveErrors(const TQuietDriveErrors&) = delete;
-    TQuietDriveErrors& operator=(const TQuietDriveErrors&) = delete;
-
-  private:
-    UINT Old_;
-};
-
-// A search of FindFirstFileA, closed when it goes.
-class TFindHandle {
-  public:
-    TFindHandle(const std::string& pattern, WIN32_FIND_DATAA& found)
-        : Handle_(FindFirstFileA(pattern.c_str(), &found)) {}
-    ~TFindHandle() {
-        if (Found()) FindClose(Handle_);
-    }
-    TFindHandle(const TFindHandle&) = delete;
-    TFindHandle& operator=(const TFindHandle&) = delete;
-
-    bool Found() const { return Handle_ != INVALID_HANDLE_VALUE; }
-    bool Next(WIN32_FIND_DATAA& found) { return FindNextFileA(Handle_, &found) != FALSE; }
-
-  private:
-    HANDLE Handle_;
-};
-
-// A file opened for its attributes only, closed when it goes.
-class TAttributeHandle {
-  public:
-    explicit TAttributeHandle(const std::string& path)
-        : Handle_(CreateFileA(path.c_str(), 0, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr)) {}
-    ~TAttributeHandle() {
-        if (Opened()) CloseHandle(Handle_);
-    }
-    TAttributeHandle(const TAttributeHandle&) = delete;
-    TAttributeHandle& operator=(const TAttributeHandle&) = delete;
-
-    bool Opened() const { return Handle_ != INVALID_HANDLE_VALUE; }
-    HANDLE Get() const { return Handle_; }
-
-  private:
-    HANDLE Handle_;
-};
+constexpr UINT kQuietDriveErrors = SEM_FAILCRITICALERRORS;
 
 std::string Root(const std::string& path) {
     std::string drive = DrivePart(path);
@@ -83,26 +39,11 @@ std::vector<std::string> SplitPatterns(const std::string& list) {
 }
 } // namespace
 
-std::string DrivePart(const std::string& path) {
-    if (path.size() >= 2 && path[1] == ':' &&
-        ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z')))
-        return path.substr(0, 2);
-    if (path.size() > 2 && path[0] == '\\' && path[1] == '\\') {
-        // \\server\share: up to the backslash after the share name.
-        size_t server = path.find('\\', 2);
-        if (server == std::string::npos || server == 2) return std::string();
-        size_t share = path.find('\\', server + 1);
-        if (share == server + 1) return std::string();
-        return path.substr(0, share);
-    }
-    return std::string();
-}
-
 int32_t ClusterSize(const std::string& path) {
     // Always the root: the folder itself normally does not exist yet.
     const std::string root = Root(path);
     DWORD sectorsPerCluster = 0, bytesPerSector = 0, freeClusters = 0, totalClusters = 0;
-    TQuietDriveErrors quiet;
+    TErrorModeScope quiet(kQuietDriveErrors);
     if (root.empty() || !GetDiskFreeSpaceA(root.c_str(), &sectorsPerCluster, &bytesPerSector,
                                            &freeClusters, &totalClusters))
         return kFallbackClusterSize;
@@ -133,14 +74,12 @@ int32_t FileListSize(const std::vector<TAttachedFile>& files, const std::string&
 int64_t FreeSpace(const std::string& drive) {
     const std::string root = drive.empty() ? drive : drive + "\\";
     if (root.empty()) return kUnknownFreeSpace;
-    TQuietDriveErrors quiet;
+    TErrorModeScope quiet(kQuietDriveErrors);
     // The first Windows 95 lacks the call that sees past 2 GB and the
     // user's quota; it is looked up so that the program still loads there.
     using TGetDiskFreeSpaceExA = BOOL(WINAPI*)(LPCSTR, PULARGE_INTEGER, PULARGE_INTEGER, PULARGE_INTEGER);
-    HMODULE kernel = GetModuleHandleA("kernel32.dll");
-    auto freeSpaceEx = kernel ? reinterpret_cast<TGetDiskFreeSpaceExA>(reinterpret_cast<void*>(
-                                    GetProcAddress(kernel, "GetDiskFreeSpaceExA")))
-                              : nullptr;
+    const auto freeSpaceEx =
+        LoadedFunction<TGetDiskFreeSpaceExA>("kernel32.dll", "GetDiskFreeSpaceExA");
     if (freeSpaceEx) {
         ULARGE_INTEGER available{}, total{}, totalFree{};
         if (!freeSpaceEx(root.c_str(), &available, &total, &totalFree)) return kUnknownFreeSpace;
@@ -159,28 +98,24 @@ int32_t FolderSizeKB(const std::string& folder, int32_t clusterSize) {
     // What lies behind a link is not the installed folder, at the top of the
     // tree as inside it.
     if (IsLink(base)) return 0;
-    WIN32_FIND_DATAA found;
-    TFindHandle find(base + "*.*", found);
-    if (!find.Found()) return 0;
     int64_t total = 0;
-    do {
-        const std::string name = found.cFileName;
-        if (name == "." || name == "..") continue;
-        const std::string path = base + name;
-        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+    ForEachInFolder(base + "*.*", [&](const TFolderItem& item) {
+        const std::string path = base + item.Name;
+        if (item.IsFolder()) {
             // A junction may lead back up the tree; what lies behind it is
             // not part of the installed folder.
-            if (!(found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
-                total += FolderSizeKB(path, clusterSize);
-            continue;
+            if (!item.IsLink()) total += FolderSizeKB(path, clusterSize);
+            return;
         }
-        DWORD size = found.nFileSizeLow; // the listing's size when the file cannot be opened
-        TAttributeHandle file(path);
-        if (file.Opened()) {
+        DWORD size = item.SizeLow; // the listing's size when the file cannot be opened
+        // Opened for its attributes only.
+        TFileHandle file(CreateFileA(path.c_str(), 0, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                     FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (file) {
             const DWORD measured = GetFileSize(file.Get(), nullptr);
             if (measured != INVALID_FILE_SIZE) size = measured;
         }
         total += RoundUp(size, clusterSize) / 1024;
-    } while (find.Next(found));
+    });
     return total > INT32_MAX ? INT32_MAX : int32_t(total);
 }

@@ -3,15 +3,12 @@
 // tree. Every size counts whole clusters, not bytes of content.
 #pragma once
 
+#include "base/paths.h"
 #include "payload/catalogue.h"
 
 #include <cstdint>
 #include <string>
 #include <vector>
-
-// The drive part of a path: "C:" for C:\Apps, "\\server\share" for a UNC
-// path; empty when the path has none.
-std::string DrivePart(const std::string& path);
 
 // Bytes per cluster of the volume that holds `path` (which need not exist),
 // asked of the volume's root. Never 0: a volume that cannot be asked counts

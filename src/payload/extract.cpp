@@ -1,15 +1,13 @@
 // Writing one payload entry to disk.
 #include "payload/catalogue.h"
 
-#include "app/app_info.h"
-#include "engine/ask_user.h"
+#include "base/product_names.h"
 #include "payload/file_time.h"
 #include "payload/folders.h"
 #include "payload/install_log.h"
 #include "payload/move_over.h"
 #include "payload/temp_files.h"
 #include "payload/unique_file.h"
-#include "wizard/message_dialog.h"
 
 #include <windows.h>
 
@@ -51,7 +49,7 @@ bool WriteBytes(const std::string& folder, const std::string& target, const uint
 } // namespace
 
 bool TAttachedFiles::ExtractEntry(const TAttachedFile* entry, const std::string& name,
-                                  const std::string& target) {
+                                  const std::string& target, const TWriteFailureAsker& ask) {
     if (!entry) entry = FindFile(name);
     const size_t slash = target.find_last_of('\\');
     const std::string folder =
@@ -64,9 +62,9 @@ bool TAttachedFiles::ExtractEntry(const TAttachedFile* entry, const std::string&
             AddLogLine("File Copy: " + target);
             return true;
         }
-        const int answer = AskUser(CannotCreateText(target), mtError, mbAbort | mbRetry | mbIgnore);
-        if (answer == mrAbort) return false;
-        if (answer == mrIgnore) return true;
-        // Retry, or the question closed some other way: the whole attempt again.
+        const TWriteFailureAnswer answer = ask(CannotCreateText(target));
+        if (answer == TWriteFailureAnswer::Abort) return false;
+        if (answer == TWriteFailureAnswer::Ignore) return true;
+        // Retry: the whole attempt again.
     }
 }

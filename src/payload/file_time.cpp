@@ -1,5 +1,6 @@
 #include "payload/file_time.h"
 
+#include "base/scoped_win.h"
 #include "payload/day_count.h"
 
 #include <windows.h>
@@ -20,9 +21,7 @@ double LocalNow() {
 
 double FileDate(const std::string& path) {
     WIN32_FIND_DATAA found;
-    HANDLE find = FindFirstFileA(path.c_str(), &found);
-    if (find == INVALID_HANDLE_VALUE) return LocalNow();
-    FindClose(find);
+    if (!TFindHandle(FindFirstFileA(path.c_str(), &found))) return LocalNow();
     FILETIME local;
     WORD dosDate, dosTime;
     // A time the DOS format cannot hold (before 1980) never equals a stamp.

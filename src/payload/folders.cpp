@@ -35,14 +35,6 @@ bool FolderExists(const std::string& path) {
     return !full.empty() && SameName(WithBackslash(full), folder);
 }
 
-bool IsLink(const std::string& path) {
-    std::string item = path;
-    // With the backslash the system may report the folder behind the link.
-    while (item.size() > 3 && (item.back() == '\\' || item.back() == '/')) item.pop_back();
-    const DWORD attributes = GetFileAttributesA(item.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
-}
-
 bool FileExists(const std::string& path) {
     const DWORD attributes = GetFileAttributesA(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);

@@ -10,10 +10,6 @@
 // count as not existing. Leaves the current folder alone, so it is safe
 // while the other thread works.
 bool FolderExists(const std::string& path);
-// Whether the path (with or without a trailing backslash) is a link: a
-// junction, a symbolic link or another reparse point. Such an item is never
-// entered when folders are deleted or sized: behind it may lie anything.
-bool IsLink(const std::string& path);
 // Whether the path names an existing file (a folder does not count).
 bool FileExists(const std::string& path);
 // Creates the folder (given with a trailing backslash) and its missing

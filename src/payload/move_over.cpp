@@ -1,5 +1,7 @@
 #include "payload/move_over.h"
 
+#include "base/run_time_functions.h"
+
 #include <windows.h>
 
 #include <algorithm>
@@ -18,15 +20,10 @@ struct TRenameInfo {
 };
 constexpr int kFileRenameInfo = 3;
 
-FARPROC Kernel32Function(const char* name) {
-    HMODULE kernel = GetModuleHandleA("kernel32.dll");
-    return kernel ? GetProcAddress(kernel, name) : nullptr;
-}
-
 bool RenameThroughHandle(HANDLE file, const std::string& target) {
     using TSetFileInformationByHandle = BOOL(WINAPI*)(HANDLE, int, LPVOID, DWORD);
-    const auto setInformation = reinterpret_cast<TSetFileInformationByHandle>(
-        reinterpret_cast<void*>(Kernel32Function("SetFileInformationByHandle")));
+    const auto setInformation = LoadedFunction<TSetFileInformationByHandle>(
+        "kernel32.dll", "SetFileInformationByHandle");
     if (!setInformation) return false;
     // The call takes the name as the file system sees it: "\??\C:\..." or
     // "\??\UNC\server\share\...".
@@ -52,8 +49,7 @@ bool RenameThroughHandle(HANDLE file, const std::string& target) {
 // never gets as far as copying files).
 bool MoveReplacing(const std::string& from, const std::string& to) {
     using TMoveFileExA = BOOL(WINAPI*)(LPCSTR, LPCSTR, DWORD);
-    const auto move =
-        reinterpret_cast<TMoveFileExA>(reinterpret_cast<void*>(Kernel32Function("MoveFileExA")));
+    const auto move = LoadedFunction<TMoveFileExA>("kernel32.dll", "MoveFileExA");
     return move && move(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING) != FALSE;
 }
 } // namespace

@@ -1,12 +1,13 @@
 // The installation plan of the catalogue: which entry is written to which
 // target, for which component, and whether it is logged.
+#include "base/paths.h"
+#include "base/shell_folders.h"
 #include "payload/catalogue.h"
 
 #include "payload/components.h"
 #include "payload/entry_names.h"
 #include "payload/folders.h"
 #include "payload/install_log.h"
-#include "system/data_folders.h"
 
 #include <shlobj.h>
 

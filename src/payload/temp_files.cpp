@@ -1,9 +1,11 @@
 #include "payload/temp_files.h"
 
-#include "app/app_info.h"
+#include "base/folder_items.h"
+#include "base/paths.h"
+#include "base/product_names.h"
+#include "base/shell_folders.h"
 #include "payload/folders.h"
 #include "payload/unique_file.h"
-#include "system/data_folders.h"
 
 #include <windows.h>
 
@@ -36,22 +38,17 @@ std::string WritePrefix() { return TempPrefix() + "-"; }
 void RemoveLeftoverWrites(const std::string& folder) {
     if (folder.empty()) return;
     const std::string prefix = WritePrefix();
-    WIN32_FIND_DATAA found;
-    HANDLE find = FindFirstFileA((folder + prefix + "*.tmp").c_str(), &found);
-    if (find == INVALID_HANDLE_VALUE) return;
-    do {
+    ForEachInFolder(folder + prefix + "*.tmp", [&](const TFolderItem& item) {
         // Only names of exactly our form: the prefix, digits, ".tmp".
-        const std::string name = found.cFileName;
-        if (found.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT))
-            continue;
+        const std::string& name = item.Name;
+        if (item.IsFolder() || item.IsLink()) return;
         if (name.size() <= prefix.size() + 4 || name.compare(0, prefix.size(), prefix) != 0 ||
             name.compare(name.size() - 4, 4, ".tmp") != 0)
-            continue;
+            return;
         const std::string number = name.substr(prefix.size(), name.size() - prefix.size() - 4);
-        if (number.find_first_not_of("0123456789") != std::string::npos) continue;
+        if (number.find_first_not_of("0123456789") != std::string::npos) return;
         DeleteFileA((folder + name).c_str());
-    } while (FindNextFileA(find, &found));
-    FindClose(find);
+    });
 }
 
 void CleanTempFiles() {
@@ -59,16 +56,11 @@ void CleanTempFiles() {
     // Without a temporary folder the listing would be of the current folder.
     if (folder.empty()) return;
     const std::string prefix = TempPrefix();
-    WIN32_FIND_DATAA found;
-    HANDLE find = FindFirstFileA((folder + "*.*").c_str(), &found);
-    if (find == INVALID_HANDLE_VALUE) return;
-    do {
-        const std::string name = found.cFileName;
-        if (name.compare(0, prefix.size(), prefix) != 0) continue;
-        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-            DeleteFolderTree(folder + name);
+    ForEachInFolder(folder + "*.*", [&](const TFolderItem& item) {
+        if (item.Name.compare(0, prefix.size(), prefix) != 0) return;
+        if (item.IsFolder())
+            DeleteFolderTree(folder + item.Name);
         else
-            DeleteFileA((folder + name).c_str());
-    } while (FindNextFileA(find, &found));
-    FindClose(find);
+            DeleteFileA((folder + item.Name).c_str());
+    });
 }

@@ -1,5 +1,6 @@
 #include "payload/text_file.h"
 
+#include "base/scoped_win.h"
 #include "payload/text_lines.h"
 
 #include <windows.h>
@@ -21,30 +22,24 @@ std::string SystemReason(DWORD code) {
 std::string FileError(const char* what, const std::string& path, DWORD code) {
     return std::string(what) + " \"" + path + "\". " + SystemReason(code);
 }
-
-struct THandle {
-    HANDLE h;
-    ~THandle() {
-        if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
-    }
-};
 } // namespace
 
 bool ReadTextLines(const std::string& path, std::vector<std::string>& lines, std::string& error) {
-    THandle file{CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                             FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr)};
-    if (file.h == INVALID_HANDLE_VALUE) {
+    TFileHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN,
+                                 nullptr));
+    if (!file) {
         error = FileError("Cannot open file", path, GetLastError());
         return false;
     }
-    const DWORD size = GetFileSize(file.h, nullptr);
+    const DWORD size = GetFileSize(file.Get(), nullptr);
     if (size == INVALID_FILE_SIZE || size > 0x7FFFFFFF) {
         error = FileError("Cannot read file", path, GetLastError());
         return false;
     }
     std::string text(size, '\0');
     DWORD got = 0;
-    if (size && (!ReadFile(file.h, &text[0], size, &got, nullptr) || got != size)) {
+    if (size && (!ReadFile(file.Get(), &text[0], size, &got, nullptr) || got != size)) {
         error = FileError("Cannot read file", path, GetLastError());
         return false;
     }
@@ -54,16 +49,17 @@ bool ReadTextLines(const std::string& path, std::vector<std::string>& lines, std
 
 bool WriteTextLines(const std::string& path, const std::vector<std::string>& lines,
                     std::string& error) {
-    THandle file{CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                             FILE_ATTRIBUTE_NORMAL, nullptr)};
-    if (file.h == INVALID_HANDLE_VALUE) {
+    TFileHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) {
         error = FileError("Cannot create file", path, GetLastError());
         return false;
     }
     const std::string text = JoinLines(lines);
     DWORD written = 0;
-    if (!text.empty() && (!WriteFile(file.h, text.data(), DWORD(text.size()), &written, nullptr) ||
-                          written != text.size())) {
+    if (!text.empty() &&
+        (!WriteFile(file.Get(), text.data(), DWORD(text.size()), &written, nullptr) ||
+         written != text.size())) {
         error = FileError("Cannot write file", path, GetLastError());
         return false;
     }

@@ -1,17 +1,12 @@
 #include "system/data_folders.h"
 
+#include "base/paths.h"
+#include "base/shell_folders.h"
 #include "payload/folders.h"
 
 #include <windows.h>
 
 #include <shlobj.h>
-
-std::string JoinPath(const std::string& folder, const std::string& name) {
-    if (folder.empty()) return name;
-    const char last = folder.back();
-    if (last == '\\' || last == '/') return folder.substr(0, folder.size() - 1) + '\\' + name;
-    return folder + '\\' + name;
-}
 
 std::string DataFolder(TDataFolderKind kind, const std::string& destDir, bool portable) {
     std::string folder;
@@ -36,34 +31,4 @@ std::string DataFolder(TDataFolderKind kind, const std::string& destDir, bool po
     folder = JoinPath(folder, "");
     MakeFolder(folder);
     return folder;
-}
-
-void DeleteFolderTree(const std::string& folder) { DeleteFolderTree(folder, IsLink); }
-
-void DeleteFolderTree(const std::string& folder, bool (*isLink)(const std::string& path)) {
-    // An empty name would stand for the root of the current drive.
-    if (folder.empty()) return;
-    const std::string path = JoinPath(folder, "");
-    // A link is unlinked, never entered, the one given included: someone who
-    // could write to the folder above may have put it there to point at
-    // other files.
-    if (isLink(path)) {
-        RemoveDirectoryA(path.substr(0, path.size() - 1).c_str());
-        return;
-    }
-    WIN32_FIND_DATAA found;
-    HANDLE find = FindFirstFileA((path + "*.*").c_str(), &found);
-    if (find != INVALID_HANDLE_VALUE) {
-        do {
-            const std::string name = found.cFileName;
-            if (name == "." || name == "..") continue;
-            const std::string item = path + name;
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                DeleteFolderTree(item, isLink);
-            else
-                DeleteFileA(item.c_str()); // a link to a file goes, not the file
-        } while (FindNextFileA(find, &found));
-        FindClose(find);
-    }
-    RemoveDirectoryA(path.c_str());
 }

@@ -1,5 +1,6 @@
 #include "system/finish_step.h"
 
+#include "base/paths.h"
 #include "payload/diagnostic_log.h"
 #include "payload/file_time.h"
 #include "payload/install_log.h"

@@ -1,5 +1,8 @@
 #include "system/install_plan.h"
 
+#include "base/folder_items.h"
+#include "base/paths.h"
+#include "base/shell_folders.h"
 #include "payload/file_time.h"
 #include "payload/folders.h"
 #include "payload/install_log.h"

@@ -1,6 +1,6 @@
 #include "system/launch_as_user.h"
 
-#include "system/data_folders.h"
+#include "base/run_time_functions.h"
 
 #include <windows.h>
 
@@ -39,10 +39,9 @@ struct TAutomationStrings {
     TAlloc Alloc = nullptr;
     TFree Free = nullptr;
     TAutomationStrings() {
-        HMODULE module = static_cast<HMODULE>(LoadSystemLibrary("oleaut32.dll"));
-        if (!module) return;
-        Alloc = reinterpret_cast<TAlloc>(reinterpret_cast<void*>(GetProcAddress(module, "SysAllocString")));
-        Free = reinterpret_cast<TFree>(reinterpret_cast<void*>(GetProcAddress(module, "SysFreeString")));
+        void* module = LoadSystemLibrary("oleaut32.dll");
+        Alloc = FunctionIn<TAlloc>(module, "SysAllocString");
+        Free = FunctionIn<TFree>(module, "SysFreeString");
     }
     bool Ready() const { return Alloc && Free; }
 };
@@ -116,16 +115,11 @@ bool DesktopShell(TComPtr<IShellDispatch2>& shell) {
 
 bool RunsElevated() {
     // Looked up: Windows 95 has no tokens.
-    HMODULE advapi = GetModuleHandleA("advapi32.dll");
     using TOpenProcessToken = BOOL(WINAPI*)(HANDLE, DWORD, PHANDLE);
     using TGetTokenInformation = BOOL(WINAPI*)(HANDLE, int, LPVOID, DWORD, PDWORD);
-    const auto openToken = advapi ? reinterpret_cast<TOpenProcessToken>(reinterpret_cast<void*>(
-                                        GetProcAddress(advapi, "OpenProcessToken")))
-                                  : nullptr;
-    const auto tokenInformation = advapi ? reinterpret_cast<TGetTokenInformation>(
-                                               reinterpret_cast<void*>(
-                                                   GetProcAddress(advapi, "GetTokenInformation")))
-                                         : nullptr;
+    const auto openToken = LoadedFunction<TOpenProcessToken>("advapi32.dll", "OpenProcessToken");
+    const auto tokenInformation =
+        LoadedFunction<TGetTokenInformation>("advapi32.dll", "GetTokenInformation");
     HANDLE token = nullptr;
     if (!openToken || !tokenInformation || !openToken(GetCurrentProcess(), TOKEN_QUERY, &token))
         return false;

@@ -1,6 +1,8 @@
 // The portable test: is the destination on removable media?
 #include "system/data_folders.h"
 
+#include "base/paths.h"
+
 #include <windows.h>
 
 #include <cstdint>
@@ -17,18 +19,6 @@ static_assert(sizeof(TStoragePropertyQuery) == 12, "the query is 12 bytes");
 
 constexpr DWORD kQueryStorageProperty = 0x002D1400; // IOCTL_STORAGE_QUERY_PROPERTY
 constexpr size_t kDescriptorBytes = 548;
-
-// The drive part of a path: "C:" or "\\server\share", else empty.
-std::string DrivePart(const std::string& path) {
-    if (path.size() >= 2 && path[1] == ':') return path.substr(0, 2);
-    if (path.size() >= 2 && path[0] == '\\' && path[1] == '\\') {
-        size_t share = path.find('\\', 2);
-        if (share == std::string::npos) return path;
-        size_t end = path.find('\\', share + 1);
-        return path.substr(0, end);
-    }
-    return std::string();
-}
 
 bool FixedDriveIsPortable(const std::string& drive) {
     // No access asked: the storage properties need none, and reading the

@@ -16,18 +16,17 @@ bool TRegistry::OpenKey(const char* path) {
     if (RegCreateKeyExA(Root_, path, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr,
                         &key, nullptr) != ERROR_SUCCESS)
         return false;
-    Key_ = key;
+    Key_.Reset(key);
     return true;
 }
 
 void TRegistry::CloseKey() {
-    if (Key_) RegCloseKey(Key_);
-    Key_ = nullptr;
+    Key_.Reset();
 }
 
 bool TRegistry::ValueExists(const char* name) const {
     DWORD size = 0;
-    return Key_ && RegQueryValueExA(Key_, name, nullptr, nullptr, nullptr, &size) == ERROR_SUCCESS;
+    return Key_ && RegQueryValueExA(Key_.Get(), name, nullptr, nullptr, nullptr, &size) == ERROR_SUCCESS;
 }
 
 bool TRegistry::ReadInteger(const char* name, int32_t& value) const {
@@ -36,7 +35,7 @@ bool TRegistry::ReadInteger(const char* name, int32_t& value) const {
     // gives no sane number: treat it as missing so the default applies.
     DWORD size = sizeof(int32_t), type = REG_NONE;
     int32_t data = 0;
-    if (RegQueryValueExA(Key_, name, nullptr, &type, reinterpret_cast<BYTE*>(&data), &size) !=
+    if (RegQueryValueExA(Key_.Get(), name, nullptr, &type, reinterpret_cast<BYTE*>(&data), &size) !=
             ERROR_SUCCESS ||
         size != sizeof(int32_t) || (type != REG_DWORD && type != REG_BINARY))
         return false;
@@ -48,7 +47,7 @@ bool TRegistry::ReadString(const char* name, std::string& value) const {
     if (!Key_) return false;
     DWORD size = 0, type = REG_NONE;
     // A number or a blob where a text belongs counts as missing too.
-    if (RegQueryValueExA(Key_, name, nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
+    if (RegQueryValueExA(Key_.Get(), name, nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
         (type != REG_SZ && type != REG_EXPAND_SZ && type != REG_MULTI_SZ))
         return false;
     // One byte more than stored, so a value written without its NUL still
@@ -56,7 +55,7 @@ bool TRegistry::ReadString(const char* name, std::string& value) const {
     std::vector<char> data(size_t(size) + 1, '\0');
     DWORD got = size;
     if (size &&
-        RegQueryValueExA(Key_, name, nullptr, nullptr, reinterpret_cast<BYTE*>(data.data()), &got) !=
+        RegQueryValueExA(Key_.Get(), name, nullptr, nullptr, reinterpret_cast<BYTE*>(data.data()), &got) !=
             ERROR_SUCCESS)
         return false;
     value.assign(data.data()); // up to the first NUL
@@ -64,7 +63,7 @@ bool TRegistry::ReadString(const char* name, std::string& value) const {
 }
 
 void TRegistry::WriteString(const char* name, const std::string& value) {
-    const LONG result = Key_ ? RegSetValueExA(Key_, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+    const LONG result = Key_ ? RegSetValueExA(Key_.Get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
                                               DWORD(value.size() + 1))
                              : ERROR_INVALID_HANDLE;
     DiagnoseWrite(name, "\"" + value + "\"", result);
@@ -72,7 +71,7 @@ void TRegistry::WriteString(const char* name, const std::string& value) {
 
 void TRegistry::WriteInteger(const char* name, int32_t value) {
     const LONG result =
-        Key_ ? RegSetValueExA(Key_, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value)
+        Key_ ? RegSetValueExA(Key_.Get(), name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value)
              : ERROR_INVALID_HANDLE;
     DiagnoseWrite(name, std::to_string(value), result);
 }

@@ -4,6 +4,8 @@
 // not reported: a value that cannot be read counts as missing.
 #pragma once
 
+#include "base/scoped_win.h"
+
 #include <windows.h>
 
 #include <cstdint>
@@ -12,7 +14,6 @@
 class TRegistry {
 public:
     explicit TRegistry(HKEY root = HKEY_CURRENT_USER) : Root_(root) {}
-    ~TRegistry() { CloseKey(); }
     TRegistry(const TRegistry&) = delete;
     TRegistry& operator=(const TRegistry&) = delete;
 
@@ -21,7 +22,7 @@ public:
     // Opens (creating when missing) a key below the root; closes the previous one.
     bool OpenKey(const char* path);
     void CloseKey();
-    bool HasKey() const { return Key_ != nullptr; }
+    bool HasKey() const { return Key_.Valid(); }
 
     bool ValueExists(const char* name) const;
     // False when the value is missing or is not 4 bytes long.
@@ -38,6 +39,6 @@ private:
     void DiagnoseWrite(const char* name, const std::string& value, long result) const;
 
     HKEY Root_;
-    HKEY Key_ = nullptr;
+    TKeyHandle Key_;
     std::string Path_; // of the open key
 };

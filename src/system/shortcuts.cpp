@@ -1,9 +1,10 @@
 #include "system/shortcuts.h"
 
+#include "base/paths.h"
+#include "base/shell_folders.h"
 #include "payload/diagnostic_log.h"
 #include "payload/folders.h"
 #include "payload/install_log.h"
-#include "system/data_folders.h"
 #include "system/write_access.h"
 
 #include <windows.h>

@@ -1,8 +1,8 @@
 #include "system/uninstall_entry.h"
 
-#include "app/app_info.h"
+#include "base/paths.h"
+#include "base/product_names.h"
 #include "payload/disk_space.h"
-#include "system/data_folders.h"
 #include "system/registry.h"
 
 void WriteUninstallEntry(TRegistry& registry, const std::string& destDir) {

@@ -1,8 +1,9 @@
 #include "system/write_access.h"
 
+#include "base/paths.h"
+#include "base/shell_folders.h"
 #include "payload/folders.h"
 #include "payload/unique_file.h"
-#include "system/data_folders.h"
 
 #include <windows.h>
 

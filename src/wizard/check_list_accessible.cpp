@@ -1,6 +1,6 @@
 #include "wizard/check_list_accessible.h"
 
-#include "system/data_folders.h"
+#include "base/run_time_functions.h"
 #include "wizard/check_list_box.h"
 #include "wizard/messages.h"
 
@@ -15,11 +15,6 @@ using TLresultFromObject = LRESULT(WINAPI*)(REFIID, WPARAM, LPUNKNOWN);
 using TSysAllocStringLen = BSTR(WINAPI*)(const OLECHAR*, UINT);
 using TNotifyWinEvent = void(WINAPI*)(DWORD, HWND, LONG, LONG);
 
-template <class T> T Bind(HMODULE module, const char* name) {
-    return module ? reinterpret_cast<T>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)))
-                  : nullptr;
-}
-
 // oleacc.dll and the two functions the list needs, bound at the first
 // request and kept for the process's life: the objects handed out run its
 // code for as long as a reader holds them.
@@ -30,9 +25,9 @@ struct TOleAcc {
 
     TOleAcc() {
         HMODULE oleacc = static_cast<HMODULE>(LoadSystemLibrary("oleacc.dll"));
-        CreateStd = Bind<TCreateStd>(oleacc, "CreateStdAccessibleObject");
-        LresultFromObject = Bind<TLresultFromObject>(oleacc, "LresultFromObject");
-        SysAllocStringLen = Bind<TSysAllocStringLen>(
+        CreateStd = FunctionIn<TCreateStd>(oleacc, "CreateStdAccessibleObject");
+        LresultFromObject = FunctionIn<TLresultFromObject>(oleacc, "LresultFromObject");
+        SysAllocStringLen = FunctionIn<TSysAllocStringLen>(
             static_cast<HMODULE>(LoadSystemLibrary("oleaut32.dll")), "SysAllocStringLen");
     }
     bool Ready() const { return CreateStd && LresultFromObject && SysAllocStringLen; }
@@ -232,7 +227,6 @@ LRESULT AccessibleCheckList(HWND list, WPARAM wp, LPARAM lp) {
 void NotifyCheckStateChange(HWND list, int row) {
     // Windows 98 and NT 4.0 SP6 have it; older systems have no readers
     // that listen.
-    static const auto notify =
-        Bind<TNotifyWinEvent>(GetModuleHandleA("user32.dll"), "NotifyWinEvent");
+    static const auto notify = LoadedFunction<TNotifyWinEvent>("user32.dll", "NotifyWinEvent");
     if (notify) notify(EVENT_OBJECT_STATECHANGE, list, OBJID_CLIENT, LONG(row + 1));
 }

@@ -1,5 +1,7 @@
 #include "wizard/common_controls.h"
 
+#include "base/run_time_functions.h"
+
 #include <windows.h>
 
 #include <commctrl.h>
@@ -13,10 +15,8 @@ void RegisterProgressBarClass() {
     MEMORY_BASIC_INFORMATION module{};
     VirtualQuery(reinterpret_cast<void*>(&InitCommonControls), &module, sizeof module);
     using TInitCommonControlsEx = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
-    auto initEx = module.AllocationBase
-                      ? reinterpret_cast<TInitCommonControlsEx>(reinterpret_cast<void*>(GetProcAddress(
-                            HMODULE(module.AllocationBase), "InitCommonControlsEx")))
-                      : nullptr;
+    const auto initEx =
+        FunctionIn<TInitCommonControlsEx>(module.AllocationBase, "InitCommonControlsEx");
     if (initEx) {
         INITCOMMONCONTROLSEX classes{sizeof classes, ICC_PROGRESS_CLASS};
         initEx(&classes);

@@ -1,6 +1,6 @@
 #include "wizard/destination_check.h"
 
-#include "app/app_info.h"
+#include "base/product_names.h"
 
 #include <algorithm>
 #include <cctype>

@@ -1,17 +1,7 @@
 #include "wizard/destination_path.h"
 
+#include "base/paths.h"
 #include "payload/components.h"
-#include "payload/disk_space.h"
-#include "system/data_folders.h"
-
-namespace {
-// The drive part, counting "\\server\" without a share name as none.
-std::string DriveOf(const std::string& path) {
-    std::string drive = DrivePart(path);
-    if (drive.size() > 2 && drive[0] == '\\' && drive.back() == '\\') drive.clear();
-    return drive;
-}
-} // namespace
 
 std::string NormalizedDestination(const std::string& typed, char currentDrive,
                                   const std::string& programFiles) {
@@ -20,7 +10,7 @@ std::string NormalizedDestination(const std::string& typed, char currentDrive,
                         ? std::string()
                         : typed.substr(first, typed.find_last_not_of(' ') - first + 1);
 
-    const std::string drive = DriveOf(t);
+    const std::string drive = DrivePart(t);
     if (drive.empty()) {
         // A relative name would depend on the current folder: the current
         // drive's root stands in for it.

@@ -1,9 +1,12 @@
 #include "wizard/directory_list_box.h"
 
+#include "base/folder_items.h"
+#include "base/paths.h"
+#include "base/scoped_win.h"
+#include "base/shell_folders.h"
 #include "payload/ansi_text.h"
 #include "payload/disk_space.h"
 #include "payload/folders.h"
-#include "system/data_folders.h"
 #include "wizard/destination_path.h"
 #include "wizard/drive_combo_box.h"
 #include "wizard/font_metrics.h"
@@ -27,11 +30,10 @@ char Lower(char c) {
 // The volume's file-system flags; 0 when it cannot be asked. A drive
 // without a disk would otherwise put up the system's "no disk" box.
 DWORD VolumeFlags(const std::string& root) {
-    const UINT oldMode = SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
+    TErrorModeScope quiet(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
     DWORD flags = 0;
     if (!GetVolumeInformationA(root.c_str(), nullptr, 0, nullptr, nullptr, &flags, nullptr, 0))
         flags = 0;
-    SetErrorMode(oldMode);
     return flags;
 }
 
@@ -39,15 +41,9 @@ DWORD VolumeFlags(const std::string& root) {
 // them, letter case aside.
 std::vector<std::string> SubfolderNames(const std::string& folder) {
     std::vector<std::string> names;
-    WIN32_FIND_DATAA found;
-    HANDLE find = FindFirstFileA(JoinPath(folder, "*.*").c_str(), &found);
-    if (find == INVALID_HANDLE_VALUE) return names;
-    do {
-        const std::string name = found.cFileName;
-        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && name != "." && name != "..")
-            names.push_back(name);
-    } while (FindNextFileA(find, &found));
-    FindClose(find);
+    ForEachInFolder(JoinPath(folder, "*.*"), [&](const TFolderItem& item) {
+        if (item.IsFolder()) names.push_back(item.Name);
+    });
     std::sort(names.begin(), names.end(),
               [](const std::string& a, const std::string& b) { return AnsiCompareText(a, b) < 0; });
     return names;

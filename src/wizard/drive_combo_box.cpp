@@ -1,5 +1,7 @@
 #include "wizard/drive_combo_box.h"
 
+#include "base/run_time_functions.h"
+#include "base/scoped_win.h"
 #include "system/data_folders.h"
 #include "wizard/directory_list_box.h"
 #include "wizard/font_metrics.h"
@@ -16,12 +18,11 @@ char Lower(char c) {
 // A drive's volume label. An empty floppy or card reader would otherwise
 // put up the system's "no disk" box while the list is built.
 std::string VolumeLabel(const std::string& root) {
-    const UINT oldMode = SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
+    TErrorModeScope quiet(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
     char label[MAX_PATH + 1] = "";
     if (!GetVolumeInformationA(root.c_str(), label, sizeof label, nullptr, nullptr, nullptr,
                                nullptr, 0))
         label[0] = 0;
-    SetErrorMode(oldMode);
     return label;
 }
 } // namespace
@@ -42,12 +43,8 @@ uint32_t PresentDrives() {
 // stays loaded for the rest of the run.
 using TGetConnection = DWORD(WINAPI*)(LPCSTR, LPSTR, LPDWORD);
 TGetConnection NetworkConnectionFunction() {
-    static const TGetConnection function = [] {
-        HMODULE module = static_cast<HMODULE>(LoadSystemLibrary("mpr.dll"));
-        return module ? reinterpret_cast<TGetConnection>(
-                            reinterpret_cast<void*>(GetProcAddress(module, "WNetGetConnectionA")))
-                      : nullptr;
-    }();
+    static const TGetConnection function =
+        FunctionIn<TGetConnection>(LoadSystemLibrary("mpr.dll"), "WNetGetConnectionA");
     return function;
 }
 

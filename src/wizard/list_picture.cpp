@@ -5,18 +5,16 @@ namespace {
 class TBitmapDc {
   public:
     explicit TBitmapDc(HBITMAP bitmap)
-        : Dc_(CreateCompatibleDC(nullptr)), Old_(Dc_ ? SelectObject(Dc_, bitmap) : nullptr) {}
+        : Dc_(CreateCompatibleDC(nullptr)), Old_(Dc_ ? SelectObject(Dc_.Get(), bitmap) : nullptr) {}
     ~TBitmapDc() {
-        if (!Dc_) return;
-        SelectObject(Dc_, Old_);
-        DeleteDC(Dc_);
+        if (Dc_) SelectObject(Dc_.Get(), Old_);
     }
     TBitmapDc(const TBitmapDc&) = delete;
     TBitmapDc& operator=(const TBitmapDc&) = delete;
-    HDC Get() const { return Dc_; }
+    HDC Get() const { return Dc_.Get(); }
 
   private:
-    HDC Dc_;
+    TDcHandle Dc_;
     HGDIOBJ Old_;
 };
 } // namespace

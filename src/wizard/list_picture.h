@@ -2,7 +2,7 @@
 // bottom-left pixel gives the colour that stays transparent.
 #pragma once
 
-#include "wizard/gdi_handle.h"
+#include "base/scoped_win.h"
 
 #include <windows.h>
 

@@ -1,10 +1,11 @@
 #include "wizard/main_dlg_form.h"
 
+#include "base/paths.h"
+#include "base/shell_folders.h"
 #include "image/png_bitmap.h"
 #include "payload/text_file.h"
 
-#include "app/app_info.h"
-#include "app/command_line.h"
+#include "base/product_names.h"
 #include "engine/install_status.h"
 #include "engine/install_thread.h"
 #include "payload/catalogue.h"
@@ -20,8 +21,8 @@
 #include "system/registry.h"
 #include "system/running_instance.h"
 #include "system/shortcuts.h"
-#include "wizard/common_controls.h"
 #include "system/uninstall_entry.h"
+#include "wizard/common_controls.h"
 #include "system/write_access.h"
 #include "wizard/destination_check.h"
 #include "wizard/destination_path.h"
@@ -128,7 +129,8 @@ HFONT MakeFont(const char* face, int height, bool bold) {
 }
 } // namespace
 
-TMainDlgForm::TMainDlgForm(HICON icon) : Icon_(icon) {}
+TMainDlgForm::TMainDlgForm(HICON icon, std::optional<std::string> givenDestination)
+    : Icon_(icon), GivenDestination_(std::move(givenDestination)) {}
 
 TMainDlgForm::~TMainDlgForm() = default; // the thread object waits for its thread
 
@@ -293,8 +295,7 @@ void TMainDlgForm::Construct() {
 void TMainDlgForm::LoadSettings() {
     const TSavedSettings saved = ::LoadSettings();
     Options.DestDir = OfferedDestination(saved.MainDir);
-    std::string folder;
-    if (DestinationArgument(FirstArgument(GetCommandLineA()), folder)) Options.DestDir = folder;
+    if (GivenDestination_) Options.DestDir = *GivenDestination_;
     Options.Components = saved.Components;
 
     for (uint8_t component = 0; component < 6; ++component) {
@@ -495,7 +496,8 @@ void TMainDlgForm::LoadLicense() {
     // is no part of the installation.
     const std::string file = TempFileName();
     SuppressLog();
-    const bool extracted = Catalogue->ExtractEntry(nullptr, "License.txt", file);
+    const bool extracted =
+        Catalogue->ExtractEntry(nullptr, "License.txt", file, AskAboutWriteFailure);
     ResumeLog();
     if (extracted) {
         std::string text;

@@ -2,17 +2,18 @@
 // moved between only through GoToPage.
 #pragma once
 
+#include "base/scoped_win.h"
 #include "system/settings.h"
 #include "wizard/check_list_box.h"
 #include "wizard/directory_list_box.h"
 #include "wizard/drive_combo_box.h"
-#include "wizard/gdi_handle.h"
 #include "wizard/layout.h"
 
 #include <windows.h>
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -38,7 +39,9 @@ enum : uint8_t {
 
 class TMainDlgForm {
   public:
-    explicit TMainDlgForm(HICON icon);
+    // `givenDestination`: the folder of a "-d" argument, which replaces the
+    // saved or default destination.
+    TMainDlgForm(HICON icon, std::optional<std::string> givenDestination);
     ~TMainDlgForm();
     TMainDlgForm(const TMainDlgForm&) = delete;
     TMainDlgForm& operator=(const TMainDlgForm&) = delete;
@@ -112,6 +115,7 @@ class TMainDlgForm {
 
     HWND Handle_ = nullptr;
     HICON Icon_;
+    std::optional<std::string> GivenDestination_;
     int Dpi_ = 96;
     HWND Controls_[kControlCount] = {};
     TFontHandle DefaultFont_, TitleFont_, BoldFont_;

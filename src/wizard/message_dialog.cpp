@@ -3,7 +3,7 @@
 // Abort) nor choose its default and Esc buttons freely.
 #include "wizard/message_dialog.h"
 
-#include "wizard/gdi_handle.h"
+#include "base/scoped_win.h"
 #include "wizard/layout.h"
 
 #include <windows.h>

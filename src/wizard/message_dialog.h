@@ -2,19 +2,11 @@
 // buttons, and the answer number of the pressed button.
 #pragma once
 
+#include "engine/ask_user.h"
+
 #include <cstdint>
 #include <string>
 
-enum : uint8_t { mtWarning = 0, mtError = 1, mtInformation = 2, mtConfirmation = 3 };
-enum : uint16_t {
-    mbYes = 1,
-    mbNo = 2,
-    mbOK = 4,
-    mbCancel = 8,
-    mbAbort = 16,
-    mbRetry = 32,
-    mbIgnore = 64
-};
-enum : int { mrOk = 1, mrCancel = 2, mrAbort = 3, mrRetry = 4, mrIgnore = 5, mrYes = 6, mrNo = 7 };
-
+// The program's main-thread asker (TAsker): kinds, buttons and answers are
+// those of AskUser.
 int MessageDialog(const std::string& text, uint8_t kind, uint16_t buttons);

@@ -1,3 +1,6 @@
+#include "base/paths.h"
+#include "base/run_time_functions.h"
+#include "base/shell_folders.h"
 #include "system/data_folders.h"
 
 #include "engine_test_support.h"

@@ -63,6 +63,11 @@ TEST(DiskSpace, DrivePartOfLocalAndNetworkPaths) {
     EXPECT_EQ(DrivePart("\\\\server\\share"), "\\\\server\\share");
     EXPECT_EQ(DrivePart("Apps\\Writer"), "");
     EXPECT_EQ(DrivePart("\\\\server"), "");
+    // A server without a share name, or a "drive" that is no letter, is no
+    // drive part: the portable test and the destination page agree on that.
+    EXPECT_EQ(DrivePart("\\\\server\\"), "");
+    EXPECT_EQ(DrivePart("\\\\"), "");
+    EXPECT_EQ(DrivePart("1:\\Apps"), "");
 }
 
 TEST(DiskSpace, SizeOnDiskRoundsUpToWholeClustersOfTheVolume) {

@@ -1,10 +1,14 @@
 #include "engine_test_support.h"
 
+#include "base/folder_items.h"
+#include "base/paths.h"
+#include "base/shell_folders.h"
 #include "engine/ask_user.h"
 #include "payload/day_count.h"
 #include "payload/folders.h"
 #include "payload/install_log.h"
 #include "system/data_folders.h"
+#include "wizard/message_dialog.h"
 
 #include <gtest/gtest.h>
 
@@ -19,7 +23,7 @@ class TStartUp : public ::testing::Environment {
   public:
     void SetUp() override {
         InitShellFolders();
-        RecordMainThread();
+        RecordMainThread(MessageDialog);
     }
     void TearDown() override { DoneShellFolders(); }
 };

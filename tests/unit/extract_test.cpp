@@ -13,6 +13,18 @@
 using namespace enginetest;
 
 namespace {
+// The stand-in for the message dialog while a test answers: what it was
+// asked last, and how it answers.
+std::function<int(const std::string&)> ScriptedAnswer;
+uint8_t AskedKind = 0;
+uint16_t AskedButtons = 0;
+
+int AnswerAsScripted(const std::string& text, uint8_t kind, uint16_t buttons) {
+    AskedKind = kind;
+    AskedButtons = buttons;
+    return ScriptedAnswer(text);
+}
+
 class Extract : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -38,20 +50,22 @@ class Extract : public ::testing::Test {
         return nullptr;
     }
 
-    // Extracts on a thread of its own, so that the question goes through
-    // InstallStatus to this (main) thread, which answers like the wizard.
+    // Extracts with the install thread's asker, on this (main) thread,
+    // where the question goes to the main-thread asker: here `answer`,
+    // giving the number of the button it would press.
     bool ExtractAnswering(const TAttachedFile* entry, const std::string& target,
                           const std::function<int(const std::string&)>& answer) {
-        std::atomic<bool> result{false};
-        TWorker worker([&] { result = Files.ExtractEntry(entry, std::string(), target); });
-        while (WaitForSingleObject(worker.Handle(), 10) == WAIT_TIMEOUT) {
-            if (InstallState() == StatusQuestion &&
-                ChangeInstallState(StatusQuestion, StatusPaused)) {
-                InstallStatus.Answer = answer(InstallStatus.Message);
-                SetInstallState(StatusAnswered);
-            }
-        }
+        ScriptedAnswer = answer;
+        RecordMainThread(AnswerAsScripted);
+        const bool result = Files.ExtractEntry(entry, std::string(), target, AskAboutWriteFailure);
+        RecordMainThread(MessageDialog);
         return result;
+    }
+
+    // For writes that must succeed: a question fails the test.
+    static TWriteFailureAnswer NoQuestion(const std::string& text) {
+        ADD_FAILURE() << "unexpected question: " << text;
+        return TWriteFailureAnswer::Abort;
     }
 
     TAttachedFiles Files;
@@ -70,9 +84,10 @@ std::string ExpectedQuestion(const std::string& target) {
 TEST_F(Extract, TwoLevelFolderIsMadeOutermostFirstThenTheFileIsLogged) {
     const std::string dest = Root + "New\\";
     const std::string target = dest + "Templates\\Letters\\Formal.dot";
-    ASSERT_TRUE(Files.ExtractEntry(Entry("Templates\\Letters\\Formal.dot"), "", target));
+    ASSERT_TRUE(
+        Files.ExtractEntry(Entry("Templates\\Letters\\Formal.dot"), "", target, NoQuestion));
     ASSERT_TRUE(Files.ExtractEntry(Entry("Templates\\Letters\\Plain.dot"), "",
-                                   dest + "Templates\\Letters\\Plain.dot"));
+                                   dest + "Templates\\Letters\\Plain.dot", NoQuestion));
 
     EXPECT_EQ(LogLines(), (std::vector<std::string>{
                               "Made Dir: " + dest,
@@ -86,7 +101,7 @@ TEST_F(Extract, TwoLevelFolderIsMadeOutermostFirstThenTheFileIsLogged) {
 }
 
 TEST_F(Extract, EmptyEntryGivesAnEmptyFileWithItsStamp) {
-    ASSERT_TRUE(Files.ExtractEntry(Entry("Empty.dat"), "", Root + "Empty.dat"));
+    ASSERT_TRUE(Files.ExtractEntry(Entry("Empty.dat"), "", Root + "Empty.dat", NoQuestion));
     EXPECT_TRUE(FileExists(Root + "Empty.dat"));
     EXPECT_EQ(ReadFileBytes(Root + "Empty.dat"), "");
     EXPECT_EQ(FileDate(Root + "Empty.dat"), Stamp(2001, 1, 2, 3, 4, 6));
@@ -94,8 +109,8 @@ TEST_F(Extract, EmptyEntryGivesAnEmptyFileWithItsStamp) {
 
 TEST_F(Extract, StampsOutside1980To2099LeaveTheTimeOfWriting) {
     const double before = LocalNow() - 4.0 / 86400; // DOS seconds are even
-    ASSERT_TRUE(Files.ExtractEntry(Entry("Old.dat"), "", Root + "Old.dat"));
-    ASSERT_TRUE(Files.ExtractEntry(Entry("Future.dat"), "", Root + "Future.dat"));
+    ASSERT_TRUE(Files.ExtractEntry(Entry("Old.dat"), "", Root + "Old.dat", NoQuestion));
+    ASSERT_TRUE(Files.ExtractEntry(Entry("Future.dat"), "", Root + "Future.dat", NoQuestion));
     EXPECT_EQ(ReadFileBytes(Root + "Old.dat"), "old");
     for (const char* name : {"Old.dat", "Future.dat"}) {
         const double date = FileDate(Root + name);
@@ -113,14 +128,14 @@ TEST_F(Extract, ALargeEntryReplacingAFileKeepsItsStampAfterTheLastWrite) {
         data[i] = char(i * 2654435761u >> 24);
     LoadCatalogue(big, {{"Big.dat", data, Stamp(2015, 3, 4, 5, 6, 8)}});
     const std::string target = Root + "Big.dat";
-    ASSERT_TRUE(big.ExtractEntry(&big.Files()[0], "", target)); // a first copy of it
-    ASSERT_TRUE(big.ExtractEntry(&big.Files()[0], "", target)); // replaced
+    ASSERT_TRUE(big.ExtractEntry(&big.Files()[0], "", target, NoQuestion)); // a first copy of it
+    ASSERT_TRUE(big.ExtractEntry(&big.Files()[0], "", target, NoQuestion)); // replaced
     EXPECT_EQ(ReadFileBytes(target), data);
     EXPECT_EQ(FileDate(target), Stamp(2015, 3, 4, 5, 6, 8));
 }
 
 TEST_F(Extract, WithoutAnEntryTheLastOfThatNameIsWritten) {
-    ASSERT_TRUE(Files.ExtractEntry(nullptr, "twice.txt", Root + "t.txt"));
+    ASSERT_TRUE(Files.ExtractEntry(nullptr, "twice.txt", Root + "t.txt", NoQuestion));
     EXPECT_EQ(ReadFileBytes(Root + "t.txt"), "second");
 }
 
@@ -132,8 +147,8 @@ TEST_F(Extract, RetryAfterTheOtherProgramClosedTheFileWritesItAndLogsItOnce) {
     const bool result = ExtractAnswering(Entry("Templates\\Letters\\Plain.dot"), target,
                                          [&](const std::string& message) {
                                              EXPECT_EQ(message, ExpectedQuestion(target));
-                                             EXPECT_EQ(InstallStatus.Kind, mtError);
-                                             EXPECT_EQ(InstallStatus.Buttons, 112);
+                                             EXPECT_EQ(AskedKind, mtError);
+                                             EXPECT_EQ(AskedButtons, 112);
                                              if (++questions == 2) locked.Release();
                                              return mrRetry;
                                          });
@@ -141,7 +156,6 @@ TEST_F(Extract, RetryAfterTheOtherProgramClosedTheFileWritesItAndLogsItOnce) {
     EXPECT_EQ(questions, 2); // the first retry met the file still open
     EXPECT_EQ(ReadFileBytes(target), "plain");
     EXPECT_EQ(LogLines(), std::vector<std::string>{"File Copy: " + target});
-    EXPECT_EQ(InstallState(), StatusRunning);
 }
 
 TEST_F(Extract, IgnoreLeavesTheOldFileAndLogsNothing) {
@@ -179,19 +193,9 @@ TEST_F(Extract, AnyOtherAnswerTriesAgain) {
 
 TEST_F(Extract, ANameWithoutEntryAsksUntilIgnored) {
     int questions = 0;
-    std::atomic<bool> result{false};
-    {
-        TWorker worker(
-            [&] { result = Files.ExtractEntry(nullptr, "Nowhere.txt", Root + "n.txt"); });
-        while (WaitForSingleObject(worker.Handle(), 10) == WAIT_TIMEOUT) {
-            if (InstallState() == StatusQuestion &&
-                ChangeInstallState(StatusQuestion, StatusPaused)) {
-                InstallStatus.Answer = ++questions < 3 ? mrRetry : mrIgnore;
-                SetInstallState(StatusAnswered);
-            }
-        }
-    }
-    EXPECT_TRUE(result);
+    EXPECT_TRUE(Files.ExtractEntry(nullptr, "Nowhere.txt", Root + "n.txt", [&](const std::string&) {
+        return ++questions < 3 ? TWriteFailureAnswer::Retry : TWriteFailureAnswer::Ignore;
+    }));
     EXPECT_EQ(questions, 3);
     EXPECT_FALSE(Exists(Root + "n.txt"));
 }
@@ -244,7 +248,8 @@ TEST_F(Extract, OnTheMainThreadTheQuestionIsShownDirectly) {
             Sleep(20);
         }
     });
-    EXPECT_TRUE(Files.ExtractEntry(Entry("Templates\\Letters\\Plain.dot"), "", target));
+    EXPECT_TRUE(Files.ExtractEntry(Entry("Templates\\Letters\\Plain.dot"), "", target,
+                                   AskAboutWriteFailure));
     person.Join();
     EXPECT_TRUE(pressed);
     EXPECT_EQ(InstallState(), StatusIdle);

@@ -1,3 +1,5 @@
+#include "base/folder_items.h"
+#include "base/paths.h"
 #include "payload/folders.h"
 
 #include "engine_test_support.h"

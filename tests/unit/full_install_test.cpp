@@ -1,6 +1,7 @@
 // The whole sample product installed the way the wizard does it: plan,
 // install thread, update log and installation log, into a fresh folder and
 // fresh data folders of the test prefix.
+#include "base/paths.h"
 #include "engine/install_thread.h"
 #include "engine_test_support.h"
 #include "payload/components.h"

@@ -1,6 +1,7 @@
 // Planning a payload built by another tool whose names try to reach outside
 // the folder they are installed into: such entries are never planned, the
 // honest ones beside them are.
+#include "engine/ask_user.h"
 #include "engine_test_support.h"
 
 #include <gtest/gtest.h>
@@ -52,7 +53,8 @@ TEST_F(HostileNamesPlan, AFilePatternNamingAHostileEntryPlansNothing) {
 TEST_F(HostileNamesPlan, TheHonestEntriesAreWrittenAndNothingLandsOutsideTheFolder) {
     ASSERT_TRUE(Files.PlanFiles("Templates\\", Root + "Inner\\", 3, AlwaysReplace));
     for (const auto& copy : Files.InstallLists[3])
-        ASSERT_TRUE(Files.ExtractEntry(copy.Source, std::string(), copy.Target));
+        ASSERT_TRUE(
+            Files.ExtractEntry(copy.Source, std::string(), copy.Target, AskAboutWriteFailure));
     EXPECT_EQ(ReadFileBytes(Root + "Inner\\Templates\\Plain.kwt"), "plain");
     EXPECT_EQ(ReadFileBytes(Root + "Inner\\Templates\\Letters\\Formal.kwt"), "formal");
     // Where the climbing names would have led.

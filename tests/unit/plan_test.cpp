@@ -1,4 +1,6 @@
 // Planning copies: patterns, the three overwrite modes and the shared files.
+#include "base/paths.h"
+#include "base/shell_folders.h"
 #include "engine_test_support.h"
 #include "payload/components.h"
 #include "payload/folders.h"

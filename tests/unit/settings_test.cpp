@@ -1,5 +1,6 @@
 // Saved choices in the real (Wine) registry: defaults, round trips, and
 // values an earlier run or another program left in a shape we never write.
+#include "base/shell_folders.h"
 #include "system/data_folders.h"
 #include "system/registry.h"
 #include "system/settings.h"

@@ -1,5 +1,6 @@
 // Shell links made through the real shell-link object under Wine, read back
 // through IShellLinkA; the folders the two scopes use.
+#include "base/shell_folders.h"
 #include "system/shortcuts.h"
 
 #include "payload/install_log.h"

@@ -2,6 +2,9 @@
 // on drives that Wine makes real: which drives are listed and how, where
 // the folder list lands, how the two follow each other, and that neither
 // touches the process's current folder.
+#include "base/folder_items.h"
+#include "base/paths.h"
+#include "base/shell_folders.h"
 #include "wizard/directory_list_box.h"
 #include "wizard/drive_combo_box.h"
 
