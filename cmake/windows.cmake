@@ -27,7 +27,16 @@ else()
   set(QV_SUBSYSTEM_MAJOR 5)
   set(QV_SUBSYSTEM_MINOR 2)
 endif()
-set(QV_COMPILE_OPTIONS -Wall -Wextra -ffunction-sections -fdata-sections)
+# Sized for a small download: every function and datum in a section of its
+# own for the linker to drop when unused, and std::string instantiated only
+# for the members used (see the header). The 32-bit program unwinds through
+# DWARF tables, which it needs only where exceptions pass; the 64-bit one
+# unwinds through the system's tables and keeps them all.
+set(QV_COMPILE_OPTIONS -Wall -Wextra -ffunction-sections -fdata-sections
+    "SHELL:-include ${CMAKE_SOURCE_DIR}/cmake/string_templates.h")
+if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+  list(APPEND QV_COMPILE_OPTIONS -fno-asynchronous-unwind-tables)
+endif()
 set(QV_LINK_OPTIONS -static -static-libgcc -static-libstdc++ -Wl,--gc-sections
     -Wl,--major-subsystem-version,${QV_SUBSYSTEM_MAJOR}
     -Wl,--minor-subsystem-version,${QV_SUBSYSTEM_MINOR}
