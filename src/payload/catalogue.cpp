@@ -37,12 +37,14 @@ bool TAttachedFiles::LoadFromResource(std::string& error) {
     return LoadFromBytes(data, size, error);
 }
 
-bool TAttachedFiles::LoadFromBytes(const uint8_t* data, uint32_t size, std::string& error) {
-    // Five times the compressed size: the product compresses by less than
-    // 2 to 1, so the buffer never has to grow in practice.
-    const uint64_t estimate = uint64_t(size) * 5;
+bool TAttachedFiles::LoadFromBytes(const uint8_t* data, uint32_t size, std::string& error,
+                                   payload::Reallocate reallocate) {
+    // The first block is the compressed size: a payload that compresses at
+    // all inflates to more, so start-up never asks for memory it will not
+    // use; the buffer grows to the size the stream projects once it is full.
     payload::Inflated inflated =
-        payload::InflatePayload(data, size, estimate > 0x7FFFFFFF ? 0x7FFFFFFF : uint32_t(estimate));
+        payload::InflatePayload(data, size, payload::GrowthStep(size), reallocate);
+    MemoryNeeded_ = inflated.status == payload::InflateStatus::OutOfMemory ? inflated.wanted : 0;
     if (inflated.status != payload::InflateStatus::Ok) {
         error = payload::Describe(inflated.status);
         return false;
