@@ -50,9 +50,9 @@ public:
     // module. On failure `error` says why, in words for the user.
     bool LoadFromResource(std::string& error);
     // The same from bytes already in memory (a zlib stream), the inflated
-    // bytes taken from `reallocate`.
+    // bytes held in `memory` (ReservedMemory unless a test says otherwise).
     bool LoadFromBytes(const uint8_t* data, uint32_t size, std::string& error,
-                       payload::Reallocate reallocate = std::realloc);
+                       const payload::Memory* memory = nullptr);
     // After a load that failed for want of memory: the bytes it asked for and
     // could not get; 0 after any other load.
     uint64_t MemoryNeeded() const { return MemoryNeeded_; }

@@ -24,10 +24,21 @@ namespace payload {
 
 constexpr size_t kEntryFixedBytes = 13; // length byte + stamp + size
 
-struct FreeDeleter {
-    void operator()(uint8_t* p) const;
+// Where the inflated bytes live. Grow follows realloc's contract (a null
+// block asks for a new one, a block that cannot grow is left as it was);
+// Release gives a block back.
+struct Memory {
+    void* (*Grow)(void* block, size_t size);
+    void (*Release)(void* block);
 };
-using Buffer = std::unique_ptr<uint8_t, FreeDeleter>;
+// The C heap: realloc and free.
+extern const Memory HeapMemory;
+
+struct ReleaseDeleter {
+    void (*release)(void*) = std::free;
+    void operator()(uint8_t* p) const { release(p); }
+};
+using Buffer = std::unique_ptr<uint8_t, ReleaseDeleter>;
 
 enum class InflateStatus { Ok, Corrupt, Truncated, OutOfMemory, TooLarge };
 
@@ -49,15 +60,11 @@ uint32_t GrowthStep(uint32_t compressedSize);
 // one growth step more; rounded up to 256 and at most `limit`.
 uint64_t ProjectedSize(uint64_t produced, uint64_t consumed, uint32_t inSize, uint64_t limit);
 
-// The allocator the buffer is taken from and grown with: realloc's contract,
-// and blocks that std::free releases.
-using Reallocate = void* (*)(void* block, size_t size);
-
-// Inflates a whole zlib stream in one pass into one buffer, first of `first`
-// bytes (0 stands for one growth step), grown to the projected size whenever
-// it is full, then shrunk to the bytes produced.
+// Inflates a whole zlib stream in one pass into one buffer taken from
+// `memory`, first of `first` bytes (0 stands for one growth step), grown to
+// the projected size whenever it is full, then shrunk to the bytes produced.
 Inflated InflatePayload(const uint8_t* in, uint32_t inSize, uint32_t first,
-                        Reallocate reallocate = std::realloc);
+                        const Memory& memory = HeapMemory);
 
 struct EntryRecord {
     std::string name;

@@ -2,6 +2,7 @@
 // refusing damaged payloads without reading past them.
 #include "payload/catalogue.h"
 #include "payload/payload_format.h"
+#include "payload/reserved_memory.h"
 
 #include <gtest/gtest.h>
 #include <zlib.h>
@@ -118,6 +119,7 @@ void* Recording(void* block, size_t size) {
     Asked.push_back(size);
     return size > Ceiling ? nullptr : std::realloc(block, size);
 }
+const payload::Memory RecordingMemory = {Recording, std::free};
 
 TEST(CatalogueInflate, FirstAsksForNoMoreThanThePayloadInflatesToThenGrowsToTheProjectedSize) {
     // Text of about 2 to 1, as the product compresses.
@@ -130,7 +132,7 @@ TEST(CatalogueInflate, FirstAsksForNoMoreThanThePayloadInflatesToThenGrowsToTheP
     Ceiling = SIZE_MAX;
     TAttachedFiles c;
     std::string error;
-    ASSERT_TRUE(c.LoadFromBytes(stream.data(), uint32_t(stream.size()), error, Recording)) << error;
+    ASSERT_TRUE(c.LoadFromBytes(stream.data(), uint32_t(stream.size()), error, &RecordingMemory)) << error;
     EXPECT_EQ(c.BufferSize(), int32_t(raw.size()));
     EXPECT_EQ(c.MemoryNeeded(), 0u);
     ASSERT_GE(Asked.size(), 2u);
@@ -177,7 +179,7 @@ TEST(CatalogueInflate, RunningOutOfMemoryIsToldApartFromDamageAndSaysHowMuch) {
     Ceiling = 1 << 20;
     TAttachedFiles c;
     std::string error;
-    EXPECT_FALSE(c.LoadFromBytes(stream.data(), uint32_t(stream.size()), error, Recording));
+    EXPECT_FALSE(c.LoadFromBytes(stream.data(), uint32_t(stream.size()), error, &RecordingMemory));
     Ceiling = SIZE_MAX;
     EXPECT_EQ(error, "not enough memory");
     ASSERT_FALSE(Asked.empty());
@@ -188,9 +190,30 @@ TEST(CatalogueInflate, RunningOutOfMemoryIsToldApartFromDamageAndSaysHowMuch) {
     // A damaged stream is no question of memory.
     stream[stream.size() / 2] ^= 0x10;
     TAttachedFiles d;
-    EXPECT_FALSE(d.LoadFromBytes(stream.data(), uint32_t(stream.size()), error, Recording));
+    EXPECT_FALSE(d.LoadFromBytes(stream.data(), uint32_t(stream.size()), error, &RecordingMemory));
     EXPECT_NE(error, "not enough memory");
     EXPECT_EQ(d.MemoryNeeded(), 0u);
+}
+
+TEST(CatalogueInflate, ReservedMemoryGrowsAndShrinksInPlaceAndMovesOnlyBeyondItsRoom) {
+    const size_t first = 1 << 20;
+    auto* block = static_cast<uint8_t*>(ReservedMemory.Grow(nullptr, first));
+    ASSERT_NE(block, nullptr);
+    std::memset(block, 0x5A, first);
+    // Within eight times the first block: the same bytes, more of them.
+    ASSERT_EQ(ReservedMemory.Grow(block, 6 * first), block);
+    std::memset(block + first, 0xA5, 5 * first);
+    ASSERT_EQ(ReservedMemory.Grow(block, 2 * first + 1), block);
+    EXPECT_EQ(block[first - 1], 0x5A);
+    EXPECT_EQ(block[2 * first], 0xA5);
+    // Beyond it: elsewhere, with what was there.
+    auto* moved = static_cast<uint8_t*>(ReservedMemory.Grow(block, 20 * first));
+    ASSERT_NE(moved, nullptr);
+    EXPECT_NE(moved, block);
+    EXPECT_EQ(moved[0], 0x5A);
+    EXPECT_EQ(moved[2 * first], 0xA5);
+    moved[20 * first - 1] = 1;
+    ReservedMemory.Release(moved);
 }
 
 TEST(CatalogueInflate, PayloadWithinFiveTimesNeedsNoGrowth) {
