@@ -8,15 +8,19 @@
 //   qvbench inflate SETUP.EXE N      InflatePayload against one-shot zlib on
 //                                    the payload of SETUP.EXE, N rounds each,
 //                                    alternating
-//   qvbench stub SETUP.EXE           its size without payload and logos
-//   qvbench base SETUP.EXE COPY.EXE  the peak memory of a copy with an empty
-//                                    payload, at its Welcome page: what the
-//                                    program needs besides its payload
+//   qvbench stub SETUP.EXE           its size without payload and logos (of
+//                                    the build that runs here; bench/run
+//                                    reads the 32-bit one with qvstubsize)
+//   qvbench base SETUP.EXE COPY.EXE  the time to the Welcome page and the
+//                                    peak memory there of a copy with an
+//                                    empty payload: what the program needs
+//                                    besides its payload
 //
 // Times are wall-clock milliseconds. Memory is the process's peak working
 // set (and peak private bytes), sampled while it runs: Wine can only tell it
 // for a live process.
 #include "clock.h"
+#include "payload/reserved_memory.h"
 #include "wizard_person.h"
 
 #include <psapi.h>
@@ -152,6 +156,7 @@ int RunBase(const std::string& exe, const std::string& copy) {
         Report("cannot make " + copy);
         return 1;
     }
+    const double start = Now();
     Process setup(copy);
     if (!setup.Started()) return 1;
     TPeakMemory memory(setup.Id());
@@ -162,11 +167,12 @@ int RunBase(const std::string& exe, const std::string& copy) {
         Report("no welcome page; " + setup.Describe());
         return 1;
     }
+    const double welcome = Now() - start;
     Settle(wizard);
     memory.Sample(true);
     setup.Kill();
-    std::printf("peak_ws %lu peak_private %lu\n", (unsigned long)memory.WorkingSet,
-                (unsigned long)memory.Private);
+    std::printf("welcome_ms %.1f peak_ws %lu peak_private %lu\n", welcome,
+                (unsigned long)memory.WorkingSet, (unsigned long)memory.Private);
     return 0;
 }
 
@@ -200,7 +206,8 @@ int RunInflate(const std::string& exe, int rounds) {
     }
     const auto* in = reinterpret_cast<const uint8_t*>(packed.data());
     const uint32_t inSize = uint32_t(packed.size());
-    const uint64_t estimate = std::min<uint64_t>(uint64_t(inSize) * 5, 0x7FFFFFFF);
+    // The first block the catalogue asks for, in the memory it uses.
+    const uint32_t estimate = payload::GrowthStep(inSize);
     uLongf exact = 0;
     for (int r = 0; r < rounds; ++r) {
         double ours = 0, plain = 0;
@@ -208,7 +215,7 @@ int RunInflate(const std::string& exe, int rounds) {
             if ((turn + r) % 2 == 0) {
                 const double start = Now();
                 payload::Inflated inflated =
-                    payload::InflatePayload(in, inSize, uint32_t(estimate));
+                    payload::InflatePayload(in, inSize, estimate, ReservedMemory);
                 ours = Now() - start;
                 if (inflated.status != payload::InflateStatus::Ok) {
                     Report("InflatePayload fails");
@@ -218,7 +225,7 @@ int RunInflate(const std::string& exe, int rounds) {
             } else {
                 if (exact == 0) {
                     payload::Inflated first =
-                        payload::InflatePayload(in, inSize, uint32_t(estimate));
+                        payload::InflatePayload(in, inSize, estimate, ReservedMemory);
                     exact = uLongf(first.size);
                 }
                 const double start = Now();

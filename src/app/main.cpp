@@ -12,6 +12,7 @@
 #include "payload/catalogue.h"
 #include "payload/diagnostic_log.h"
 #include "payload/install_log.h"
+#include "payload/size_text.h"
 #include "wizard/main_dlg_form.h"
 #include "wizard/message_dialog.h"
 
@@ -28,6 +29,13 @@ void ShowDamagedSetup(const std::string& reason) {
     MessageBoxA(nullptr, text.c_str(), kApplicationTitle, MB_OK | MB_ICONERROR);
 }
 
+// The product's files are unpacked into memory before any window: a large
+// product on a system short of memory ends here, with what it takes.
+std::string NotEnoughMemoryText(uint64_t needed) {
+    return "There is not enough memory to unpack the files of " + std::string(kProductName) +
+           ": setup needs " + FormatSize(int64_t(needed)) +
+           " for them.\r\rClose other programs and start setup again.";
+}
 
 // The first lines of the diagnostic log: what runs, where, with which rights.
 void DiagnoseStart() {
@@ -98,10 +106,20 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     auto catalogue = std::make_unique<TAttachedFiles>();
     std::string error;
     if (!catalogue->LoadFromResource(error)) {
-        Diagnose("The setup program is damaged: " + error);
+        const uint64_t needed = catalogue->MemoryNeeded();
+        if (needed) {
+            Diagnose("Not enough memory to unpack the files: " + std::to_string(needed) +
+                     " bytes were needed");
+        } else {
+            Diagnose("The setup program is damaged: " + error);
+        }
         // Without the wizard nobody is there to read a message.
         if (unattended.Mode != TRunMode::Wizard) return Finish(kExitFailed);
-        ShowDamagedSetup(error);
+        if (needed)
+            MessageBoxA(nullptr, NotEnoughMemoryText(needed).c_str(), kApplicationTitle,
+                        MB_OK | MB_ICONERROR);
+        else
+            ShowDamagedSetup(error);
         return Finish(0);
     }
     Catalogue = catalogue.get();

@@ -1,6 +1,7 @@
 #include "payload/catalogue.h"
 
 #include "payload/components.h"
+#include "payload/reserved_memory.h"
 #include "payload/temp_files.h"
 
 #include <windows.h>
@@ -37,12 +38,15 @@ bool TAttachedFiles::LoadFromResource(std::string& error) {
     return LoadFromBytes(data, size, error);
 }
 
-bool TAttachedFiles::LoadFromBytes(const uint8_t* data, uint32_t size, std::string& error) {
-    // Five times the compressed size: the product compresses by less than
-    // 2 to 1, so the buffer never has to grow in practice.
-    const uint64_t estimate = uint64_t(size) * 5;
-    payload::Inflated inflated =
-        payload::InflatePayload(data, size, estimate > 0x7FFFFFFF ? 0x7FFFFFFF : uint32_t(estimate));
+bool TAttachedFiles::LoadFromBytes(const uint8_t* data, uint32_t size, std::string& error,
+                                   const payload::Memory* memory) {
+    // The first block is the compressed size: a payload that compresses at
+    // all inflates to more, so start-up never asks for memory it will not
+    // use; the buffer grows in place to the size the stream projects once it
+    // is full.
+    payload::Inflated inflated = payload::InflatePayload(data, size, payload::GrowthStep(size),
+                                                         memory ? *memory : ReservedMemory);
+    MemoryNeeded_ = inflated.status == payload::InflateStatus::OutOfMemory ? inflated.wanted : 0;
     if (inflated.status != payload::InflateStatus::Ok) {
         error = payload::Describe(inflated.status);
         return false;

@@ -50,8 +50,13 @@ public:
     // Finds, inflates and indexes the "FILES" resource of the program's own
     // module. On failure `error` says why, in words for the user.
     bool LoadFromResource(std::string& error);
-    // The same from bytes already in memory (a zlib stream).
-    bool LoadFromBytes(const uint8_t* data, uint32_t size, std::string& error);
+    // The same from bytes already in memory (a zlib stream), the inflated
+    // bytes held in `memory` (ReservedMemory unless a test says otherwise).
+    bool LoadFromBytes(const uint8_t* data, uint32_t size, std::string& error,
+                       const payload::Memory* memory = nullptr);
+    // After a load that failed for want of memory: the bytes it asked for and
+    // could not get; 0 after any other load.
+    uint64_t MemoryNeeded() const { return MemoryNeeded_; }
 
     const uint8_t* Buffer() const { return Buffer_.get(); }
     int32_t BufferSize() const { return BufferSize_; }
@@ -88,6 +93,7 @@ private:
               int mode);
     payload::Buffer Buffer_;
     int32_t BufferSize_ = 0;
+    uint64_t MemoryNeeded_ = 0;
     std::vector<TAttachedFile> Files_;
     // Folders already cleared of leftover partial writes in this run.
     std::set<std::string> SweptFolders_;

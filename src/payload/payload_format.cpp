@@ -1,12 +1,13 @@
 #include "payload/payload_format.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <zlib.h>
 
 namespace payload {
 
-void FreeDeleter::operator()(uint8_t* p) const { std::free(p); }
+const Memory HeapMemory = {std::realloc, std::free};
 
 uint32_t GrowthStep(uint32_t compressedSize) {
     uint64_t step = (uint64_t(compressedSize) + 255) / 256 * 256;
@@ -15,17 +16,25 @@ uint32_t GrowthStep(uint32_t compressedSize) {
     return uint32_t(step);
 }
 
-Inflated InflatePayload(const uint8_t* in, uint32_t inSize, uint32_t estimate) {
+uint64_t ProjectedSize(uint64_t produced, uint64_t consumed, uint32_t inSize, uint64_t limit) {
+    uint64_t whole = consumed ? produced * inSize / consumed : produced;
+    whole += whole / 16;
+    whole = std::max<uint64_t>(whole, produced + GrowthStep(inSize));
+    whole = (whole + 255) / 256 * 256;
+    return std::min(whole, limit);
+}
+
+Inflated InflatePayload(const uint8_t* in, uint32_t inSize, uint32_t first,
+                        const Memory& memory) {
     Inflated result;
-    const uint32_t step = GrowthStep(inSize);
     // The inflated size must fit the 32-bit signed fields of the catalogue.
     const uint64_t limit = 0x7FFFFFFF;
-    uint64_t capacity = estimate ? estimate : step;
-    if (capacity > limit) capacity = limit;
+    uint64_t capacity = std::min<uint64_t>(first ? first : GrowthStep(inSize), limit);
 
-    uint8_t* buf = static_cast<uint8_t*>(std::malloc(size_t(capacity)));
+    uint8_t* buf = static_cast<uint8_t*>(memory.Grow(nullptr, size_t(capacity)));
     if (!buf) {
         result.status = InflateStatus::OutOfMemory;
+        result.wanted = capacity;
         return result;
     }
 
@@ -33,7 +42,7 @@ Inflated InflatePayload(const uint8_t* in, uint32_t inSize, uint32_t estimate) {
     zs.next_in = const_cast<Bytef*>(in);
     zs.avail_in = inSize;
     if (inflateInit(&zs) != Z_OK) {
-        std::free(buf);
+        memory.Release(buf);
         result.status = InflateStatus::OutOfMemory;
         return result;
     }
@@ -47,12 +56,14 @@ Inflated InflatePayload(const uint8_t* in, uint32_t inSize, uint32_t estimate) {
                 result.status = InflateStatus::TooLarge;
                 break;
             }
-            uint64_t grown = capacity + step;
-            if (grown > limit) grown = limit;
-            uint8_t* bigger = static_cast<uint8_t*>(std::realloc(buf, size_t(grown)));
+            // Growing may copy what is there, so the buffer grows rarely: to
+            // the whole the stream promises, as far as it can tell.
+            const uint64_t grown = ProjectedSize(produced, zs.total_in, inSize, limit);
+            uint8_t* bigger = static_cast<uint8_t*>(memory.Grow(buf, size_t(grown)));
             if (!bigger) {
                 rc = Z_MEM_ERROR;
                 result.status = InflateStatus::OutOfMemory;
+                result.wanted = grown;
                 break;
             }
             buf = bigger;
@@ -73,18 +84,18 @@ Inflated InflatePayload(const uint8_t* in, uint32_t inSize, uint32_t estimate) {
     inflateEnd(&zs);
 
     if (rc != Z_STREAM_END) {
-        std::free(buf);
+        memory.Release(buf);
         if (result.status == InflateStatus::Ok) result.status = InflateStatus::Corrupt;
         return result;
     }
     if (produced == 0) {
-        std::free(buf);
+        memory.Release(buf);
         buf = nullptr;
     } else if (produced < capacity) {
-        if (uint8_t* exact = static_cast<uint8_t*>(std::realloc(buf, size_t(produced))))
+        if (uint8_t* exact = static_cast<uint8_t*>(memory.Grow(buf, size_t(produced))))
             buf = exact;
     }
-    result.data.reset(buf);
+    result.data = Buffer(buf, ReleaseDeleter{memory.Release});
     result.size = int32_t(produced);
     return result;
 }

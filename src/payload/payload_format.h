@@ -15,6 +15,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
@@ -23,10 +24,21 @@ namespace payload {
 
 constexpr size_t kEntryFixedBytes = 13; // length byte + stamp + size
 
-struct FreeDeleter {
-    void operator()(uint8_t* p) const;
+// Where the inflated bytes live. Grow follows realloc's contract (a null
+// block asks for a new one, a block that cannot grow is left as it was);
+// Release gives a block back.
+struct Memory {
+    void* (*Grow)(void* block, size_t size);
+    void (*Release)(void* block);
 };
-using Buffer = std::unique_ptr<uint8_t, FreeDeleter>;
+// The C heap: realloc and free.
+extern const Memory HeapMemory;
+
+struct ReleaseDeleter {
+    void (*release)(void*) = std::free;
+    void operator()(uint8_t* p) const { release(p); }
+};
+using Buffer = std::unique_ptr<uint8_t, ReleaseDeleter>;
 
 enum class InflateStatus { Ok, Corrupt, Truncated, OutOfMemory, TooLarge };
 
@@ -34,16 +46,25 @@ struct Inflated {
     InflateStatus status = InflateStatus::Ok;
     Buffer data;       // exactly `size` bytes (null when size is 0)
     int32_t size = 0;
-    uint32_t growths = 0; // how often the buffer had to grow past the estimate
+    uint32_t growths = 0; // how often the buffer had to grow past the first block
+    // OutOfMemory: the size of the block that could not be had.
+    uint64_t wanted = 0;
 };
 
 // Growth step: the compressed byte count rounded up to a multiple of 256.
 uint32_t GrowthStep(uint32_t compressedSize);
 
-// Inflates a whole zlib stream in one pass into a buffer of `estimate` bytes
-// that grows by GrowthStep(inSize) whenever it is full, then shrinks to the
-// bytes produced. An estimate of 0 stands for one growth step.
-Inflated InflatePayload(const uint8_t* in, uint32_t inSize, uint32_t estimate);
+// The size a full buffer grows to: what the whole stream will inflate to if
+// the rest inflates as the `consumed` bytes of `inSize` read so far did into
+// `produced` bytes, a sixteenth more for the rest's own ratio, and at least
+// one growth step more; rounded up to 256 and at most `limit`.
+uint64_t ProjectedSize(uint64_t produced, uint64_t consumed, uint32_t inSize, uint64_t limit);
+
+// Inflates a whole zlib stream in one pass into one buffer taken from
+// `memory`, first of `first` bytes (0 stands for one growth step), grown to
+// the projected size whenever it is full, then shrunk to the bytes produced.
+Inflated InflatePayload(const uint8_t* in, uint32_t inSize, uint32_t first,
+                        const Memory& memory = HeapMemory);
 
 struct EntryRecord {
     std::string name;

@@ -2,10 +2,13 @@
 // refusing damaged payloads without reading past them.
 #include "payload/catalogue.h"
 #include "payload/payload_format.h"
+#include "payload/reserved_memory.h"
 
 #include <gtest/gtest.h>
 #include <zlib.h>
 
+#include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -108,29 +111,109 @@ TEST(CatalogueIndex, DuplicateNamesAreAllKeptInPayloadOrder) {
     EXPECT_EQ(Bytes(c, c.Files()[2]), "third");
 }
 
-TEST(CatalogueInflate, GrowsInStepsOfTheCompressedSizeAndEndsAtTheExactLength) {
-    // Zeros compress about a thousandfold: far beyond the five-fold estimate.
-    std::vector<uint8_t> raw = Raw({{"zeros.bin", 1, std::string(3000000, '\0')}});
-    std::vector<uint8_t> stream = Compress(raw);
-    ASSERT_LT(stream.size() * 5, raw.size());
+// Every block the catalogue asks for, in order; and a ceiling above which it
+// gets none, as on a system short of memory.
+std::vector<size_t> Asked;
+size_t Ceiling = SIZE_MAX;
+void* Recording(void* block, size_t size) {
+    Asked.push_back(size);
+    return size > Ceiling ? nullptr : std::realloc(block, size);
+}
+const payload::Memory RecordingMemory = {Recording, std::free};
 
-    payload::Inflated out =
-        payload::InflatePayload(stream.data(), uint32_t(stream.size()), uint32_t(stream.size() * 5));
+TEST(CatalogueInflate, FirstAsksForNoMoreThanThePayloadInflatesToThenGrowsToTheProjectedSize) {
+    // Text of about 2 to 1, as the product compresses.
+    std::string text;
+    for (int i = 0; text.size() < 400000; ++i) text += std::to_string(i * 7919 % 100003) + " ";
+    const std::vector<uint8_t> raw = Raw({{"a.txt", 1, text}, {"b.txt", 2, text.substr(0, 1000)}});
+    const std::vector<uint8_t> stream = Compress(raw);
+    ASSERT_LT(stream.size() * 3 / 2, raw.size());
+    Asked.clear();
+    Ceiling = SIZE_MAX;
+    TAttachedFiles c;
+    std::string error;
+    ASSERT_TRUE(c.LoadFromBytes(stream.data(), uint32_t(stream.size()), error, &RecordingMemory)) << error;
+    EXPECT_EQ(c.BufferSize(), int32_t(raw.size()));
+    EXPECT_EQ(c.MemoryNeeded(), 0u);
+    ASSERT_GE(Asked.size(), 2u);
+    EXPECT_EQ(Asked.front(), payload::GrowthStep(uint32_t(stream.size())));
+    EXPECT_LE(Asked.front(), raw.size());
+    // One growth to the projection, then the shrink to the exact length.
+    EXPECT_EQ(Asked.size(), 3u);
+    EXPECT_GE(Asked[1], raw.size());
+    EXPECT_LE(Asked[1], raw.size() + raw.size() / 8);
+    EXPECT_EQ(Asked.back(), raw.size());
+}
+
+TEST(CatalogueInflate, FarBeyondTheProjectionStillEndsAtTheExactLength) {
+    // Zeros after text: the ratio the start promises is far too low.
+    std::string text;
+    for (int i = 0; text.size() < 20000; ++i) text += std::to_string(i * 7919 % 10007) + " ";
+    std::vector<uint8_t> raw = Raw({{"a.txt", 1, text}, {"zeros.bin", 1, std::string(3000000, '\0')}});
+    std::vector<uint8_t> stream = Compress(raw);
+    payload::Inflated out = payload::InflatePayload(stream.data(), uint32_t(stream.size()),
+                                                    payload::GrowthStep(uint32_t(stream.size())));
     ASSERT_EQ(out.status, payload::InflateStatus::Ok);
     EXPECT_EQ(out.size, int32_t(raw.size()));
     EXPECT_EQ(std::memcmp(out.data.get(), raw.data(), raw.size()), 0);
-    const uint32_t step = payload::GrowthStep(uint32_t(stream.size()));
-    EXPECT_EQ(step % 256, 0u);
-    EXPECT_GE(step, stream.size());
-    EXPECT_LT(step, stream.size() + 256);
-    const uint64_t needed = (raw.size() - stream.size() * 5 + step - 1) / step;
-    EXPECT_EQ(out.growths, needed);
+    EXPECT_GT(out.growths, 1u);
+    // Each growth a sixteenth at least: a handful, not one per step.
+    EXPECT_LT(out.growths, 80u);
+}
 
+TEST(CatalogueInflate, TheProjectionFollowsTheRatioSoFarWithinTheLimit) {
+    // Half the input made 1000 bytes: the whole makes 2000, a sixteenth more,
+    // rounded up to 256.
+    EXPECT_EQ(payload::ProjectedSize(1000, 500, 1000, 0x7FFFFFFF), 2304u);
+    // At least one growth step more, however little is left.
+    EXPECT_EQ(payload::ProjectedSize(5000, 1000, 1000, 0x7FFFFFFF), 6144u);
+    // A stream that promises more than the catalogue can hold asks for the
+    // limit, no more.
+    EXPECT_EQ(payload::ProjectedSize(1u << 30, 1, 1u << 20, 0x7FFFFFFF), 0x7FFFFFFFu);
+}
+
+TEST(CatalogueInflate, RunningOutOfMemoryIsToldApartFromDamageAndSaysHowMuch) {
+    const std::vector<uint8_t> raw = Raw({{"zeros.bin", 1, std::string(3000000, '\0')}});
+    std::vector<uint8_t> stream = Compress(raw);
+    Asked.clear();
+    Ceiling = 1 << 20;
     TAttachedFiles c;
-    ASSERT_TRUE(Load(c, stream));
-    EXPECT_EQ(c.BufferSize(), int32_t(raw.size()));
-    ASSERT_EQ(c.Files().size(), 1u);
-    EXPECT_EQ(c.Files()[0].Size, 3000000);
+    std::string error;
+    EXPECT_FALSE(c.LoadFromBytes(stream.data(), uint32_t(stream.size()), error, &RecordingMemory));
+    Ceiling = SIZE_MAX;
+    EXPECT_EQ(error, "not enough memory");
+    ASSERT_FALSE(Asked.empty());
+    EXPECT_GT(Asked.back(), size_t(1) << 20);
+    EXPECT_EQ(c.MemoryNeeded(), Asked.back());
+    EXPECT_TRUE(c.Files().empty());
+
+    // A damaged stream is no question of memory.
+    stream[stream.size() / 2] ^= 0x10;
+    TAttachedFiles d;
+    EXPECT_FALSE(d.LoadFromBytes(stream.data(), uint32_t(stream.size()), error, &RecordingMemory));
+    EXPECT_NE(error, "not enough memory");
+    EXPECT_EQ(d.MemoryNeeded(), 0u);
+}
+
+TEST(CatalogueInflate, ReservedMemoryGrowsAndShrinksInPlaceAndMovesOnlyBeyondItsRoom) {
+    const size_t first = 1 << 20;
+    auto* block = static_cast<uint8_t*>(ReservedMemory.Grow(nullptr, first));
+    ASSERT_NE(block, nullptr);
+    std::memset(block, 0x5A, first);
+    // Within eight times the first block: the same bytes, more of them.
+    ASSERT_EQ(ReservedMemory.Grow(block, 6 * first), block);
+    std::memset(block + first, 0xA5, 5 * first);
+    ASSERT_EQ(ReservedMemory.Grow(block, 2 * first + 1), block);
+    EXPECT_EQ(block[first - 1], 0x5A);
+    EXPECT_EQ(block[2 * first], 0xA5);
+    // Beyond it: elsewhere, with what was there.
+    auto* moved = static_cast<uint8_t*>(ReservedMemory.Grow(block, 20 * first));
+    ASSERT_NE(moved, nullptr);
+    EXPECT_NE(moved, block);
+    EXPECT_EQ(moved[0], 0x5A);
+    EXPECT_EQ(moved[2 * first], 0xA5);
+    moved[20 * first - 1] = 1;
+    ReservedMemory.Release(moved);
 }
 
 TEST(CatalogueInflate, PayloadWithinFiveTimesNeedsNoGrowth) {

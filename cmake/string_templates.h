@@ -1,0 +1,13 @@
+// Included ahead of every source of the Windows programs (-include).
+//
+// The library normally declares std::string and std::wstring as instantiated
+// inside itself, so that the first use of either links the whole of the
+// library's instantiation: about 33 KB each, most of it members this program
+// never calls. The library's own switch below (the value it uses for its
+// checked mode, without the checks) turns that declaration off for
+// basic_string only: the compiler then instantiates just the members used,
+// and the linker keeps just those.
+#pragma once
+#include <bits/c++config.h>
+#undef _GLIBCXX_EXTERN_TEMPLATE
+#define _GLIBCXX_EXTERN_TEMPLATE -1
