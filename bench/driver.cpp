@@ -282,8 +282,10 @@ int main(int argc, char** argv) {
     const std::string mode = argc > 1 ? argv[1] : "";
     if (argc == 4 && mode == "ours") return RunOurs(argv[2], argv[3]);
     // NSIS wants /D= last and unquoted; ours "-d" first.
-    if (argc == 4 && mode == "nsis") return RunSilent(argv[2], {"/S", std::string("/D=") + argv[3]});
-    if (argc == 4 && mode == "silent") return RunSilent(argv[2], {std::string("-d") + argv[3], "/S"});
+    if (argc == 4 && mode == "nsis")
+        return RunSilent(argv[2], {"/S", std::string("/D=") + argv[3]});
+    if (argc == 4 && mode == "silent")
+        return RunSilent(argv[2], {std::string("-d") + argv[3], "/S"});
     if (argc == 4 && mode == "inflate") return RunInflate(argv[2], std::atoi(argv[3]));
     if (argc == 3 && mode == "stub") return RunStub(argv[2]);
     if (argc == 4 && mode == "base") return RunBase(argv[2], argv[3]);

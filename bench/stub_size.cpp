@@ -19,7 +19,8 @@ int main(int argc, char** argv) {
         return 2;
     }
     std::ifstream in(argv[1], std::ios::binary);
-    std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)),
+                               std::istreambuf_iterator<char>());
     const size_t size = bytes.size();
     const PeImage image(std::move(bytes));
     if (!image.Valid()) {
@@ -34,7 +35,7 @@ int main(int argc, char** argv) {
     for (const auto& r : resources)
         if (auto data = image.Resource(ResourceId::Name(r.type), ResourceId::Name(r.name)))
             dropped += (data->size() + 7) / 8 * 8;
-    std::printf("setup_bytes %zu stub_bytes %zu machine %s\n", size, (size - dropped + 511) / 512 * 512,
-                image.Machine() == 0x14C ? "i686" : "x86_64");
+    std::printf("setup_bytes %zu stub_bytes %zu machine %s\n", size,
+                (size - dropped + 511) / 512 * 512, image.Machine() == 0x14C ? "i686" : "x86_64");
     return 0;
 }

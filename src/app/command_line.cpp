@@ -1,7 +1,9 @@
 #include "app/command_line.h"
 
 namespace {
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t';
+}
 
 // Reads one argument starting at p; returns the position after it.
 const char* ReadArgument(const char* p, std::string* out) {
@@ -20,10 +22,12 @@ std::vector<std::string> Arguments(const char* commandLine) {
     std::vector<std::string> args;
     if (!commandLine) return args;
     const char* p = commandLine;
-    while (IsBlank(*p)) ++p;
+    while (IsBlank(*p))
+        ++p;
     p = ReadArgument(p, nullptr); // the program name
     for (;;) {
-        while (IsBlank(*p)) ++p;
+        while (IsBlank(*p))
+            ++p;
         if (!*p) break;
         std::string arg;
         p = ReadArgument(p, &arg);

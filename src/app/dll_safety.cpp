@@ -16,12 +16,11 @@ constexpr DWORD kSearchSystem32 = 0x00000800; // LOAD_LIBRARY_SEARCH_SYSTEM32
 // that are not "known DLLs" everywhere, so that a bare name would find a copy
 // beside setup.exe first.
 const char* const kLoadedLater[] = {
-    "uxtheme.dll",  "version.dll",  "userenv.dll", "setupapi.dll", "dwmapi.dll",
-    "cryptbase.dll", "ntmarta.dll", "profapi.dll", "propsys.dll",  "secur32.dll",
-    "sspicli.dll",  "apphelp.dll",  "msimg32.dll", "winmm.dll",    "wintrust.dll",
-    "mpr.dll",      "netapi32.dll", "wtsapi32.dll", "msctf.dll",   "linkinfo.dll",
-    "riched20.dll", "oleacc.dll",   "cryptsp.dll",  "rsaenh.dll",  "samcli.dll",
-    "netutils.dll", "srvcli.dll",   "wkscli.dll",   "cscapi.dll",  "ntshrui.dll",
+    "uxtheme.dll", "version.dll",  "userenv.dll",  "setupapi.dll", "dwmapi.dll",   "cryptbase.dll",
+    "ntmarta.dll", "profapi.dll",  "propsys.dll",  "secur32.dll",  "sspicli.dll",  "apphelp.dll",
+    "msimg32.dll", "winmm.dll",    "wintrust.dll", "mpr.dll",      "netapi32.dll", "wtsapi32.dll",
+    "msctf.dll",   "linkinfo.dll", "riched20.dll", "oleacc.dll",   "cryptsp.dll",  "rsaenh.dll",
+    "samcli.dll",  "netutils.dll", "srvcli.dll",   "wkscli.dll",   "cscapi.dll",   "ntshrui.dll",
 };
 } // namespace
 
@@ -30,8 +29,8 @@ void RestrictDllSearch() {
     // order of every later LoadLibrary without a full path, including the
     // ones the system's DLLs make on our behalf (themes, rich edit, ...).
     using TSetDefaultDllDirectories = BOOL(WINAPI*)(DWORD);
-    if (auto setDefault = LoadedFunction<TSetDefaultDllDirectories>("kernel32.dll",
-                                                                     "SetDefaultDllDirectories")) {
+    if (auto setDefault =
+            LoadedFunction<TSetDefaultDllDirectories>("kernel32.dll", "SetDefaultDllDirectories")) {
         setDefault(kSearchSystem32);
     } else if (WindowsNT5OrLater) {
         // Without that call (Windows 2000 to 7 without KB2533623) the

@@ -50,7 +50,9 @@ void DiagnoseStart() {
     // Looked up: the shells before Windows 2000 do not have it.
     using TIsUserAnAdmin = BOOL(WINAPI*)();
     const auto isAdmin = LoadedFunction<TIsUserAnAdmin>("shell32.dll", "IsUserAnAdmin");
-    Diagnose(std::string("Administrator rights: ") + (!isAdmin ? "unknown" : isAdmin() ? "yes" : "no"));
+    Diagnose(std::string("Administrator rights: ") + (!isAdmin    ? "unknown"
+                                                      : isAdmin() ? "yes"
+                                                                  : "no"));
 }
 
 int Finish(int code) {
@@ -83,7 +85,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
             const std::string why = "the log \"" + unattended.LogPath + "\" cannot be written (" +
                                     SystemErrorText(GetLastError()) + ")";
             if (unattended.Mode != TRunMode::Silent)
-                MessageBoxA(nullptr, UsageText(why).c_str(), kApplicationTitle, MB_OK | MB_ICONERROR);
+                MessageBoxA(nullptr, UsageText(why).c_str(), kApplicationTitle,
+                            MB_OK | MB_ICONERROR);
             return kExitBadOptions;
         }
         DiagnoseStart();

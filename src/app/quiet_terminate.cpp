@@ -28,20 +28,49 @@ void __verbose_terminate_handler() {
 } // namespace __gnu_cxx
 
 namespace std {
-void __throw_bad_exception() { throw std::bad_exception(); }
-void __throw_bad_alloc() { throw std::bad_alloc(); }
-void __throw_bad_array_new_length() { throw std::bad_array_new_length(); }
-void __throw_bad_cast() { throw std::bad_cast(); }
-void __throw_bad_typeid() { throw std::bad_typeid(); }
-void __throw_logic_error(const char*) { std::abort(); }
-void __throw_domain_error(const char*) { std::abort(); }
-void __throw_invalid_argument(const char*) { std::abort(); }
-void __throw_length_error(const char*) { std::abort(); }
-void __throw_out_of_range(const char*) { std::abort(); }
-void __throw_out_of_range_fmt(const char*, ...) { std::abort(); }
-void __throw_runtime_error(const char*) { std::abort(); }
-void __throw_range_error(const char*) { std::abort(); }
-void __throw_overflow_error(const char*) { std::abort(); }
-void __throw_underflow_error(const char*) { std::abort(); }
+void __throw_bad_exception() {
+    throw std::bad_exception();
+}
+void __throw_bad_alloc() {
+    throw std::bad_alloc();
+}
+void __throw_bad_array_new_length() {
+    throw std::bad_array_new_length();
+}
+void __throw_bad_cast() {
+    throw std::bad_cast();
+}
+void __throw_bad_typeid() {
+    throw std::bad_typeid();
+}
+void __throw_logic_error(const char*) {
+    std::abort();
+}
+void __throw_domain_error(const char*) {
+    std::abort();
+}
+void __throw_invalid_argument(const char*) {
+    std::abort();
+}
+void __throw_length_error(const char*) {
+    std::abort();
+}
+void __throw_out_of_range(const char*) {
+    std::abort();
+}
+void __throw_out_of_range_fmt(const char*, ...) {
+    std::abort();
+}
+void __throw_runtime_error(const char*) {
+    std::abort();
+}
+void __throw_range_error(const char*) {
+    std::abort();
+}
+void __throw_overflow_error(const char*) {
+    std::abort();
+}
+void __throw_underflow_error(const char*) {
+    std::abort();
+}
 } // namespace std
-

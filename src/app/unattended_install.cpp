@@ -93,8 +93,8 @@ class TProgressWindow {
         RECT r{0, 0, 360, 80};
         AdjustWindowRectEx(&r, style, FALSE, 0);
         const int w = r.right - r.left, h = r.bottom - r.top;
-        Window_ = CreateWindowExA(WS_EX_APPWINDOW, windowClass.lpszClassName, kApplicationTitle, style,
-                                  (GetSystemMetrics(SM_CXSCREEN) - w) / 2,
+        Window_ = CreateWindowExA(WS_EX_APPWINDOW, windowClass.lpszClassName, kApplicationTitle,
+                                  style, (GetSystemMetrics(SM_CXSCREEN) - w) / 2,
                                   (GetSystemMetrics(SM_CYSCREEN) - h) / 2, w, h, nullptr, nullptr,
                                   GetModuleHandleA(nullptr), nullptr);
         if (!Window_) return;
@@ -105,7 +105,8 @@ class TProgressWindow {
                                Window_, nullptr, GetModuleHandleA(nullptr), nullptr);
         SendMessageA(Bar_, PBM_SETRANGE32, 0, total);
         HFONT font = HFONT(GetStockObject(DEFAULT_GUI_FONT));
-        for (HWND child = GetWindow(Window_, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        for (HWND child = GetWindow(Window_, GW_CHILD); child;
+             child = GetWindow(child, GW_HWNDNEXT))
             SendMessageA(child, WM_SETFONT, WPARAM(font), FALSE);
         // Shown once whole, so that nobody sees it half built.
         ShowWindow(Window_, SW_SHOW);
@@ -191,9 +192,11 @@ int RunUnattended(const TUnattendedOptions& options) {
     // The wizard lets nobody past its components page without the space.
     const int64_t available = FreeSpace(DrivePart(chosen.DestDir));
     if (available == kUnknownFreeSpace || available < required) {
-        Diagnose("Not enough space on the destination's drive: " + std::to_string(required) +
-                 " bytes needed, " + (available == kUnknownFreeSpace ? std::string("unknown") : std::to_string(available)) +
-                 " available");
+        Diagnose(
+            "Not enough space on the destination's drive: " + std::to_string(required) +
+            " bytes needed, " +
+            (available == kUnknownFreeSpace ? std::string("unknown") : std::to_string(available)) +
+            " available");
         return kExitFailed;
     }
     // As on the wizard's destination page: found out now, not at the first file.

@@ -7,7 +7,8 @@
 
 namespace {
 std::string Upper(std::string s) {
-    for (char& c : s) c = char(std::toupper(static_cast<unsigned char>(c)));
+    for (char& c : s)
+        c = char(std::toupper(static_cast<unsigned char>(c)));
     return s;
 }
 
@@ -23,7 +24,8 @@ bool ParseComponents(const std::string& list, uint32_t& bits, std::string& error
     size_t start = 0;
     while (start <= list.size()) {
         const size_t comma = list.find(',', start);
-        const std::string item = Trimmed(list.substr(start, comma == std::string::npos ? std::string::npos : comma - start));
+        const std::string item = Trimmed(
+            list.substr(start, comma == std::string::npos ? std::string::npos : comma - start));
         start = comma == std::string::npos ? list.size() + 1 : comma + 1;
         if (item.empty()) continue;
         int component = -1;
@@ -70,10 +72,12 @@ TUnattendedOptions ParseUnattendedOptions(const std::vector<std::string>& args) 
         const std::string upper = Upper(arg);
         const size_t equals = upper.find('=');
         const std::string name = upper.substr(0, equals);
-        const std::string value = equals == std::string::npos ? std::string() : arg.substr(equals + 1);
+        const std::string value =
+            equals == std::string::npos ? std::string() : arg.substr(equals + 1);
         const bool hasValue = equals != std::string::npos;
-        if ((name == "/S" || name == "/PASSIVE" || name == "/NOSHORTCUT" || name == "/CURRENTUSER" ||
-             name == "/?") && !hasValue) {
+        if ((name == "/S" || name == "/PASSIVE" || name == "/NOSHORTCUT" ||
+             name == "/CURRENTUSER" || name == "/?") &&
+            !hasValue) {
             any = true;
             silent |= name == "/S";
             passive |= name == "/PASSIVE";

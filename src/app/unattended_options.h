@@ -24,7 +24,7 @@ enum class TRunMode { Wizard, Silent, Passive, Usage };
 
 struct TUnattendedOptions {
     TRunMode Mode = TRunMode::Wizard;
-    std::string Error; // what is wrong with the options; empty when nothing
+    std::string Error;                  // what is wrong with the options; empty when nothing
     std::optional<uint32_t> Components; // bit i = component i
     bool NoDesktopShortcut = false;
     bool CurrentUserOnly = false;
@@ -34,8 +34,8 @@ struct TUnattendedOptions {
 
 // The exit codes of an unattended run, as deployment tools know them.
 constexpr int kExitSuccess = 0;
-constexpr int kExitBadOptions = 87;   // the system's "invalid parameter"
-constexpr int kExitFailed = 1603;     // a fatal error during installation
+constexpr int kExitBadOptions = 87;    // the system's "invalid parameter"
+constexpr int kExitFailed = 1603;      // a fatal error during installation
 constexpr int kExitProductRuns = 1618; // another installation is in progress
 
 // `args` without the program name.

@@ -21,7 +21,9 @@ bool ForEachInFolder(const std::string& pattern,
     return true;
 }
 
-void DeleteFolderTree(const std::string& folder) { DeleteFolderTree(folder, IsLink); }
+void DeleteFolderTree(const std::string& folder) {
+    DeleteFolderTree(folder, IsLink);
+}
 
 void DeleteFolderTree(const std::string& folder, bool (*isLink)(const std::string& path)) {
     // An empty name would stand for the root of the current drive.

@@ -10,8 +10,8 @@ struct TFolderItem {
     uint32_t Attributes; // FILE_ATTRIBUTE_* as the listing gives them
     uint32_t SizeLow;    // the low 32 bits of the size the listing gives
 
-    bool IsFolder() const { return Attributes & 0x10; }   // FILE_ATTRIBUTE_DIRECTORY
-    bool IsLink() const { return Attributes & 0x400; }    // FILE_ATTRIBUTE_REPARSE_POINT
+    bool IsFolder() const { return Attributes & 0x10; } // FILE_ATTRIBUTE_DIRECTORY
+    bool IsLink() const { return Attributes & 0x400; }  // FILE_ATTRIBUTE_REPARSE_POINT
 };
 
 // Calls `visit` for every item that matches `pattern` (a folder followed by

@@ -29,7 +29,8 @@ std::string JoinPath(const std::string& folder, const std::string& name) {
 bool IsLink(const std::string& path) {
     std::string item = path;
     // With the backslash the system may report the folder behind the link.
-    while (item.size() > 3 && (item.back() == '\\' || item.back() == '/')) item.pop_back();
+    while (item.size() > 3 && (item.back() == '\\' || item.back() == '/'))
+        item.pop_back();
     const DWORD attributes = GetFileAttributesA(item.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
 }

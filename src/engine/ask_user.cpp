@@ -61,7 +61,8 @@ int AskUser(const std::string& text, uint8_t kind, uint16_t buttons) {
         answer = AskThroughInstallStatus(text, kind, buttons);
     else if (const TAsker asker = MainThreadAsker.load())
         answer = asker(text, kind, buttons);
-    static const char* const kAnswers[] = {"none", "OK", "Cancel", "Abort", "Retry", "Ignore", "Yes", "No"};
+    static const char* const kAnswers[] = {"none",  "OK",     "Cancel", "Abort",
+                                           "Retry", "Ignore", "Yes",    "No"};
     Diagnose(std::string("Answer: ") + (answer >= 0 && answer <= mrNo ? kAnswers[answer] : "?"));
     return answer;
 }

@@ -63,7 +63,8 @@ void RunInstallLists(TAttachedFiles& catalogue) {
                 PublishInstallState(StatusFailed);
                 return;
             }
-            if (diagnosed) Diagnose("Copy: " + copy.Target + ": " + Outcome(before, FactsOf(copy.Target)));
+            if (diagnosed)
+                Diagnose("Copy: " + copy.Target + ": " + Outcome(before, FactsOf(copy.Target)));
             InstallStatus.Progress.fetch_add(copy.Source->Size, std::memory_order_release);
             stop = StopAtCheckPoint();
         }

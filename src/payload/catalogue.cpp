@@ -61,6 +61,7 @@ bool TAttachedFiles::LoadFromBytes(const uint8_t* data, uint32_t size, std::stri
     BufferSize_ = inflated.size;
     Files_.clear();
     Files_.reserve(records.size());
-    for (auto& r : records) Files_.push_back({std::move(r.name), r.size, r.date, r.offset});
+    for (auto& r : records)
+        Files_.push_back({std::move(r.name), r.size, r.date, r.offset});
     return true;
 }

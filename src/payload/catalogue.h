@@ -40,7 +40,7 @@ enum TOverwriteMode : int {
 };
 
 class TAttachedFiles {
-public:
+  public:
     TAttachedFiles() = default;
     // Removes the program's leftover temporary files (CleanTempFiles).
     ~TAttachedFiles();
@@ -88,7 +88,7 @@ public:
     bool ExtractEntry(const TAttachedFile* entry, const std::string& name,
                       const std::string& target, const TWriteFailureAsker& ask);
 
-private:
+  private:
     bool Plan(const std::string& pattern, const std::string& place, bool exactTarget, int component,
               int mode);
     payload::Buffer Buffer_;

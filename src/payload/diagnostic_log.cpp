@@ -87,7 +87,8 @@ std::string SystemErrorText(uint32_t code) {
         nullptr, code, 0, reinterpret_cast<char*>(&text), 0, nullptr);
     std::string message = length && text ? std::string(text, length) : std::string("unknown");
     if (text) LocalFree(text);
-    while (!message.empty() && (message.back() == '\r' || message.back() == '\n' || message.back() == ' '))
+    while (!message.empty() &&
+           (message.back() == '\r' || message.back() == '\n' || message.back() == ' '))
         message.pop_back();
     return "error " + std::to_string(code) + ": " + message;
 }

@@ -77,7 +77,8 @@ int64_t FreeSpace(const std::string& drive) {
     TErrorModeScope quiet(kQuietDriveErrors);
     // The first Windows 95 lacks the call that sees past 2 GB and the
     // user's quota; it is looked up so that the program still loads there.
-    using TGetDiskFreeSpaceExA = BOOL(WINAPI*)(LPCSTR, PULARGE_INTEGER, PULARGE_INTEGER, PULARGE_INTEGER);
+    using TGetDiskFreeSpaceExA =
+        BOOL(WINAPI*)(LPCSTR, PULARGE_INTEGER, PULARGE_INTEGER, PULARGE_INTEGER);
     const auto freeSpaceEx =
         LoadedFunction<TGetDiskFreeSpaceExA>("kernel32.dll", "GetDiskFreeSpaceExA");
     if (freeSpaceEx) {
@@ -86,7 +87,8 @@ int64_t FreeSpace(const std::string& drive) {
         return available.QuadPart > uint64_t(INT64_MAX) ? INT64_MAX : int64_t(available.QuadPart);
     }
     DWORD sectorsPerCluster, bytesPerSector, freeClusters, totalClusters;
-    if (!GetDiskFreeSpaceA(root.c_str(), &sectorsPerCluster, &bytesPerSector, &freeClusters, &totalClusters))
+    if (!GetDiskFreeSpaceA(root.c_str(), &sectorsPerCluster, &bytesPerSector, &freeClusters,
+                           &totalClusters))
         return kUnknownFreeSpace;
     return int64_t(sectorsPerCluster) * bytesPerSector * freeClusters;
 }

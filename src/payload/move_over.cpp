@@ -22,8 +22,8 @@ constexpr int kFileRenameInfo = 3;
 
 bool RenameThroughHandle(HANDLE file, const std::string& target) {
     using TSetFileInformationByHandle = BOOL(WINAPI*)(HANDLE, int, LPVOID, DWORD);
-    const auto setInformation = LoadedFunction<TSetFileInformationByHandle>(
-        "kernel32.dll", "SetFileInformationByHandle");
+    const auto setInformation =
+        LoadedFunction<TSetFileInformationByHandle>("kernel32.dll", "SetFileInformationByHandle");
     if (!setInformation) return false;
     // The call takes the name as the file system sees it: "\??\C:\..." or
     // "\??\UNC\server\share\...".

@@ -24,8 +24,7 @@ uint64_t ProjectedSize(uint64_t produced, uint64_t consumed, uint32_t inSize, ui
     return std::min(whole, limit);
 }
 
-Inflated InflatePayload(const uint8_t* in, uint32_t inSize, uint32_t first,
-                        const Memory& memory) {
+Inflated InflatePayload(const uint8_t* in, uint32_t inSize, uint32_t first, const Memory& memory) {
     Inflated result;
     // The inflated size must fit the 32-bit signed fields of the catalogue.
     const uint64_t limit = 0x7FFFFFFF;
@@ -92,8 +91,7 @@ Inflated InflatePayload(const uint8_t* in, uint32_t inSize, uint32_t first,
         memory.Release(buf);
         buf = nullptr;
     } else if (produced < capacity) {
-        if (uint8_t* exact = static_cast<uint8_t*>(memory.Grow(buf, size_t(produced))))
-            buf = exact;
+        if (uint8_t* exact = static_cast<uint8_t*>(memory.Grow(buf, size_t(produced)))) buf = exact;
     }
     result.data = Buffer(buf, ReleaseDeleter{memory.Release});
     result.size = int32_t(produced);
@@ -136,17 +134,23 @@ void AppendEntry(std::vector<uint8_t>& out, const std::string& name, double date
     uint8_t stamp[8];
     std::memcpy(stamp, &date, 8);
     out.insert(out.end(), stamp, stamp + 8);
-    for (int i = 0; i < 4; ++i) out.push_back(uint8_t(size >> (8 * i)));
+    for (int i = 0; i < 4; ++i)
+        out.push_back(uint8_t(size >> (8 * i)));
     if (size) out.insert(out.end(), bytes, bytes + size);
 }
 
 const char* Describe(InflateStatus s) {
     switch (s) {
-    case InflateStatus::Ok: return "no error";
-    case InflateStatus::Corrupt: return "the compressed data is corrupt";
-    case InflateStatus::Truncated: return "the compressed data ends too early";
-    case InflateStatus::OutOfMemory: return "not enough memory";
-    case InflateStatus::TooLarge: return "the data is too large";
+    case InflateStatus::Ok:
+        return "no error";
+    case InflateStatus::Corrupt:
+        return "the compressed data is corrupt";
+    case InflateStatus::Truncated:
+        return "the compressed data ends too early";
+    case InflateStatus::OutOfMemory:
+        return "not enough memory";
+    case InflateStatus::TooLarge:
+        return "the data is too large";
     }
     return "unknown error";
 }

@@ -44,7 +44,7 @@ enum class InflateStatus { Ok, Corrupt, Truncated, OutOfMemory, TooLarge };
 
 struct Inflated {
     InflateStatus status = InflateStatus::Ok;
-    Buffer data;       // exactly `size` bytes (null when size is 0)
+    Buffer data; // exactly `size` bytes (null when size is 0)
     int32_t size = 0;
     uint32_t growths = 0; // how often the buffer had to grow past the first block
     // OutOfMemory: the size of the block that could not be had.

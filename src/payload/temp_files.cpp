@@ -33,7 +33,9 @@ std::string TempFileName() {
     return name;
 }
 
-std::string WritePrefix() { return TempPrefix() + "-"; }
+std::string WritePrefix() {
+    return TempPrefix() + "-";
+}
 
 void RemoveLeftoverWrites(const std::string& folder) {
     if (folder.empty()) return;

@@ -43,15 +43,17 @@ void WriteCommonDataFile(const std::string& destDir, bool portable) {
     if (folder.empty()) return;
     const std::string record = CommonDataRecord(LocalNow());
     const std::string path = JoinPath(folder, "kel_common.dat");
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                              CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    HANDLE file =
+        CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                    CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         Diagnose("File: " + path + " FAILED, " + SystemErrorText(GetLastError()));
         return;
     }
     DWORD written = 0;
     const bool ok = WriteFile(file, record.data(), DWORD(record.size()), &written, nullptr);
-    Diagnose("File: " + path + (ok ? std::string() : " FAILED, " + SystemErrorText(GetLastError())));
+    Diagnose("File: " + path +
+             (ok ? std::string() : " FAILED, " + SystemErrorText(GetLastError())));
     CloseHandle(file);
 }
 
@@ -73,12 +75,14 @@ bool RunLaunchStep(const std::string& destDir, bool portable, bool launch, doubl
     if (!portable && !publicFiles.empty()) {
         const std::string base = DataFolder(TDataFolderKind::Base, destDir, portable);
         const bool written = WriteUpdateLog(base, installStamp, publicFiles, error);
-        Diagnose("File: " + JoinPath(base, "Update.log") + (written ? std::string() : " FAILED: " + error));
+        Diagnose("File: " + JoinPath(base, "Update.log") +
+                 (written ? std::string() : " FAILED: " + error));
         if (!written) return false;
     }
     // The association command keeps the setup program's rights (it
     // registers the document types); the user's own editor does not.
-    if (launch && !(RunsElevated() && StartThroughDesktopShell(JoinPath(destDir, "kel.exe"), destDir)))
+    if (launch &&
+        !(RunsElevated() && StartThroughDesktopShell(JoinPath(destDir, "kel.exe"), destDir)))
         StartWordProcessor(destDir, std::string());
     return true;
 }

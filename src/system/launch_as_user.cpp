@@ -103,8 +103,8 @@ bool DesktopShell(TComPtr<IShellDispatch2>& shell) {
     TComPtr<IShellFolderViewDual> folderView;
     TComPtr<IDispatch> application;
     return SUCCEEDED(found->QueryInterface(IID_IServiceProvider, services.Void())) &&
-           SUCCEEDED(services->QueryService(SID_STopLevelBrowser, IID_IShellBrowser,
-                                            browser.Void())) &&
+           SUCCEEDED(
+               services->QueryService(SID_STopLevelBrowser, IID_IShellBrowser, browser.Void())) &&
            SUCCEEDED(browser->QueryActiveShellView(view.Out())) && view.Get() &&
            SUCCEEDED(view->GetItemObject(SVGIO_BACKGROUND, IID_IDispatch, background.Void())) &&
            SUCCEEDED(background->QueryInterface(IID_IShellFolderViewDual, folderView.Void())) &&
@@ -125,7 +125,8 @@ bool RunsElevated() {
         return false;
     DWORD type = 0, size = 0;
     // Systems before Vista do not know the class and say so.
-    const bool asked = tokenInformation(token, kTokenElevationType, &type, sizeof type, &size) != FALSE;
+    const bool asked =
+        tokenInformation(token, kTokenElevationType, &type, sizeof type, &size) != FALSE;
     CloseHandle(token);
     return asked && type == kTokenElevationTypeFull;
 }

@@ -23,9 +23,8 @@ constexpr size_t kDescriptorBytes = 548;
 bool FixedDriveIsPortable(const std::string& drive) {
     // No access asked: the storage properties need none, and reading the
     // volume is refused to anyone but an administrator.
-    HANDLE volume =
-        CreateFileA(("\\\\.\\" + drive).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                    nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE volume = CreateFileA(("\\\\.\\" + drive).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                nullptr, OPEN_EXISTING, 0, nullptr);
     if (volume == INVALID_HANDLE_VALUE) return false;
     TStoragePropertyQuery query{};
     unsigned char descriptor[kDescriptorBytes] = {};

@@ -26,7 +26,8 @@ void TRegistry::CloseKey() {
 
 bool TRegistry::ValueExists(const char* name) const {
     DWORD size = 0;
-    return Key_ && RegQueryValueExA(Key_.Get(), name, nullptr, nullptr, nullptr, &size) == ERROR_SUCCESS;
+    return Key_ &&
+           RegQueryValueExA(Key_.Get(), name, nullptr, nullptr, nullptr, &size) == ERROR_SUCCESS;
 }
 
 bool TRegistry::ReadInteger(const char* name, int32_t& value) const {
@@ -54,25 +55,25 @@ bool TRegistry::ReadString(const char* name, std::string& value) const {
     // ends inside the buffer.
     std::vector<char> data(size_t(size) + 1, '\0');
     DWORD got = size;
-    if (size &&
-        RegQueryValueExA(Key_.Get(), name, nullptr, nullptr, reinterpret_cast<BYTE*>(data.data()), &got) !=
-            ERROR_SUCCESS)
+    if (size && RegQueryValueExA(Key_.Get(), name, nullptr, nullptr,
+                                 reinterpret_cast<BYTE*>(data.data()), &got) != ERROR_SUCCESS)
         return false;
     value.assign(data.data()); // up to the first NUL
     return true;
 }
 
 void TRegistry::WriteString(const char* name, const std::string& value) {
-    const LONG result = Key_ ? RegSetValueExA(Key_.Get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                                              DWORD(value.size() + 1))
-                             : ERROR_INVALID_HANDLE;
+    const LONG result =
+        Key_ ? RegSetValueExA(Key_.Get(), name, 0, REG_SZ,
+                              reinterpret_cast<const BYTE*>(value.c_str()), DWORD(value.size() + 1))
+             : ERROR_INVALID_HANDLE;
     DiagnoseWrite(name, "\"" + value + "\"", result);
 }
 
 void TRegistry::WriteInteger(const char* name, int32_t value) {
-    const LONG result =
-        Key_ ? RegSetValueExA(Key_.Get(), name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value)
-             : ERROR_INVALID_HANDLE;
+    const LONG result = Key_ ? RegSetValueExA(Key_.Get(), name, 0, REG_DWORD,
+                                              reinterpret_cast<const BYTE*>(&value), sizeof value)
+                             : ERROR_INVALID_HANDLE;
     DiagnoseWrite(name, std::to_string(value), result);
 }
 
@@ -80,5 +81,6 @@ void TRegistry::DiagnoseWrite(const char* name, const std::string& value, long r
     if (!DiagnosticLogOpen()) return;
     const char* root = Root_ == HKEY_LOCAL_MACHINE ? "HKEY_LOCAL_MACHINE" : "HKEY_CURRENT_USER";
     Diagnose(std::string("Registry: ") + root + "\\" + Path_ + "\\" + name + " = " + value +
-             (result == ERROR_SUCCESS ? std::string() : " FAILED, " + SystemErrorText(uint32_t(result))));
+             (result == ERROR_SUCCESS ? std::string()
+                                      : " FAILED, " + SystemErrorText(uint32_t(result))));
 }

@@ -12,7 +12,7 @@
 #include <string>
 
 class TRegistry {
-public:
+  public:
     explicit TRegistry(HKEY root = HKEY_CURRENT_USER) : Root_(root) {}
     TRegistry(const TRegistry&) = delete;
     TRegistry& operator=(const TRegistry&) = delete;
@@ -34,7 +34,7 @@ public:
     void WriteInteger(const char* name, int32_t value);
     void WriteBool(const char* name, bool value) { WriteInteger(name, value ? 1 : 0); }
 
-private:
+  private:
     // A line of the diagnostic log for each value written.
     void DiagnoseWrite(const char* name, const std::string& value, long result) const;
 

@@ -264,12 +264,14 @@ void TMainDlgForm::Construct() {
     }
 
     // The logos: a picture that cannot be decoded simply stays empty.
-    for (auto [control, name, bitmap] : {std::make_tuple(TCtl::LogoSmallImage, "LOGOSMALL", &LogoSmall_),
-                                         std::make_tuple(TCtl::LogoImage, "LOGO", &Logo_)}) {
+    for (auto [control, name, bitmap] :
+         {std::make_tuple(TCtl::LogoSmallImage, "LOGOSMALL", &LogoSmall_),
+          std::make_tuple(TCtl::LogoImage, "LOGO", &Logo_)}) {
         HBITMAP picture = nullptr;
         if (LoadPngResource(name, picture, Dpi_)) {
             bitmap->Reset(picture);
-            SendMessageA(Item(control), STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(picture));
+            SendMessageA(Item(control), STM_SETIMAGE, IMAGE_BITMAP,
+                         reinterpret_cast<LPARAM>(picture));
         }
     }
 

@@ -30,10 +30,12 @@ class PeImage {
         }
         DWORD resources = 0;
         if (nt_->OptionalHeader.Magic == IMAGE_NT_OPTIONAL_HDR32_MAGIC) {
-            resources = nt_->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_RESOURCE].VirtualAddress;
+            resources =
+                nt_->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_RESOURCE].VirtualAddress;
         } else if (const auto* nt64 = At<IMAGE_NT_HEADERS64>(size_t(dos->e_lfanew));
                    nt64 && nt64->OptionalHeader.Magic == IMAGE_NT_OPTIONAL_HDR64_MAGIC) {
-            resources = nt64->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_RESOURCE].VirtualAddress;
+            resources =
+                nt64->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_RESOURCE].VirtualAddress;
         } else {
             nt_ = nullptr;
             return;

@@ -50,18 +50,19 @@ class TLockedMachineKey {
         SID_IDENTIFIER_AUTHORITY world = SECURITY_WORLD_SID_AUTHORITY;
         PSID everyone = nullptr;
         PACL acl = nullptr;
-        if (AllocateAndInitializeSid(&world, 1, SECURITY_WORLD_RID, 0, 0, 0, 0, 0, 0, 0, &everyone)) {
+        if (AllocateAndInitializeSid(&world, 1, SECURITY_WORLD_RID, 0, 0, 0, 0, 0, 0, 0,
+                                     &everyone)) {
             EXPLICIT_ACCESSA grant{};
             grant.grfAccessPermissions = access;
             grant.grfAccessMode = SET_ACCESS;
             grant.Trustee.TrusteeForm = TRUSTEE_IS_SID;
             grant.Trustee.ptstrName = static_cast<LPSTR>(everyone);
             if (SetEntriesInAclA(1, &grant, nullptr, &acl) == ERROR_SUCCESS)
-                Locked_ = SetSecurityInfo(key, SE_REGISTRY_KEY,
-                                          DACL_SECURITY_INFORMATION |
-                                              PROTECTED_DACL_SECURITY_INFORMATION,
-                                          nullptr, nullptr, acl, nullptr) == ERROR_SUCCESS &&
-                          access == KEY_READ;
+                Locked_ =
+                    SetSecurityInfo(key, SE_REGISTRY_KEY,
+                                    DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION,
+                                    nullptr, nullptr, acl, nullptr) == ERROR_SUCCESS &&
+                    access == KEY_READ;
             LocalFree(acl);
             FreeSid(everyone);
         }

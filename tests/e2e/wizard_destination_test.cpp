@@ -282,10 +282,11 @@ TEST(DestinationPage, FoldersThatCannotHoldTheProductAreRefusedOnNext) {
 
     const std::string notPlain[] = {
         "\\\\?\\C:\\Quorvale", "\\\\.\\C:\\Quorvale", "\\\\?\\UNC\\server\\share",
-        "C:\\Quorvale:stream", "C:\\Quor*vale", "C:\\Quor?vale", "C:\\Quor<vale>",
-        "C:\\Quor\"vale", "C:\\Quor|vale", "C:/Apps/Writer", "C:\\Apps\\\\Writer",
-        "C:\\Quorvale.", "C:\\Apps.\\Writer", "C:\\Apps \\Writer", "C:\\con",
-        "C:\\Apps\\NUL.txt", "C:\\lpt1\\Writer", "\\\\server\\sh*re\\folder",
+        "C:\\Quorvale:stream", "C:\\Quor*vale",       "C:\\Quor?vale",
+        "C:\\Quor<vale>",      "C:\\Quor\"vale",      "C:\\Quor|vale",
+        "C:/Apps/Writer",      "C:\\Apps\\\\Writer",  "C:\\Quorvale.",
+        "C:\\Apps.\\Writer",   "C:\\Apps \\Writer",   "C:\\con",
+        "C:\\Apps\\NUL.txt",   "C:\\lpt1\\Writer",    "\\\\server\\sh*re\\folder",
     };
     auto refused = [&](const std::string& typed, const std::string& text) {
         SCOPED_TRACE(typed);

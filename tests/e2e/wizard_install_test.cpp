@@ -414,7 +414,8 @@ struct TInstallationState {
 };
 
 std::string Masked(std::string text, const std::string& dest) {
-    for (size_t at; (at = text.find(dest)) != std::string::npos;) text.replace(at, dest.size(), "<dest>");
+    for (size_t at; (at = text.find(dest)) != std::string::npos;)
+        text.replace(at, dest.size(), "<dest>");
     return text;
 }
 
@@ -431,8 +432,9 @@ void ListFiles(const std::string& folder, const std::string& shown, std::vector<
             ListFiles(JoinPath(folder, name), JoinPath(shown, name), out);
             continue;
         }
-        out.push_back(JoinPath(shown, name) + " " + std::to_string(found.ftLastWriteTime.dwHighDateTime) +
-                      ":" + std::to_string(found.ftLastWriteTime.dwLowDateTime) + " " +
+        out.push_back(JoinPath(shown, name) + " " +
+                      std::to_string(found.ftLastWriteTime.dwHighDateTime) + ":" +
+                      std::to_string(found.ftLastWriteTime.dwLowDateTime) + " " +
                       ReadFile(JoinPath(folder, name)));
     } while (FindNextFileA(find, &found));
     FindClose(find);
@@ -460,8 +462,9 @@ TInstallationState StateOf(const std::string& dest) {
     for (bool desktop : {false, true})
         for (bool common : {false, true})
             if (FileExists(LinkPath(desktop, common)))
-                state.Links.push_back(LinkPath(desktop, common) + " " +
-                                      Masked(e2e::ReadShellLink(LinkPath(desktop, common)).Path, dest));
+                state.Links.push_back(
+                    LinkPath(desktop, common) + " " +
+                    Masked(e2e::ReadShellLink(LinkPath(desktop, common)).Path, dest));
     return state;
 }
 
@@ -481,7 +484,8 @@ void ForgetInstallation() {
 
 TEST(UnattendedInstall, SilentLeavesWhatTheWizardLeavesWithTheSameChoices) {
     const std::string scratch = ScratchDir();
-    const std::string byWizard = JoinPath(scratch, "ByWizard"), silently = JoinPath(scratch, "Silently");
+    const std::string byWizard = JoinPath(scratch, "ByWizard"),
+                      silently = JoinPath(scratch, "Silently");
     ForgetInstallation();
     {
         TPerson person(SetupExe(), TPerson::Into(byWizard));
@@ -504,8 +508,9 @@ TEST(UnattendedInstall, SilentLeavesWhatTheWizardLeavesWithTheSameChoices) {
     EXPECT_EQ(silent.Links, wizard.Links);
     EXPECT_EQ(silent.Uninstall, wizard.Uninstall);
     // LAUNCH: unticked in the wizard, the default (ticked) silently.
-    auto launch = std::find_if(silent.Install.begin(), silent.Install.end(),
-                               [](const std::string& v) { return v.compare(0, 7, "LAUNCH=") == 0; });
+    auto launch =
+        std::find_if(silent.Install.begin(), silent.Install.end(),
+                     [](const std::string& v) { return v.compare(0, 7, "LAUNCH=") == 0; });
     ASSERT_NE(launch, silent.Install.end());
     EXPECT_EQ(*launch, "LAUNCH=4:" + std::string("\1\0\0\0", 4));
     *launch = "LAUNCH=4:" + std::string(4, '\0');
@@ -526,7 +531,8 @@ TEST(UnattendedInstall, ChoicesFromTheOptionsAndAPassiveWindow) {
     TLockedFile locked(JoinPath(dest, "Hyphenation.dat"), "old");
     ASSERT_TRUE(locked.Held());
     Launch launch;
-    launch.args = {"-d" + dest, "/Components=2", "/noshortcut", "/PASSIVE", "/CurrentUser", "/assoc=ca"};
+    launch.args = {"-d" + dest, "/Components=2", "/noshortcut",
+                   "/PASSIVE",  "/CurrentUser",  "/assoc=ca"};
     Process setup(exe, launch);
     // A window that shows the progress, with nothing to answer.
     HWND window = setup.WaitWindow("Quorvale Word Processor - Setup");
@@ -545,7 +551,8 @@ TEST(UnattendedInstall, ChoicesFromTheOptionsAndAPassiveWindow) {
     EXPECT_EQ(ReadValue(HKEY_CURRENT_USER, kInstallKey, "INSTALLTOALL").Number(), 0u);
     EXPECT_EQ(ReadValue(HKEY_CURRENT_USER, kInstallKey, "DSKSHORTCUT").Number(), 0u);
     EXPECT_TRUE(FileExists(LinkPath(false, false)));
-    for (bool common : {false, true}) EXPECT_FALSE(FileExists(LinkPath(true, common)));
+    for (bool common : {false, true})
+        EXPECT_FALSE(FileExists(LinkPath(true, common)));
     EXPECT_FALSE(FileExists(LinkPath(false, true)));
     EXPECT_EQ(StartsLog(1), std::vector<std::string>{"\"" + JoinPath(dest, "kel.exe") +
                                                      "\" -assoc adpr_rtf_doc"});
@@ -585,13 +592,15 @@ TEST(UnattendedInstall, ExitCodesOfBadOptionsARunningWordProcessorAndAFileThatSt
     locked.Release();
     // The diagnostic log names the file, the system's reason and the answers.
     const std::string log = ReadFile(diagnostics);
-    const std::string question = "Question: Cannot create file \"" + JoinPath(dest, "Hyphenation.dat") +
-                                 "\". (error ";
+    const std::string question =
+        "Question: Cannot create file \"" + JoinPath(dest, "Hyphenation.dat") + "\". (error ";
     for (const std::string& part :
          {std::string("Command line: "), "Destination: " + dest + " (given with -d)",
-          "Copy: " + JoinPath(dest, "kel.exe") + ": written", question, std::string("Answer: Retry"),
-          std::string("Answer: Abort"), "Copy: " + JoinPath(dest, "Hyphenation.dat") + ": given up (Abort)",
-          "Registry: HKEY_CURRENT_USER\\" + std::string(kInstallKey) + "\\MAINDIR = \"" + dest + "\"",
+          "Copy: " + JoinPath(dest, "kel.exe") + ": written", question,
+          std::string("Answer: Retry"), std::string("Answer: Abort"),
+          "Copy: " + JoinPath(dest, "Hyphenation.dat") + ": given up (Abort)",
+          "Registry: HKEY_CURRENT_USER\\" + std::string(kInstallKey) + "\\MAINDIR = \"" + dest +
+              "\"",
           "File: " + JoinPath(dest, "Install.log"), std::string("Exit code: 1603")})
         EXPECT_NE(log.find(part), std::string::npos) << part << "\n" << log;
     EXPECT_EQ(ReadFile(JoinPath(dest, "Hyphenation.dat")), "old");

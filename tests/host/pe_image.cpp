@@ -18,7 +18,9 @@ uint32_t PeImage::U32(size_t at) const {
     return at + 4 <= bytes_.size() ? uint32_t(U16(at)) | uint32_t(U16(at + 2)) << 16 : 0;
 }
 
-uint64_t PeImage::U64(size_t at) const { return uint64_t(U32(at)) | uint64_t(U32(at + 4)) << 32; }
+uint64_t PeImage::U64(size_t at) const {
+    return uint64_t(U32(at)) | uint64_t(U32(at + 4)) << 32;
+}
 
 PeImage::PeImage(std::vector<uint8_t> bytes) : bytes_(std::move(bytes)) {
     if (U16(0) != 0x5A4D) return; // "MZ"
@@ -78,7 +80,8 @@ std::set<std::string> PeImage::Imports() const {
         const size_t at = Offset(desc, 20);
         if (!at || !U32(at + 12)) break;
         std::string dll = String(U32(at + 12));
-        std::transform(dll.begin(), dll.end(), dll.begin(), [](unsigned char c) { return char(std::tolower(c)); });
+        std::transform(dll.begin(), dll.end(), dll.begin(),
+                       [](unsigned char c) { return char(std::tolower(c)); });
         const uint32_t thunks = U32(at) ? U32(at) : U32(at + 16);
         for (uint32_t t = thunks;; t += uint32_t(thunkSize)) {
             const size_t tat = Offset(t, thunkSize);
@@ -119,7 +122,8 @@ std::optional<uint32_t> PeImage::FindEntry(size_t base, size_t dir, const Resour
     return std::nullopt;
 }
 
-std::optional<std::vector<uint8_t>> PeImage::Resource(const ResourceId& type, const ResourceId& name) const {
+std::optional<std::vector<uint8_t>> PeImage::Resource(const ResourceId& type,
+                                                      const ResourceId& name) const {
     if (!valid_ || !resourceRva_) return std::nullopt;
     const size_t base = Offset(resourceRva_, 16);
     if (!base) return std::nullopt;

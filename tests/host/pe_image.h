@@ -38,7 +38,8 @@ class PeImage {
     std::set<std::string> Imports() const;
 
     // The bytes of the first language of a resource, if there is one.
-    std::optional<std::vector<uint8_t>> Resource(const ResourceId& type, const ResourceId& name) const;
+    std::optional<std::vector<uint8_t>> Resource(const ResourceId& type,
+                                                 const ResourceId& name) const;
 
   private:
     struct Section {

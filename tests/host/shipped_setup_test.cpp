@@ -36,18 +36,22 @@ std::set<std::string> AllowList() {
         if (line.empty() || line[0] == '#') continue;
         const size_t bang = line.find('!');
         std::string dll = line.substr(0, bang);
-        std::transform(dll.begin(), dll.end(), dll.begin(), [](unsigned char c) { return char(std::tolower(c)); });
+        std::transform(dll.begin(), dll.end(), dll.begin(),
+                       [](unsigned char c) { return char(std::tolower(c)); });
         out.insert(dll + line.substr(bang));
     }
     return out;
 }
 
-std::string Text(const std::vector<uint8_t>& bytes) { return std::string(bytes.begin(), bytes.end()); }
+std::string Text(const std::vector<uint8_t>& bytes) {
+    return std::string(bytes.begin(), bytes.end());
+}
 
 // The UTF-16 text of a version resource, as 8-bit characters.
 std::string Narrow(const std::vector<uint8_t>& bytes) {
     std::string s;
-    for (size_t i = 0; i + 1 < bytes.size(); i += 2) s.push_back(char(bytes[i]));
+    for (size_t i = 0; i + 1 < bytes.size(); i += 2)
+        s.push_back(char(bytes[i]));
     return s;
 }
 
@@ -85,7 +89,8 @@ TEST(ShippedSetup, ImportsOnlyFunctionsThatWindows95AndNt4Have) {
     for (const std::string& name : imports)
         if (!allowed.count(name)) unknown << "  " << name << "\n";
     EXPECT_TRUE(unknown.str().empty())
-        << "imports not on tests/win95-nt4-imports.txt (look them up at run time):\n" << unknown.str();
+        << "imports not on tests/win95-nt4-imports.txt (look them up at run time):\n"
+        << unknown.str();
 }
 
 TEST(ShippedSetup, CarriesItsPayloadLogosPicturesManifestAndVersion) {
@@ -96,9 +101,11 @@ TEST(ShippedSetup, CarriesItsPayloadLogosPicturesManifestAndVersion) {
     payload::Inflated inflated = payload::InflatePayload(files->data(), uint32_t(files->size()), 0);
     ASSERT_EQ(inflated.status, payload::InflateStatus::Ok) << payload::Describe(inflated.status);
     std::vector<payload::EntryRecord> entries;
-    ASSERT_EQ(payload::IndexPayload(inflated.data.get(), inflated.size, entries), payload::IndexStatus::Ok);
+    ASSERT_EQ(payload::IndexPayload(inflated.data.get(), inflated.size, entries),
+              payload::IndexStatus::Ok);
     auto has = [&](const char* name) {
-        return std::any_of(entries.begin(), entries.end(), [&](const auto& e) { return e.name == name; });
+        return std::any_of(entries.begin(), entries.end(),
+                           [&](const auto& e) { return e.name == name; });
     };
     EXPECT_TRUE(has("License.txt"));
     EXPECT_TRUE(has("kel.exe"));
@@ -116,7 +123,8 @@ TEST(ShippedSetup, CarriesItsPayloadLogosPicturesManifestAndVersion) {
         ASSERT_TRUE(bitmap) << "no bitmap " << name;
         EXPECT_GE(bitmap->size(), 40u) << name; // at least its header
     }
-    EXPECT_TRUE(Shipped().Resource(ResourceId::Number(kGroupIcon), ResourceId::Number(1))) << "no icon";
+    EXPECT_TRUE(Shipped().Resource(ResourceId::Number(kGroupIcon), ResourceId::Number(1)))
+        << "no icon";
 
     auto manifest = Shipped().Resource(ResourceId::Number(kManifest), ResourceId::Number(1));
     ASSERT_TRUE(manifest) << "no manifest";

@@ -8,13 +8,15 @@ TEST(Associations, SavedLettersTickBoxesWhereverTheyStand) {
     EXPECT_FALSE(DocumentTypeChosen("B", 0));
     // "DB": boxes 2 and 4 ticked, rewritten in order as "BD".
     bool boxes[4];
-    for (int i = 0; i < 4; ++i) boxes[i] = DocumentTypeChosen("DB", i);
+    for (int i = 0; i < 4; ++i)
+        boxes[i] = DocumentTypeChosen("DB", i);
     EXPECT_FALSE(boxes[0]);
     EXPECT_TRUE(boxes[1]);
     EXPECT_FALSE(boxes[2]);
     EXPECT_TRUE(boxes[3]);
     EXPECT_EQ(ExtensionsFromBoxes(boxes), "BD");
-    for (int i = 0; i < 4; ++i) EXPECT_FALSE(DocumentTypeChosen("", i));
+    for (int i = 0; i < 4; ++i)
+        EXPECT_FALSE(DocumentTypeChosen("", i));
     EXPECT_TRUE(DocumentTypeChosen("AAD", 3));
     EXPECT_FALSE(DocumentTypeChosen("abcd", 0)); // letters are upper case
 }

@@ -74,7 +74,8 @@ TEST(CatalogueIndex, EntriesComeBackWithNameSizeDataAndOffsetsInPayloadOrder) {
 TEST(CatalogueIndex, TimeStampIsKeptBitForBit) {
     const double stamps[] = {43831.48103009259, 1.0 / 3.0, -1.5, 73050.99999999999};
     std::vector<Entry> entries;
-    for (double d : stamps) entries.push_back({"f" + std::to_string(entries.size()), d, "x"});
+    for (double d : stamps)
+        entries.push_back({"f" + std::to_string(entries.size()), d, "x"});
     TAttachedFiles c;
     ASSERT_TRUE(Load(c, Compress(Raw(entries))));
     ASSERT_EQ(c.Files().size(), 4u);
@@ -103,8 +104,9 @@ TEST(CatalogueIndex, NameOf255BytesIsReadInFullAndTheNextEntryFollows) {
 
 TEST(CatalogueIndex, DuplicateNamesAreAllKeptInPayloadOrder) {
     TAttachedFiles c;
-    ASSERT_TRUE(Load(c, Compress(Raw({{"Us.zlx", 1, "first"}, {"US.ZLX", 2, "second"},
-                                      {"Us.zlx", 3, "third"}}))));
+    ASSERT_TRUE(Load(
+        c,
+        Compress(Raw({{"Us.zlx", 1, "first"}, {"US.ZLX", 2, "second"}, {"Us.zlx", 3, "third"}}))));
     ASSERT_EQ(c.Files().size(), 3u);
     EXPECT_EQ(Bytes(c, c.Files()[0]), "first");
     EXPECT_EQ(c.Files()[1].Name, "US.ZLX");
@@ -124,7 +126,8 @@ const payload::Memory RecordingMemory = {Recording, std::free};
 TEST(CatalogueInflate, FirstAsksForNoMoreThanThePayloadInflatesToThenGrowsToTheProjectedSize) {
     // Text of about 2 to 1, as the product compresses.
     std::string text;
-    for (int i = 0; text.size() < 400000; ++i) text += std::to_string(i * 7919 % 100003) + " ";
+    for (int i = 0; text.size() < 400000; ++i)
+        text += std::to_string(i * 7919 % 100003) + " ";
     const std::vector<uint8_t> raw = Raw({{"a.txt", 1, text}, {"b.txt", 2, text.substr(0, 1000)}});
     const std::vector<uint8_t> stream = Compress(raw);
     ASSERT_LT(stream.size() * 3 / 2, raw.size());
@@ -132,7 +135,8 @@ TEST(CatalogueInflate, FirstAsksForNoMoreThanThePayloadInflatesToThenGrowsToTheP
     Ceiling = SIZE_MAX;
     TAttachedFiles c;
     std::string error;
-    ASSERT_TRUE(c.LoadFromBytes(stream.data(), uint32_t(stream.size()), error, &RecordingMemory)) << error;
+    ASSERT_TRUE(c.LoadFromBytes(stream.data(), uint32_t(stream.size()), error, &RecordingMemory))
+        << error;
     EXPECT_EQ(c.BufferSize(), int32_t(raw.size()));
     EXPECT_EQ(c.MemoryNeeded(), 0u);
     ASSERT_GE(Asked.size(), 2u);
@@ -148,8 +152,10 @@ TEST(CatalogueInflate, FirstAsksForNoMoreThanThePayloadInflatesToThenGrowsToTheP
 TEST(CatalogueInflate, FarBeyondTheProjectionStillEndsAtTheExactLength) {
     // Zeros after text: the ratio the start promises is far too low.
     std::string text;
-    for (int i = 0; text.size() < 20000; ++i) text += std::to_string(i * 7919 % 10007) + " ";
-    std::vector<uint8_t> raw = Raw({{"a.txt", 1, text}, {"zeros.bin", 1, std::string(3000000, '\0')}});
+    for (int i = 0; text.size() < 20000; ++i)
+        text += std::to_string(i * 7919 % 10007) + " ";
+    std::vector<uint8_t> raw =
+        Raw({{"a.txt", 1, text}, {"zeros.bin", 1, std::string(3000000, '\0')}});
     std::vector<uint8_t> stream = Compress(raw);
     payload::Inflated out = payload::InflatePayload(stream.data(), uint32_t(stream.size()),
                                                     payload::GrowthStep(uint32_t(stream.size())));
@@ -218,12 +224,13 @@ TEST(CatalogueInflate, ReservedMemoryGrowsAndShrinksInPlaceAndMovesOnlyBeyondIts
 
 TEST(CatalogueInflate, PayloadWithinFiveTimesNeedsNoGrowth) {
     std::string text;
-    for (int i = 0; text.size() < 20000; ++i) text += std::to_string(i * 7919 % 10007) + " ";
+    for (int i = 0; text.size() < 20000; ++i)
+        text += std::to_string(i * 7919 % 10007) + " ";
     std::vector<uint8_t> raw = Raw({{"a.txt", 1, text}});
     std::vector<uint8_t> stream = Compress(raw);
     ASSERT_GE(stream.size() * 5, raw.size());
-    payload::Inflated out =
-        payload::InflatePayload(stream.data(), uint32_t(stream.size()), uint32_t(stream.size() * 5));
+    payload::Inflated out = payload::InflatePayload(stream.data(), uint32_t(stream.size()),
+                                                    uint32_t(stream.size() * 5));
     ASSERT_EQ(out.status, payload::InflateStatus::Ok);
     EXPECT_EQ(out.growths, 0u);
     EXPECT_EQ(out.size, int32_t(raw.size()));
@@ -240,7 +247,8 @@ TEST(CatalogueInflate, EstimateOfZeroStartsWithOneGrowthStep) {
 
 TEST(CatalogueDamaged, FlippedByteTruncationAndMissingEndAreRefused) {
     std::string data;
-    for (int i = 0; i < 5000; ++i) data += char('a' + (i * 31 + i / 7) % 26);
+    for (int i = 0; i < 5000; ++i)
+        data += char('a' + (i * 31 + i / 7) % 26);
     std::vector<uint8_t> good = Compress(Raw({{"License.txt", 1, data}, {"kel.exe", 2, data}}));
 
     std::vector<uint8_t> flipped = good;

@@ -31,9 +31,9 @@ TEST(TempFiles, NamesAreNewFilesUnderRandomNumbers) {
         ASSERT_GT(name.size(), base.size() + 4) << name;
         EXPECT_EQ(name.substr(0, base.size()), base);
         EXPECT_EQ(name.substr(name.size() - 4), ".tmp");
-        EXPECT_EQ(name.substr(base.size(), name.size() - base.size() - 4)
-                      .find_first_not_of("0123456789"),
-                  std::string::npos)
+        EXPECT_EQ(
+            name.substr(base.size(), name.size() - base.size() - 4).find_first_not_of("0123456789"),
+            std::string::npos)
             << name;
         EXPECT_TRUE(Exists(name));
         EXPECT_EQ(ReadFileBytes(name), "");

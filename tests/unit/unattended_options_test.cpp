@@ -35,7 +35,8 @@ TEST(UnattendedOptions, ModesAndMistakes) {
     for (const TCase& c : cases) {
         const TUnattendedOptions options = ParseUnattendedOptions(c.Args);
         std::string args;
-        for (const auto& a : c.Args) args += a + " ";
+        for (const auto& a : c.Args)
+            args += a + " ";
         EXPECT_EQ(options.Mode, c.Mode) << args;
         EXPECT_EQ(!options.Error.empty(), c.Bad) << args << options.Error;
     }
