@@ -80,14 +80,8 @@ void TDirectoryListBox::SetDirectory(const std::string& path) {
 
     const bool driveChanged = Directory_.empty() || Lower(folder[0]) != Lower(Directory_[0]);
     Directory_ = folder;
-    if (driveChanged && drive.size() == 2) {
-        Updating_ = true;
-        if (DriveCombo)
-            DriveCombo->SetDrive(folder[0]);
-        else
-            SetDrive(folder[0]);
-        Updating_ = false;
-    }
+    // A linked drive list follows; its call back finds this drive current.
+    if (driveChanged && drive.size() == 2 && DriveCombo) DriveCombo->SetDrive(folder[0]);
     BuildList();
     Changed();
 }
@@ -107,7 +101,6 @@ void TDirectoryListBox::SetDrive(char letter) {
         Directory_ =
             !samePath.empty() && FolderExists(samePath) ? samePath : std::string(1, letter) + ":\\";
     }
-    if (Updating_) return;
     BuildList();
     Changed();
 }

@@ -70,7 +70,6 @@ class TDirectoryListBox {
     int CurrentIndex_ = -1;
     bool CasePreserved_ = true;
     bool CaseSensitive_ = false;
-    bool Updating_ = false; // asking the drive list to follow a drive change
     // Declared last, so gone first: the list has its own procedure back
     // before the rest of this object goes.
     TSubclass<TDirectoryListBox> Subclass_;

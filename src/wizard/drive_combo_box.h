@@ -30,7 +30,9 @@ class TDriveComboBox {
     void Attach(HWND combo);
     HWND Handle() const { return Handle_; }
 
-    // Links the folder list that follows this one's drive (and back).
+    // Links the folder list that follows this one's drive (and back), for a
+    // pair of lists with nobody between them. The destination page links
+    // neither: it hears both and moves the other itself.
     void SetDirList(TDirectoryListBox* list);
     TDirectoryListBox* DirList() const { return DirList_; }
 

@@ -6,3 +6,7 @@
 #include <string>
 
 std::string LabelText(const std::string& name);
+
+// The text with its "%s" marks replaced by the values, in order.
+std::string FormatText(const std::string& format, const std::string& first,
+                       const std::string& second);

@@ -157,12 +157,6 @@ SIZE TextSize(HWND control, const std::string& text, int wrapWidth = 0) {
     return {r.right - r.left, r.bottom - r.top};
 }
 
-std::string WindowText(HWND control) {
-    std::string text(size_t(GetWindowTextLengthA(control)) + 1, '\0');
-    text.resize(size_t(GetWindowTextA(control, &text[0], int(text.size()))));
-    return text;
-}
-
 void FitLabel(HWND label, const TLayoutRow& row, const std::string& text, int dpi) {
     const SIZE size = TextSize(label, text);
     const int height = row.Height ? Scale(row.Height, dpi) : size.cy;
@@ -449,4 +443,24 @@ void SetControlText(HWND control, TCtl id, const std::string& text) {
     SetWindowTextA(control, text.c_str());
     const TLayoutRow& row = LayoutRow(id);
     if (row.Kind == K::Label && (row.Flags & lfAutoSize)) FitLabel(control, row, text, ScreenDpi());
+}
+
+std::string WindowText(HWND control) {
+    std::string text(size_t(GetWindowTextLengthA(control)) + 1, '\0');
+    text.resize(size_t(GetWindowTextA(control, &text[0], int(text.size()))));
+    return text;
+}
+
+HBRUSH StaticColors(HDC dc, TCtl control) {
+    if (control == TCtl::None) return nullptr;
+    if (control == TCtl::LicenseMemo) {
+        SetBkColor(dc, GetSysColor(COLOR_WINDOW));
+        SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+        return GetSysColorBrush(COLOR_WINDOW);
+    }
+    const TLayoutRow& row = LayoutRow(control);
+    if (row.Parent == TCtl::None || !(LayoutRow(row.Parent).Flags & lfWhite)) return nullptr;
+    SetBkColor(dc, RGB(255, 255, 255));
+    SetTextColor(dc, (row.Flags & lfNavy) ? RGB(0, 0, 128) : GetSysColor(COLOR_WINDOWTEXT));
+    return HBRUSH(GetStockObject(WHITE_BRUSH));
 }

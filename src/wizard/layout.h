@@ -135,3 +135,10 @@ void FitPages(HWND (&controls)[kControlCount], int dpi);
 
 // Sets a control's text; a label sized to its text follows it.
 void SetControlText(HWND control, TCtl id, const std::string& text);
+// A control's text.
+std::string WindowText(HWND control);
+// The colours of a static control that does not take the dialog's own:
+// the read-only licence text looks like a text box, and labels and
+// pictures on the white banner are white behind. The brush for
+// WM_CTLCOLORSTATIC, or null for the dialog's colours.
+HBRUSH StaticColors(HDC dc, TCtl control);

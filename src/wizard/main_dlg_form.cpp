@@ -1,38 +1,20 @@
 #include "wizard/main_dlg_form.h"
 
-#include "base/paths.h"
-#include "base/shell_folders.h"
-#include "image/png_bitmap.h"
-#include "payload/text_file.h"
-
 #include "base/product_names.h"
 #include "engine/install_status.h"
-#include "engine/install_thread.h"
+#include "image/png_bitmap.h"
 #include "payload/catalogue.h"
-#include "payload/components.h"
-#include "payload/diagnostic_log.h"
-#include "payload/disk_space.h"
-#include "payload/install_log.h"
-#include "payload/size_text.h"
-#include "payload/temp_files.h"
-#include "system/data_folders.h"
 #include "system/finish_step.h"
-#include "system/install_plan.h"
 #include "system/registry.h"
 #include "system/running_instance.h"
-#include "system/shortcuts.h"
 #include "system/uninstall_entry.h"
 #include "wizard/common_controls.h"
-#include "system/write_access.h"
-#include "wizard/destination_check.h"
-#include "wizard/destination_path.h"
-#include "wizard/drive_changes.h"
 #include "wizard/label_text.h"
+#include "wizard/license_text.h"
 #include "wizard/message_dialog.h"
 #include "wizard/messages.h"
 
 #include <commctrl.h>
-#include <shlobj.h>
 
 #include <iterator>
 #include <string>
@@ -52,11 +34,6 @@ constexpr char kQuitQuestion[] =
     "installed.\r\rYou may relaunch the setup program at a later time\rto complete the "
     "installation of Quorvale.\r\rTo continue installing, click No.\rTo quit this setup "
     "program, click Abort.";
-// What the available space reads when the volume cannot be asked.
-constexpr char kUnknownSpace[] = "unknown";
-constexpr char kSelCompCaption[] =
-    "Uncheck boxes for the &components that you do not wish to install or upgrade (the "
-    "required disk space is displayed on the right):";
 
 // The pages by number: their sheet, their title in the banner and the
 // control that gets the focus on entry. Number 8 stands for leaving the
@@ -79,49 +56,6 @@ constexpr TPage kPages[] = {
 };
 static_assert(std::size(kPages) == kLeaveFinish + 1, "one row per page number");
 
-// The association boxes and the letters that stand for them.
-constexpr struct {
-    TCtl Box;
-    char Letter;
-} kAssocBoxes[] = {
-    {TCtl::AssocChkBx1, 'A'},
-    {TCtl::AssocChkBx2, 'B'},
-    {TCtl::AssocChkBx3, 'C'},
-    {TCtl::AssocChkBx4, 'D'},
-};
-
-constexpr int kRowHeight = 16;
-
-// The text with its "%s" marks replaced by the values, in order.
-std::string FormatText(const std::string& format, const std::string& first,
-                       const std::string& second) {
-    std::string text;
-    int used = 0;
-    for (size_t i = 0; i < format.size(); ++i) {
-        if (format[i] == '%' && i + 1 < format.size() && format[i + 1] == 's' && used < 2) {
-            text += used++ == 0 ? first : second;
-            ++i;
-        } else {
-            text.push_back(format[i]);
-        }
-    }
-    return text;
-}
-
-// A text file's lines (ended by CR, LF or CR LF) joined by CR LF, as a
-// multi-line edit shows them. False when the file cannot be read.
-bool ReadLinesForMemo(const std::string& path, std::string& text) {
-    std::vector<std::string> lines;
-    std::string error;
-    if (!ReadTextLines(path, lines, error)) return false;
-    text.clear();
-    for (size_t i = 0; i < lines.size(); ++i) {
-        if (i) text += "\r\n";
-        text += lines[i];
-    }
-    return true;
-}
-
 HFONT MakeFont(const char* face, int height, bool bold) {
     return CreateFontA(-height, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
                        DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
@@ -132,7 +66,7 @@ HFONT MakeFont(const char* face, int height, bool bold) {
 TMainDlgForm::TMainDlgForm(HICON icon, std::optional<std::string> givenDestination)
     : Icon_(icon), GivenDestination_(std::move(givenDestination)) {}
 
-TMainDlgForm::~TMainDlgForm() = default; // the thread object waits for its thread
+TMainDlgForm::~TMainDlgForm() = default;
 
 INT_PTR TMainDlgForm::ShowModal() {
     RegisterProgressBarClass();
@@ -148,7 +82,7 @@ INT_PTR TMainDlgForm::ShowModal() {
 }
 
 void TMainDlgForm::WaitForInstallThread() {
-    if (InstallThread) InstallThread->WaitFor();
+    InstallingPage_.WaitFor();
 }
 
 INT_PTR CALLBACK TMainDlgForm::DialogProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
@@ -169,7 +103,7 @@ INT_PTR TMainDlgForm::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         Construct();
         return FALSE; // GoToPage has set the focus
     case WM_COMMAND:
-        if (ControlFromId(LOWORD(wp)) == TCtl::DestDirCmbBx) DestDirDrives_.Notify(HIWORD(wp));
+        DestDirPage_.Notify(ControlFromId(LOWORD(wp)), HIWORD(wp));
         if (HIWORD(wp) == BN_CLICKED) OnCommand(LOWORD(wp));
         return TRUE;
     case WM_CLOSE: // the close box, Alt+F4
@@ -177,50 +111,35 @@ INT_PTR TMainDlgForm::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         return TRUE;
     case WM_TIMER:
         if (wp == kInstallTimer) PollInstallThread();
-        if (wp == kDriveTimer) RefreshDriveList();
+        if (wp == kDriveTimer) DestDirPage_.RefreshDriveList();
         return TRUE;
     case WM_ACTIVATEAPP:
-        if (wp && ActivePage_ == kSelCompPage) RefreshDiskSpace();
+        if (wp && ActivePage_ == kSelCompPage) SelCompPage_.RefreshDiskSpace();
         return FALSE;
     case WM_MEASUREITEM: {
         // Sent while the list is being created, before it is taken over.
         auto* item = reinterpret_cast<MEASUREITEMSTRUCT*>(lp);
         if (ControlFromId(int(item->CtlID)) != TCtl::SelCompLstBx) return FALSE;
-        item->itemHeight = UINT(MulDiv(kRowHeight, Dpi_, 96));
+        item->itemHeight = TComponentsPage::RowHeight(Dpi_);
         return TRUE;
     }
     case WM_DRAWITEM: {
         const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lp);
-        const TCtl drawn = ControlFromId(int(item->CtlID));
-        if (drawn == TCtl::DestDirLstBx) DestDirList_.DrawItem(*item);
-        if (drawn == TCtl::DestDirCmbBx) DestDirDrives_.DrawItem(*item);
-        if (drawn == TCtl::DestDirLstBx || drawn == TCtl::DestDirCmbBx) return TRUE;
+        if (DestDirPage_.DrawItem(*item)) return TRUE;
         if (ControlFromId(int(item->CtlID)) != TCtl::SelCompLstBx) return FALSE;
-        SelCompList_.DrawItem(*item);
+        SelCompPage_.DrawItem(*item);
         return TRUE;
     }
     case WM_QV_CLICKCHECK:
-        if (HWND(lp) == Item(TCtl::SelCompLstBx)) SelCompLstBxClickCheck();
+        if (HWND(lp) == Item(TCtl::SelCompLstBx)) SelCompPage_.SelCompLstBxClickCheck();
         return TRUE;
     case WM_CTLCOLORSTATIC: {
-        HDC dc = HDC(wp);
-        const TCtl control = ControlFromId(GetDlgCtrlID(HWND(lp)));
-        if (control == TCtl::None) return FALSE;
-        // The read-only licence text keeps the look of a text box.
-        if (control == TCtl::LicenseMemo) {
-            SetBkColor(dc, GetSysColor(COLOR_WINDOW));
-            SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
-            return reinterpret_cast<INT_PTR>(GetSysColorBrush(COLOR_WINDOW));
-        }
-        // Labels and pictures on the white banner.
-        const TLayoutRow& row = LayoutRow(control);
-        if (row.Parent == TCtl::None || !(LayoutRow(row.Parent).Flags & lfWhite)) return FALSE;
-        SetBkColor(dc, RGB(255, 255, 255));
-        SetTextColor(dc, (row.Flags & lfNavy) ? RGB(0, 0, 128) : GetSysColor(COLOR_WINDOWTEXT));
-        return reinterpret_cast<INT_PTR>(GetStockObject(WHITE_BRUSH));
+        // Labels on the white banner and the read-only licence text.
+        HBRUSH brush = StaticColors(HDC(wp), ControlFromId(GetDlgCtrlID(HWND(lp))));
+        return brush ? reinterpret_cast<INT_PTR>(brush) : FALSE;
     }
     case WM_DESTROY:
-        RememberChoices();
+        CheckBoxPages_.RememberChoices();
         KillTimer(Handle_, kInstallTimer);
         KillTimer(Handle_, kDriveTimer);
         return FALSE;
@@ -243,16 +162,6 @@ void TMainDlgForm::Construct() {
     SetWindowPos(Handle_, nullptr, (GetSystemMetrics(SM_CXSCREEN) - w) / 2,
                  (GetSystemMetrics(SM_CYSCREEN) - h) / 2, w, h, SWP_NOZORDER | SWP_NOACTIVATE);
     BuildLayout(Handle_, Dpi_, {DefaultFont_.Get(), TitleFont_.Get(), BoldFont_.Get()}, Controls_);
-    SelCompList_.Attach(Item(TCtl::SelCompLstBx));
-    SelCompList_.OnDrawItem = [this](HDC dc, int row, const RECT& rest, bool selected) {
-        SelCompLstBxDrawItem(dc, row, rest, selected);
-    };
-    // The folder list first: the drive list moves it to the current drive
-    // as it starts (unheard: the form is not constructed yet).
-    DestDirList_.Attach(Item(TCtl::DestDirLstBx));
-    DestDirList_.OnChange = [this] { DestDirLstBxChange(); };
-    DestDirDrives_.SetDirList(&DestDirList_);
-    DestDirDrives_.Attach(Item(TCtl::DestDirCmbBx));
     SendMessageA(Handle_, DM_SETDEFID, WPARAM(ControlId(TCtl::NextBtn)), 0);
 
     // Caption and icon, for the title bar and the taskbar. The banner
@@ -280,16 +189,14 @@ void TMainDlgForm::Construct() {
                        FormatText(LayoutRow(label).Text, kProductName, std::string()));
 
     LoadSettings();
-    SetControlText(Item(TCtl::DestDirEdt), TCtl::DestDirEdt, Options.DestDir);
-    // The list shows the nearest existing folder; the edit keeps the whole.
-    DestDirList_.SetDirectory(Options.DestDir);
-    SetControlText(Item(TCtl::SelCompLbl), TCtl::SelCompLbl, kSelCompCaption);
+    SelCompPage_.Attach(Handle_, Controls_);
+    DestDirPage_.Attach(Handle_, Controls_);
+    InstallingPage_.Attach(Controls_);
     FitPages(Controls_, Dpi_);
 
     SetTimer(Handle_, kInstallTimer, kInstallTimerMs, nullptr);
     SetTimer(Handle_, kDriveTimer, kDriveTimerMs, nullptr);
     GoToPage(kNoPage, kWelcomePage);
-    Constructed = true;
 }
 
 // The choices of an earlier run, or a first run's defaults. A saved
@@ -299,42 +206,13 @@ void TMainDlgForm::LoadSettings() {
     Options.DestDir = OfferedDestination(saved.MainDir);
     if (GivenDestination_) Options.DestDir = *GivenDestination_;
     Options.Components = saved.Components;
-
-    for (uint8_t component = 0; component < 6; ++component) {
-        const bool ticked = (Options.Components >> component) & 1;
-        SelCompList_.Add(ComponentNames[component],
-                         ticked ? TCheckState::Checked : TCheckState::Unchecked);
-        ComponentIds.push_back(component);
-    }
-    // The keyboard starts on an optional component; the first one is
-    // always installed.
-    SelCompList_.SetSelected(1);
-    SelCompList_.SetState(0, TCheckState::Grayed);
-
-    SetChecked(TCtl::InstallToAllChkBx, saved.InstallToAll);
-    SetChecked(TCtl::DesktopChkBx, saved.DesktopShortcut);
     Options.Extensions = saved.Extensions;
-    SetChecked(TCtl::FinishChkBx, saved.Launch);
+    CheckBoxPages_.Attach(Controls_, saved);
     LastRunVersion = saved.LastRunVersion;
-}
-
-std::string TMainDlgForm::Text(TCtl control) const {
-    HWND window = Item(control);
-    std::string text(size_t(GetWindowTextLengthA(window)) + 1, '\0');
-    text.resize(size_t(GetWindowTextA(window, &text[0], int(text.size()))));
-    return text;
 }
 
 bool TMainDlgForm::IsChecked(TCtl control) const {
     return SendMessageA(Item(control), BM_GETCHECK, 0, 0) == BST_CHECKED;
-}
-
-void TMainDlgForm::SetChecked(TCtl control, bool checked) {
-    SendMessageA(Item(control), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
-}
-
-std::string TMainDlgForm::InstallPath(const std::string& name) const {
-    return JoinPath(Options.DestDir, name);
 }
 
 // ---------------------------------------------------------------- navigation
@@ -356,7 +234,7 @@ void TMainDlgForm::GoToPage(uint8_t from, uint8_t to) {
     static_assert(std::size(kEntryWork) == std::size(kPages), "one entry per page number");
 
     // A portable installation has no associations page.
-    if (to == kAssocPage && Portable_) to = kFinishPage;
+    if (to == kAssocPage && InstallingPage_.Portable()) to = kFinishPage;
     if (to >= std::size(kEntryWork)) return;
     if (kEntryWork[to] && !(this->*kEntryWork[to])(from)) return;
 
@@ -367,7 +245,7 @@ void TMainDlgForm::GoToPage(uint8_t from, uint8_t to) {
     ShowWindow(Item(PageSheet(to)), SW_SHOW);
     ActivePage_ = to;
     FocusPage(to);
-    if (to == kSelCompPage) RefreshDiskSpace();
+    if (to == kSelCompPage) SelCompPage_.RefreshDiskSpace();
     if (to == kInstallingPage) StartInstallation();
 }
 
@@ -446,7 +324,7 @@ bool TMainDlgForm::FormCloseQuery() {
 
     if (!canClose) {
         ChangeInstallState(StatusPaused, StatusRunning);
-    } else if (InstallThread) {
+    } else if (InstallingPage_.Started()) {
         // The thread stops after the file it is writing; a question it has
         // put and nobody took is withdrawn.
         RequestInstallStop();
@@ -472,6 +350,13 @@ int TMainDlgForm::Ask(const std::string& text, uint8_t kind, uint16_t buttons) {
     return answer;
 }
 
+// The form's questions, for the pages.
+TPageAsk TMainDlgForm::PageAsk() {
+    return [this](const std::string& text, uint8_t kind, uint16_t buttons) {
+        return Ask(text, kind, buttons);
+    };
+}
+
 // True, after telling the user, while the word processor runs.
 bool TMainDlgForm::WordProcessorStopsUs() {
     if (!IsWordProcessorRunning()) return false;
@@ -494,25 +379,8 @@ void TMainDlgForm::LoadLicense() {
     EnableWindow(Item(TCtl::CancelBtn), FALSE);
     HCURSOR previous = SetCursor(LoadCursorA(nullptr, IDC_WAIT));
 
-    // Through a temporary file, with the log held back: the licence shown
-    // is no part of the installation.
-    const std::string file = TempFileName();
-    SuppressLog();
-    const bool extracted =
-        Catalogue->ExtractEntry(nullptr, "License.txt", file, AskAboutWriteFailure);
-    ResumeLog();
-    if (extracted) {
-        std::string text;
-        if (ReadLinesForMemo(file, text)) {
-            HWND memo = Item(TCtl::LicenseMemo);
-            SendMessageA(memo, EM_LIMITTEXT, 0, 0); // as long as the licence is
-            SetWindowTextA(memo, text.c_str());
-        }
-        DeleteFileA(file.c_str());
-    } else {
-        // The user gave up in the question about the file; it said enough.
-        EndWizard(IDCANCEL);
-    }
+    // A user who gave up in the question about the file has heard enough.
+    if (!ShowLicense(Item(TCtl::LicenseMemo))) EndWizard(IDCANCEL);
     SetCursor(previous);
 }
 
@@ -524,43 +392,13 @@ bool TMainDlgForm::EnterDestDir(uint8_t from) {
 
 bool TMainDlgForm::EnterSelComp(uint8_t from) {
     // Coming back from the Ready page the destination is not read again.
-    if (from == kDestDirPage) {
-        NormalizeDestination();
-        // A folder the files could not be written to, or would be written
-        // to under another name than the one recorded, is refused here
-        // rather than in a run of questions about every file.
-        const std::string folder = Text(TCtl::DestDirEdt);
-        std::vector<std::string> names;
-        for (const TAttachedFile& file : Catalogue->Files())
-            names.push_back(file.Name);
-        const std::string refusal = DestinationRefusal(folder, LongestDestination(names));
-        std::string message = refusal;
-        // Found out now, not at the first file: a standard user cannot
-        // write under Program Files.
-        if (message.empty() && FolderWriteAccess(folder) == TWriteAccess::Denied)
-            message = NoWriteAccessMessage(folder, PerUserDestination());
-        if (!message.empty()) {
-            Ask(message, mtWarning, mbOK);
-            SendMessageA(Handle_, WM_NEXTDLGCTL, WPARAM(Item(TCtl::DestDirEdt)), TRUE);
-            return false;
-        }
-        Options.DestDir = folder;
-    }
-    MeasureComponents();
+    if (from == kDestDirPage && !DestDirPage_.TakeDestination(PageAsk())) return false;
+    SelCompPage_.MeasureComponents();
     return true;
 }
 
 bool TMainDlgForm::EnterStart(uint8_t) {
-    const bool portable = IsPortable(Options.DestDir);
-    const int show = portable ? SW_HIDE : SW_SHOW;
-    ShowWindow(Item(TCtl::InstallToAllChkBx), show);
-    ShowWindow(Item(TCtl::DesktopChkBx), show);
-    // Links for everyone that could not be saved would leave no link at
-    // all: a user who may not write them gets the links of their own.
-    if (!portable && !CanPlaceCommonShortcuts()) {
-        SetChecked(TCtl::InstallToAllChkBx, false);
-        EnableWindow(Item(TCtl::InstallToAllChkBx), FALSE);
-    }
+    CheckBoxPages_.EnterStart();
     return true;
 }
 
@@ -572,24 +410,12 @@ bool TMainDlgForm::EnterAssoc(uint8_t) {
     // Full also when the last files were skipped.
     HWND bar = Item(TCtl::InstallingProgressBar);
     SendMessageA(bar, PBM_SETPOS, SendMessageA(bar, PBM_GETRANGE, FALSE, 0), 0);
-    for (int box = 0; box < kDocumentTypes; ++box)
-        SetChecked(kAssocBoxes[box].Box, DocumentTypeChosen(Options.Extensions, box));
+    CheckBoxPages_.EnterAssoc();
     return true;
 }
 
-// The finish step: the common data file, the document types and the
-// shortcuts, before the page shows.
 bool TMainDlgForm::EnterFinish(uint8_t) {
-    TFinishChoices choices;
-    choices.DestDir = Options.DestDir;
-    choices.Portable = Portable_;
-    for (int box = 0; box < kDocumentTypes; ++box)
-        choices.DocumentTypes[box] = IsChecked(kAssocBoxes[box].Box);
-    choices.InstallToAll = IsChecked(TCtl::InstallToAllChkBx);
-    choices.Desktop = IsChecked(TCtl::DesktopChkBx);
-    const std::string extensions = RunFinishStep(choices);
-    // A portable installation had no associations page: its letters stay.
-    if (!choices.Portable) Options.Extensions = extensions;
+    CheckBoxPages_.RunFinish(InstallingPage_.Portable());
     return true;
 }
 
@@ -597,8 +423,8 @@ bool TMainDlgForm::EnterFinish(uint8_t) {
 // be written is reported, and the wizard stays so that Finish can try again.
 bool TMainDlgForm::LeaveFinish(uint8_t) {
     std::string error;
-    if (!RunLaunchStep(Options.DestDir, Portable_, IsChecked(TCtl::FinishChkBx), InstallStamp,
-                       Catalogue->PublicFiles, error)) {
+    if (!RunLaunchStep(Options.DestDir, InstallingPage_.Portable(), CheckBoxPages_.LaunchChecked(),
+                       InstallingPage_.Stamp(), Catalogue->PublicFiles, error)) {
         Ask(error, mtError, mbOK);
         return false;
     }
@@ -606,52 +432,19 @@ bool TMainDlgForm::LeaveFinish(uint8_t) {
     return false;
 }
 
-// The check boxes go with the window; what the settings need of them is
-// kept when it closes.
-void TMainDlgForm::RememberChoices() {
-    InstallToAllChosen_ = IsChecked(TCtl::InstallToAllChkBx);
-    DesktopChosen_ = IsChecked(TCtl::DesktopChkBx);
-    LaunchChosen_ = IsChecked(TCtl::FinishChkBx);
-}
-
 void TMainDlgForm::SaveSettings() {
-    bool checked[6] = {};
-    for (int row = 0; row < SelCompList_.Count(); ++row)
-        if (ComponentIds[size_t(row)] < 6)
-            checked[ComponentIds[size_t(row)]] = SelCompList_.State(row) == TCheckState::Checked;
-    Options.Components = ComponentsToSave(Options.Components, checked);
+    SelCompPage_.RecordChoices();
     TRegistry registry;
-    ::SaveSettings(registry, Options, InstallToAllChosen_, DesktopChosen_, LaunchChosen_);
-    if (!Portable_) WriteUninstallEntry(registry, Options.DestDir);
+    const TCheckBoxPages::TBoxChoices& boxes = CheckBoxPages_.Remembered();
+    ::SaveSettings(registry, Options, boxes.InstallToAll, boxes.Desktop, boxes.Launch);
+    if (!InstallingPage_.Portable()) WriteUninstallEntry(registry, Options.DestDir);
 }
 
 // ---------------------------------------------------------------- installation
 
 void TMainDlgForm::StartInstallation() {
-    // Asked once: a drive that changes its kind, or a stick pulled out,
-    // later in the run must not turn half of the installation portable.
-    Portable_ = IsPortable(Options.DestDir);
-    // An earlier run's "Install.log" is continued.
-    StartInstallLog(Portable_ ? std::string() : InstallPath("Install.log"));
     InstallStarted = true;
-
-    SelectedComponents = 0;
-    for (int row = SelCompList_.Count() - 1; row >= 0; --row) {
-        if (SelCompList_.State(row) == TCheckState::Unchecked) continue;
-        const uint8_t component = ComponentIds[size_t(row)];
-        if (component <= 7) SelectedComponents |= uint8_t(1u << component);
-    }
-    InstallStamp = BuildInstallPlan(
-        *Catalogue, {Options.DestDir, SelectedComponents, LastRunVersion, Portable_});
-    DiagnoseInstallation(Options.DestDir, "chosen in the wizard", Portable_, SelectedComponents,
-                         *Catalogue);
-
-    HWND bar = Item(TCtl::InstallingProgressBar);
-    SendMessageA(bar, PBM_SETRANGE32, 0, Catalogue->TotalInstallSize());
-    SendMessageA(bar, PBM_SETPOS, 0, 0);
-    SetInstallState(StatusRunning);
-    InstallThread = std::make_unique<TInstallThread>(*Catalogue);
-    InstallThread->Start();
+    InstallingPage_.Start(Options, SelCompPage_.SelectedComponents(), LastRunVersion);
 }
 
 // Timer 1. Ticks go on arriving while a dialog is open: a tick while the
@@ -659,128 +452,14 @@ void TMainDlgForm::StartInstallation() {
 // (StatusPaused), does nothing.
 void TMainDlgForm::PollInstallThread() {
     if (Asking_ || Closing_) return;
-    const uint8_t state = InstallState();
-    if (state == StatusRunning && InstallStatus.Component != 255) {
-        SendMessageA(Item(TCtl::InstallingProgressBar), PBM_SETPOS,
-                     WPARAM(InstallStatus.Progress.load()), 0);
-        const uint8_t component = InstallStatus.Component;
-        const std::string text = LabelText(component < 6 ? ComponentNames[component] : "");
-        if (Text(TCtl::InstallingLbl2) != text)
-            SetControlText(Item(TCtl::InstallingLbl2), TCtl::InstallingLbl2, text);
-    } else if (InstallState() == StatusQuestion) {
-        // The thread waits for the answer; it reads it after StatusAnswered.
-        if (!ChangeInstallState(StatusQuestion, StatusPaused)) return;
-        InstallStatus.Answer =
-            Ask(InstallStatus.Message, InstallStatus.Kind, InstallStatus.Buttons);
-        SetInstallState(StatusAnswered);
-    } else if (state == StatusDone) {
-        SetInstallState(StatusIdle);
+    switch (InstallingPage_.Poll(PageAsk())) {
+    case TInstallingPage::TProgress::Running:
+        break;
+    case TInstallingPage::TProgress::Done:
         GoToPage(kInstallingPage, kAssocPage);
-    } else if (state == StatusFailed) {
-        // The thread has asked the user already.
+        break;
+    case TInstallingPage::TProgress::Failed:
         EndWizard(IDCANCEL);
-    }
-}
-
-// ---------------------------------------------------------------- components page
-
-// The space each row's component needs on the destination volume, measured
-// anew on every entry: the destination or its cluster size may have changed.
-void TMainDlgForm::MeasureComponents() {
-    for (int row = 0; row < SelCompList_.Count(); ++row) {
-        const uint8_t component = ComponentIds[size_t(row)];
-        SelCompList_.SetObject(
-            row,
-            component < ComponentCount
-                ? FileListSize(Catalogue->Files(), ComponentFileLists[component], Options.DestDir)
-                : 0);
-    }
-}
-
-void TMainDlgForm::SelCompLstBxClickCheck() {
-    // The first component is always installed: its row stays grayed, and
-    // the totals have not changed.
-    if (SelCompList_.State(0) != TCheckState::Grayed) {
-        SelCompList_.SetState(0, TCheckState::Grayed);
-        return;
-    }
-    RefreshDiskSpace();
-}
-
-void TMainDlgForm::SelCompLstBxDrawItem(HDC dc, int row, const RECT& rest, bool) {
-    FillRect(dc, &rest, HBRUSH(GetCurrentObject(dc, OBJ_BRUSH)));
-    // The first component's row reads as inactive, selected or not.
-    if (ComponentIds[size_t(row)] == 0) SetTextColor(dc, GetSysColor(COLOR_GRAYTEXT));
-    SetBkMode(dc, TRANSPARENT);
-    HWND list = Item(TCtl::SelCompLstBx);
-    std::string name(size_t(SendMessageA(list, LB_GETTEXTLEN, row, 0)) + 1, '\0');
-    name.resize(size_t(SendMessageA(list, LB_GETTEXT, row, LPARAM(&name[0]))));
-    const std::string size = FormatSize(SizeOnDisk(Options.DestDir, SelCompList_.Object(row)));
-    const int height = rest.bottom - rest.top;
-    SIZE extent{};
-    GetTextExtentPoint32A(dc, name.c_str(), int(name.size()), &extent);
-    TextOutA(dc, rest.left + 2, rest.top + (height - extent.cy) / 2, name.c_str(),
-             int(name.size()));
-    GetTextExtentPoint32A(dc, size.c_str(), int(size.size()), &extent);
-    TextOutA(dc, rest.right - extent.cx - 2, rest.top + (height - extent.cy) / 2, size.c_str(),
-             int(size.size()));
-}
-
-// The totals under the list and the space test of the Next button. A volume
-// that cannot be asked for its free space (no such drive, no medium, share
-// out of reach) would refuse the files as well: Next stays disabled, and the
-// available space reads as unknown rather than as 0.
-void TMainDlgForm::RefreshDiskSpace() {
-    int64_t required = 0;
-    for (int row = 0; row < SelCompList_.Count(); ++row)
-        if (SelCompList_.State(row) != TCheckState::Unchecked) required += SelCompList_.Object(row);
-    SetControlText(Item(TCtl::SelCompDiskSpaceReqLbl2), TCtl::SelCompDiskSpaceReqLbl2,
-                   FormatSize(required));
-    const int64_t available = FreeSpace(DrivePart(Options.DestDir));
-    SetControlText(Item(TCtl::SelCompDiskSpaceAvailLbl2), TCtl::SelCompDiskSpaceAvailLbl2,
-                   available == kUnknownFreeSpace ? kUnknownSpace : FormatSize(available));
-    HWND next = Item(TCtl::NextBtn);
-    const bool enough = available != kUnknownFreeSpace && available >= required;
-    // A button that loses its use must not keep the keyboard.
-    if (!enough && GetFocus() == next)
-        SendMessageA(Handle_, WM_NEXTDLGCTL, WPARAM(Item(TCtl::SelCompLstBx)), TRUE);
-    EnableWindow(next, enough);
-}
-
-// ---------------------------------------------------------------- destination page
-
-// Tidies the typed destination in place: see NormalizedDestination.
-void TMainDlgForm::NormalizeDestination() {
-    const std::string programFiles = SpecialFolder(CSIDL_PROGRAM_FILES);
-    char drive = DestDirDrives_.Drive();
-    if (!drive) drive = programFiles.empty() ? 'c' : programFiles[0];
-    SetControlText(Item(TCtl::DestDirEdt), TCtl::DestDirEdt,
-                   NormalizedDestination(Text(TCtl::DestDirEdt), drive, programFiles));
-}
-
-// The folder list moved: the edit follows it. Typing in the edit does not
-// move the list.
-void TMainDlgForm::DestDirLstBxChange() {
-    if (!Constructed) return;
-    SetControlText(Item(TCtl::DestDirEdt), TCtl::DestDirEdt, DestDirList_.Directory());
-    NormalizeDestination();
-}
-
-// Timer 2, on every page: a drive that came moves the lists and the edit to
-// it; the loss of the current drive moves them to the Program Files folder.
-void TMainDlgForm::RefreshDriveList() {
-    const uint32_t before = DestDirDrives_.DriveMask();
-    if (PresentDrives() == before) return;
-    DestDirDrives_.BuildList();
-    const TDriveChange change = DriveChange(DestDirDrives_.DriveMask(), before,
-                                            DestDirDrives_.ListedDrives(), DestDirDrives_.Drive());
-    const std::string programFiles = SpecialFolder(CSIDL_PROGRAM_FILES);
-    if (change.Kind == TDriveChangeKind::NewDrive) {
-        DestDirDrives_.SetDrive(change.Letter);
-    } else if (change.Kind == TDriveChangeKind::ProgramFiles && programFiles.size() >= 2 &&
-               programFiles[1] == ':') {
-        DestDirDrives_.SetDrive(programFiles[0]);
-    } else {
-        DestDirDrives_.SelectCurrentDrive();
+        break;
     }
 }

@@ -4,9 +4,10 @@
 
 #include "base/scoped_win.h"
 #include "system/settings.h"
-#include "wizard/check_list_box.h"
-#include "wizard/directory_list_box.h"
-#include "wizard/drive_combo_box.h"
+#include "wizard/check_box_pages.h"
+#include "wizard/components_page.h"
+#include "wizard/destination_page.h"
+#include "wizard/installing_page.h"
 #include "wizard/layout.h"
 
 #include <windows.h>
@@ -16,8 +17,6 @@
 #include <optional>
 #include <string>
 #include <vector>
-
-class TInstallThread;
 
 // Set when the wizard enters the Installing page, whatever comes of it; the
 // work after the wizard depends on it.
@@ -55,7 +54,7 @@ class TMainDlgForm {
     // installation is portable, the uninstall entry.
     void SaveSettings();
     // Whether the installation is portable, decided once when it began.
-    bool Portable() const { return Portable_; }
+    bool Portable() const { return InstallingPage_.Portable(); }
 
     TOptions Options;
 
@@ -67,10 +66,7 @@ class TMainDlgForm {
     void Construct();
     void LoadSettings();
     HWND Item(TCtl control) const { return Controls_[int(control)]; }
-    std::string Text(TCtl control) const;
     bool IsChecked(TCtl control) const;
-    void SetChecked(TCtl control, bool checked);
-    std::string InstallPath(const std::string& name) const;
 
     // Navigation.
     void GoToPage(uint8_t from, uint8_t to);
@@ -84,6 +80,7 @@ class TMainDlgForm {
     void RequestClose(INT_PTR result);
     void EndWizard(INT_PTR result);
     int Ask(const std::string& text, uint8_t kind, uint16_t buttons);
+    TPageAsk PageAsk();
     bool WordProcessorStopsUs();
 
     // Entry work of the pages; false keeps the wizard where it is.
@@ -95,23 +92,11 @@ class TMainDlgForm {
     bool EnterAssoc(uint8_t from);
     bool EnterFinish(uint8_t from);
     bool LeaveFinish(uint8_t from);
-    void RememberChoices();
     void LoadLicense();
 
     // The installation.
     void StartInstallation();
     void PollInstallThread();
-
-    // Components page.
-    void MeasureComponents();
-    void SelCompLstBxClickCheck();
-    void SelCompLstBxDrawItem(HDC dc, int row, const RECT& rest, bool selected);
-    void RefreshDiskSpace();
-
-    // Destination page.
-    void NormalizeDestination();
-    void RefreshDriveList();
-    void DestDirLstBxChange();
 
     HWND Handle_ = nullptr;
     HICON Icon_;
@@ -121,20 +106,15 @@ class TMainDlgForm {
     TFontHandle DefaultFont_, TitleFont_, BoldFont_;
     // The logos; their static controls do not own them, so they outlive the window.
     TGdiHandle<HBITMAP> LogoSmall_, Logo_;
-    TCheckListBox SelCompList_;
-    TDirectoryListBox DestDirList_;
-    TDriveComboBox DestDirDrives_;
+    // The pages that own their controls; each writes its part of Options.
+    TDestinationPage DestDirPage_{Options};
+    TComponentsPage SelCompPage_{Options};
+    TCheckBoxPages CheckBoxPages_{Options};
+    TInstallingPage InstallingPage_;
     uint8_t ActivePage_ = kNoPage;
     int Asking_ = 0;       // a question of the wizard's own is on the screen
     bool Closing_ = false; // the dialog has been told to end
 
     bool CloseConfirmed = false;
-    bool Constructed = false;
-    std::unique_ptr<TInstallThread> InstallThread;
-    std::vector<uint8_t> ComponentIds;
-    uint8_t SelectedComponents = 0;
     int32_t LastRunVersion = kNoLastRunVersion;
-    double InstallStamp = 0;
-    bool Portable_ = false; // IsPortable when the installation began
-    bool InstallToAllChosen_ = true, DesktopChosen_ = true, LaunchChosen_ = true;
 };

@@ -1,0 +1,73 @@
+#include "wizard/check_box_pages.h"
+
+#include "system/associations.h"
+#include "system/data_folders.h"
+#include "system/finish_step.h"
+#include "system/shortcuts.h"
+
+namespace {
+// The association boxes and the letters that stand for them.
+constexpr struct {
+    TCtl Box;
+    char Letter;
+} kAssocBoxes[] = {
+    {TCtl::AssocChkBx1, 'A'},
+    {TCtl::AssocChkBx2, 'B'},
+    {TCtl::AssocChkBx3, 'C'},
+    {TCtl::AssocChkBx4, 'D'},
+};
+} // namespace
+
+void TCheckBoxPages::Attach(const HWND (&controls)[kControlCount], const TSavedSettings& saved) {
+    Controls_ = controls;
+    SetChecked(TCtl::InstallToAllChkBx, saved.InstallToAll);
+    SetChecked(TCtl::DesktopChkBx, saved.DesktopShortcut);
+    SetChecked(TCtl::FinishChkBx, saved.Launch);
+}
+
+bool TCheckBoxPages::IsChecked(TCtl control) const {
+    return SendMessageA(Item(control), BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+void TCheckBoxPages::SetChecked(TCtl control, bool checked) {
+    SendMessageA(Item(control), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+void TCheckBoxPages::EnterStart() {
+    const bool portable = IsPortable(Options.DestDir);
+    const int show = portable ? SW_HIDE : SW_SHOW;
+    ShowWindow(Item(TCtl::InstallToAllChkBx), show);
+    ShowWindow(Item(TCtl::DesktopChkBx), show);
+    // Links for everyone that could not be saved would leave no link at
+    // all: a user who may not write them gets the links of their own.
+    if (!portable && !CanPlaceCommonShortcuts()) {
+        SetChecked(TCtl::InstallToAllChkBx, false);
+        EnableWindow(Item(TCtl::InstallToAllChkBx), FALSE);
+    }
+}
+
+void TCheckBoxPages::EnterAssoc() {
+    for (int box = 0; box < kDocumentTypes; ++box)
+        SetChecked(kAssocBoxes[box].Box, DocumentTypeChosen(Options.Extensions, box));
+}
+
+// The common data file, the document types and the shortcuts, before the
+// page shows.
+void TCheckBoxPages::RunFinish(bool portable) {
+    TFinishChoices choices;
+    choices.DestDir = Options.DestDir;
+    choices.Portable = portable;
+    for (int box = 0; box < kDocumentTypes; ++box)
+        choices.DocumentTypes[box] = IsChecked(kAssocBoxes[box].Box);
+    choices.InstallToAll = IsChecked(TCtl::InstallToAllChkBx);
+    choices.Desktop = IsChecked(TCtl::DesktopChkBx);
+    const std::string extensions = RunFinishStep(choices);
+    // A portable installation had no associations page: its letters stay.
+    if (!choices.Portable) Options.Extensions = extensions;
+}
+
+void TCheckBoxPages::RememberChoices() {
+    Remembered_.InstallToAll = IsChecked(TCtl::InstallToAllChkBx);
+    Remembered_.Desktop = IsChecked(TCtl::DesktopChkBx);
+    Remembered_.Launch = IsChecked(TCtl::FinishChkBx);
+}

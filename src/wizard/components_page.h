@@ -1,0 +1,55 @@
+// The components page: the list of components with the space each needs on
+// the destination's volume, and the totals under it that decide whether
+// Next may be pressed. The page alone writes the components chosen into the
+// wizard's choices.
+#pragma once
+
+#include "system/settings.h"
+#include "wizard/check_list_box.h"
+#include "wizard/layout.h"
+
+#include <windows.h>
+
+#include <cstdint>
+#include <vector>
+
+class TComponentsPage {
+  public:
+    explicit TComponentsPage(TOptions& options) : Options(options) {}
+    TComponentsPage(const TComponentsPage&) = delete;
+    TComponentsPage& operator=(const TComponentsPage&) = delete;
+
+    // The height of the list's rows, asked for while the list is being
+    // created, before it is taken over.
+    static UINT RowHeight(int dpi);
+
+    // Takes over the page's controls, built by the layout under `dialog`,
+    // and ticks the components of Options.Components.
+    void Attach(HWND dialog, const HWND (&controls)[kControlCount]);
+
+    // The dialog's WM_DRAWITEM for the list.
+    void DrawItem(const DRAWITEMSTRUCT& item) const { SelCompList_.DrawItem(item); }
+    // The list's WM_QV_CLICKCHECK.
+    void SelCompLstBxClickCheck();
+
+    // The space each row's component needs on the destination volume,
+    // measured anew on every entry: the destination or its cluster size may
+    // have changed.
+    void MeasureComponents();
+    void RefreshDiskSpace();
+
+    // The components ticked or always installed (bit i = component i).
+    uint8_t SelectedComponents() const;
+    // After the wizard: the boxes into Options.Components, to be saved.
+    void RecordChoices();
+
+  private:
+    HWND Item(TCtl control) const { return Controls_[int(control)]; }
+    void SelCompLstBxDrawItem(HDC dc, int row, const RECT& rest, bool selected);
+
+    TOptions& Options;
+    HWND Dialog_ = nullptr;
+    const HWND* Controls_ = nullptr;
+    TCheckListBox SelCompList_;
+    std::vector<uint8_t> ComponentIds;
+};

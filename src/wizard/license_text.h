@@ -1,0 +1,8 @@
+// The licence page's text, read from the product's own "License.txt".
+#pragma once
+
+#include <windows.h>
+
+// Shows the licence in the multi-line edit `memo`. False when the user gave
+// up in the question about a file that could not be written.
+bool ShowLicense(HWND memo);
