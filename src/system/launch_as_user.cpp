@@ -1,6 +1,7 @@
 #include "system/launch_as_user.h"
 
 #include "base/run_time_functions.h"
+#include "system/com_ptr.h"
 
 #include <windows.h>
 
@@ -12,24 +13,6 @@
 #include <vector>
 
 namespace {
-// Releases a COM interface when it goes.
-template <class T> class TComPtr {
-  public:
-    TComPtr() = default;
-    ~TComPtr() {
-        if (Ptr_) Ptr_->Release();
-    }
-    TComPtr(const TComPtr&) = delete;
-    TComPtr& operator=(const TComPtr&) = delete;
-    T* operator->() const { return Ptr_; }
-    T* Get() const { return Ptr_; }
-    T** Out() { return &Ptr_; }
-    void** Void() { return reinterpret_cast<void**>(&Ptr_); }
-
-  private:
-    T* Ptr_ = nullptr;
-};
-
 // The string functions of OLE Automation, from the system folder only: a
 // DLL the program imports is loaded before it can say from where, and one
 // of that name may lie beside a downloaded setup program.
@@ -46,21 +29,13 @@ struct TAutomationStrings {
     bool Ready() const { return Alloc && Free; }
 };
 
-std::wstring Wide(const std::string& text) {
-    const int n = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
-    if (n <= 0) return std::wstring();
-    std::vector<wchar_t> wide(size_t(n), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, wide.data(), n);
-    return std::wstring(wide.data());
-}
-
 // A VARIANT holding a string (or nothing), freed when it goes.
 class TVariant {
   public:
     TVariant(const TAutomationStrings& strings, const std::string& text) : Strings_(strings) {
         ZeroMemory(&Value, sizeof Value);
         if (text.empty()) return;
-        Value.bstrVal = Strings_.Alloc(Wide(text).c_str());
+        Value.bstrVal = Strings_.Alloc(WideFromAnsi(text).c_str());
         if (Value.bstrVal) Value.vt = VT_BSTR;
     }
     ~TVariant() {

@@ -5,6 +5,7 @@
 #include "payload/diagnostic_log.h"
 #include "payload/folders.h"
 #include "payload/install_log.h"
+#include "system/com_ptr.h"
 #include "system/write_access.h"
 
 #include <windows.h>
@@ -14,31 +15,6 @@
 #include <vector>
 
 namespace {
-// Releases a COM interface when it goes.
-template <class T> class TComPtr {
-  public:
-    TComPtr() = default;
-    ~TComPtr() {
-        if (Ptr_) Ptr_->Release();
-    }
-    TComPtr(const TComPtr&) = delete;
-    TComPtr& operator=(const TComPtr&) = delete;
-    T* operator->() const { return Ptr_; }
-    T* Get() const { return Ptr_; }
-    void** Out() { return reinterpret_cast<void**>(&Ptr_); }
-
-  private:
-    T* Ptr_ = nullptr;
-};
-
-std::wstring Wide(const std::string& text) {
-    const int n = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
-    if (n <= 0) return std::wstring();
-    std::vector<wchar_t> wide(size_t(n), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, wide.data(), n);
-    return std::wstring(wide.data());
-}
-
 // The CSIDL numbers of a place: for everyone, for the current user.
 constexpr struct {
     int Common, User;
@@ -52,18 +28,18 @@ bool CreateShortcut(const std::string& linkPath, const std::string& target,
                     const std::string& workingFolder, const std::string& description) {
     TComPtr<IShellLinkA> link;
     if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
-                                link.Out())) ||
+                                link.Void())) ||
         !link.Get())
         return false;
     link->SetPath(target.c_str());
     link->SetWorkingDirectory(workingFolder.c_str());
     link->SetDescription(description.c_str());
     TComPtr<IPersistFile> file;
-    if (FAILED(link->QueryInterface(IID_IPersistFile, file.Out())) || !file.Get()) return false;
+    if (FAILED(link->QueryInterface(IID_IPersistFile, file.Void())) || !file.Get()) return false;
 
     const size_t slash = linkPath.find_last_of('\\');
     if (slash != std::string::npos) MakeFolder(linkPath.substr(0, slash + 1));
-    const HRESULT saved = file->Save(Wide(linkPath).c_str(), TRUE);
+    const HRESULT saved = file->Save(WideFromAnsi(linkPath).c_str(), TRUE);
     // The uninstaller removes what the log names: only a link that is there.
     if (SUCCEEDED(saved)) AddLogLine("File Copy: " + linkPath);
     Diagnose("Link: " + linkPath + " -> " + target +
