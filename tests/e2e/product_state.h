@@ -47,11 +47,8 @@ inline std::string StartsLogPath() {
     return e2e::JoinPath(folder, "kel-starts.log");
 }
 
-// Ends every running stand-in word processor, so that the next setup run
-// does not find one. Started through the desktop's shell, it may still be
-// on its way to its window when the setup program has ended: each kel.exe
-// process is waited for until it is ready, then its windows are closed.
-inline void CloseStandIns() {
+// The top-level windows of one process.
+inline std::vector<HWND> WindowsOfProcess(DWORD id) {
     struct TSearch {
         DWORD Process;
         std::vector<HWND> Found;
@@ -63,6 +60,16 @@ inline void CloseStandIns() {
             return TRUE;
         }
     };
+    TSearch search{id, {}};
+    EnumWindows(TSearch::Each, reinterpret_cast<LPARAM>(&search));
+    return search.Found;
+}
+
+// Ends every running stand-in word processor, so that the next setup run
+// does not find one. Started through the desktop's shell, it may still be
+// on its way to its window when the setup program has ended: each kel.exe
+// process is waited for until it is ready, then its windows are closed.
+inline void CloseStandIns() {
     HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
     if (snapshot == INVALID_HANDLE_VALUE) return;
     std::vector<DWORD> standIns;
@@ -76,9 +83,7 @@ inline void CloseStandIns() {
             OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE | PROCESS_QUERY_INFORMATION, FALSE, id);
         if (!process) continue;
         WaitForInputIdle(process, 10000);
-        TSearch search{id, {}};
-        EnumWindows(TSearch::Each, reinterpret_cast<LPARAM>(&search));
-        for (HWND w : search.Found)
+        for (HWND w : WindowsOfProcess(id))
             PostMessageA(w, WM_CLOSE, 0, 0);
         if (WaitForSingleObject(process, 10000) != WAIT_OBJECT_0) TerminateProcess(process, 1);
         CloseHandle(process);

@@ -264,22 +264,7 @@ class TWordProcessor {
     }
 
   private:
-    struct TSearch {
-        DWORD Process;
-        std::vector<HWND> Found;
-    };
-    static BOOL CALLBACK Collect(HWND w, LPARAM p) {
-        auto* search = reinterpret_cast<TSearch*>(p);
-        DWORD process = 0;
-        GetWindowThreadProcessId(w, &process);
-        if (process == search->Process) search->Found.push_back(w);
-        return TRUE;
-    }
-    std::vector<HWND> TopLevelWindows() const {
-        TSearch search{Kel_.Id(), {}};
-        EnumWindows(Collect, reinterpret_cast<LPARAM>(&search));
-        return search.Found;
-    }
+    std::vector<HWND> TopLevelWindows() const { return WindowsOfProcess(Kel_.Id()); }
 
     Process Kel_;
 };
