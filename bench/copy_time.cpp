@@ -45,8 +45,7 @@ int main(int argc, char** argv) {
     const double plan = Now() - t;
 
     t = Now();
-    SetInstallState(StatusRunning);
-    ResetInstallRun();
+    BeginInstallRun();
     RunInstallLists(catalogue);
     const double copy = Now() - t;
     size_t copies = 0;

@@ -16,6 +16,10 @@ const char* ReadArgument(const char* p, std::string* out) {
     }
     return p;
 }
+// "/D=" (any letter case) begins the destination that ends the line.
+bool IsRestOfLine(const char* p) {
+    return p[0] == '/' && (p[1] == 'D' || p[1] == 'd') && p[2] == '=';
+}
 } // namespace
 
 std::vector<std::string> Arguments(const char* commandLine) {
@@ -30,19 +34,19 @@ std::vector<std::string> Arguments(const char* commandLine) {
             ++p;
         if (!*p) break;
         std::string arg;
+        if (IsRestOfLine(p)) {
+            // As its users type it: the rest of the line, blanks and all,
+            // unquoted (quotes around the whole folder are dropped).
+            arg = p;
+            arg.erase(arg.find_last_not_of(" \t") + 1);
+            const size_t quote = arg.find('"');
+            if (quote == 3 && arg.size() > 4 && arg.back() == '"')
+                arg = arg.substr(0, 3) + arg.substr(4, arg.size() - 5);
+            args.push_back(arg);
+            break;
+        }
         p = ReadArgument(p, &arg);
         args.push_back(arg);
     }
     return args;
-}
-
-std::string FirstArgument(const char* commandLine) {
-    const std::vector<std::string> args = Arguments(commandLine);
-    return args.empty() ? std::string() : args.front();
-}
-
-bool DestinationArgument(const std::string& firstArgument, std::string& folder) {
-    if (firstArgument.compare(0, 2, "-d") != 0) return false;
-    folder = firstArgument.substr(2);
-    return true;
 }

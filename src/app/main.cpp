@@ -5,14 +5,17 @@
 #include "app/single_setup.h"
 #include "app/unattended_install.h"
 #include "app/unattended_options.h"
+#include "app/window_station.h"
 #include "base/product_names.h"
-#include "base/run_time_functions.h"
 #include "base/shell_folders.h"
 #include "engine/ask_user.h"
+#include "engine/install_run.h"
 #include "payload/catalogue.h"
+#include "payload/components.h"
 #include "payload/diagnostic_log.h"
-#include "payload/install_log.h"
 #include "payload/size_text.h"
+#include "system/settings.h"
+#include "system/user_rights.h"
 #include "wizard/main_dlg_form.h"
 #include "wizard/message_dialog.h"
 
@@ -37,9 +40,36 @@ std::string NotEnoughMemoryText(uint64_t needed) {
            " for them.\r\rClose other programs and start setup again.";
 }
 
-// The first lines of the diagnostic log: what runs, where, with which rights.
-void DiagnoseStart() {
-    Diagnose(std::string(kProductName) + " setup, version 3.3.3.1");
+// "2026-12-08": today's date, for the log's first line.
+std::string Today() {
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    std::string date = std::to_string(now.wYear) + "-00-00";
+    date[5] = char('0' + now.wMonth / 10);
+    date[6] = char('0' + now.wMonth % 10);
+    date[8] = char('0' + now.wDay / 10);
+    date[9] = char('0' + now.wDay % 10);
+    return date;
+}
+
+// Opens the diagnostic log, when one is asked for, and writes its first
+// lines: what runs, where, with which rights. False when it cannot be
+// created (nothing is installed then).
+bool StartDiagnosticLog(const TUnattendedOptions& options, bool quiet) {
+    if (options.LogPath.empty()) return true;
+    const std::string written = OpenDiagnosticLog(options.LogPath);
+    if (written.empty()) {
+        const std::string why = "the log \"" + options.LogPath + "\" cannot be written (" +
+                                SystemErrorText(GetLastError()) + ")";
+        if (!quiet)
+            MessageBoxA(nullptr, UsageText(why).c_str(), kApplicationTitle, MB_OK | MB_ICONERROR);
+        return false;
+    }
+    Diagnose(std::string(kProductName) + " setup, version 3.3.3.1, " + Today());
+    Diagnose("Log: " + written +
+             (SameName(written, options.LogPath)
+                  ? std::string()
+                  : " (something is at " + options.LogPath + " already: it is left alone)"));
     Diagnose(std::string("Command line: ") + GetCommandLineA());
     OSVERSIONINFOA version{};
     version.dwOSVersionInfoSize = sizeof version;
@@ -47,18 +77,23 @@ void DiagnoseStart() {
         Diagnose("Windows " + std::to_string(version.dwMajorVersion) + "." +
                  std::to_string(version.dwMinorVersion) + " build " +
                  std::to_string(version.dwBuildNumber & 0xFFFF) + " " + version.szCSDVersion);
-    // Looked up: the shells before Windows 2000 do not have it.
-    using TIsUserAnAdmin = BOOL(WINAPI*)();
-    const auto isAdmin = LoadedFunction<TIsUserAnAdmin>("shell32.dll", "IsUserAnAdmin");
-    Diagnose(std::string("Administrator rights: ") + (!isAdmin    ? "unknown"
-                                                      : isAdmin() ? "yes"
-                                                                  : "no"));
+    const TAdministrator admin = Administrator();
+    Diagnose(std::string("Administrator rights: ") + (admin == TAdministrator::Unknown ? "unknown"
+                                                      : admin == TAdministrator::Yes   ? "yes"
+                                                                                       : "no"));
+    return true;
 }
 
 int Finish(int code) {
     Diagnose("Exit code: " + std::to_string(code));
     CloseDiagnosticLog();
     return code;
+}
+
+// Questions on the main thread of a run without the wizard: nobody is
+// there to answer, and nothing is shown.
+int NobodyAnswers(const std::string&, uint8_t, uint16_t) {
+    return 0;
 }
 } // namespace
 
@@ -69,35 +104,40 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
                     MB_OK | MB_ICONWARNING);
         return 0;
     }
-    // Options of an installation without the wizard; none, and the
-    // program is the wizard as ever.
-    const TUnattendedOptions unattended = ParseUnattendedOptions(Arguments(GetCommandLineA()));
-    if (!unattended.Error.empty() || unattended.Mode == TRunMode::Usage) {
-        if (unattended.Mode != TRunMode::Silent)
-            MessageBoxA(nullptr, UsageText(unattended.Error).c_str(), kApplicationTitle,
-                        MB_OK | (unattended.Error.empty() ? MB_ICONINFORMATION : MB_ICONERROR));
-        return unattended.Error.empty() ? kExitSuccess : kExitBadOptions;
+    TUnattendedOptions options = ParseUnattendedOptions(Arguments(GetCommandLineA()));
+    // In a session nobody sees (a deployment tool's service), no window is
+    // ever shown: the options run silently, and the wizard cannot run.
+    const bool visible = WindowsCanBeSeen();
+    if (!visible && options.Mode == TRunMode::Passive) options.Mode = TRunMode::Silent;
+    const bool quiet = ShowsNothing(options) || !visible;
+
+    if (!options.Error.empty() || options.Mode == TRunMode::Usage) {
+        // What is wrong goes into the log as well, when one is asked for.
+        if (!options.Error.empty() && StartDiagnosticLog(options, true))
+            Diagnose("Bad options: " + options.Error);
+        if (!quiet)
+            MessageBoxA(nullptr, UsageText(options.Error).c_str(), kApplicationTitle,
+                        MB_OK | (options.Error.empty() ? MB_ICONINFORMATION : MB_ICONERROR));
+        const bool answered = options.Error.empty() && visible;
+        return Finish(answered ? kExitSuccess : kExitBadOptions);
     }
+    const bool wizard = options.Mode == TRunMode::Wizard;
+    // One setup at a time, asked before anything else is opened; a second
+    // copy shows the first and leaves, or without the wizard says so in
+    // its exit code.
+    TSingleSetup single(wizard && visible);
+    if (single.Second()) return wizard && visible ? kExitSuccess : kExitProductRuns;
     // The diagnostic log is opened before anything is installed, so that a
     // run that cannot keep one changes nothing.
-    if (!unattended.LogPath.empty()) {
-        if (!OpenDiagnosticLog(unattended.LogPath)) {
-            const std::string why = "the log \"" + unattended.LogPath + "\" cannot be written (" +
-                                    SystemErrorText(GetLastError()) + ")";
-            if (unattended.Mode != TRunMode::Silent)
-                MessageBoxA(nullptr, UsageText(why).c_str(), kApplicationTitle,
-                            MB_OK | MB_ICONERROR);
-            return kExitBadOptions;
-        }
-        DiagnoseStart();
+    if (!StartDiagnosticLog(options, quiet)) return kExitBadOptions;
+    if (!visible && wizard) {
+        Diagnose("Nobody can see this session's windows: the wizard is not shown (give /S to "
+                 "install without it)");
+        return Finish(kExitBadOptions);
     }
-    // A second copy started while this one runs shows the first and leaves;
-    // without the wizard it only says so in its exit code.
-    TSingleSetup single(unattended.Mode == TRunMode::Wizard);
-    if (single.Second()) return Finish(unattended.Mode == TRunMode::Wizard ? 0 : kExitProductRuns);
     InitShellFolders();
-    RecordMainThread(MessageDialog);
-    // Released last, after the wizard (which waits for the install thread)
+    RecordMainThread(wizard ? MessageDialog : NobodyAnswers);
+    // Released last, after the run (which waits for the install thread)
     // and the catalogue are gone.
     struct TShellFoldersGuard {
         ~TShellFoldersGuard() { DoneShellFolders(); }
@@ -105,7 +145,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
 
     HICON icon = LoadIconA(instance, MAKEINTRESOURCEA(1));
 
-    // The catalogue exists before any window and outlives the wizard.
+    // The catalogue exists before any window and outlives the run.
     auto catalogue = std::make_unique<TAttachedFiles>();
     std::string error;
     if (!catalogue->LoadFromResource(error)) {
@@ -117,7 +157,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
             Diagnose("The setup program is damaged: " + error);
         }
         // Without the wizard nobody is there to read a message.
-        if (unattended.Mode != TRunMode::Wizard) return Finish(kExitFailed);
+        if (!wizard) return Finish(kExitFailed);
         if (needed)
             MessageBoxA(nullptr, NotEnoughMemoryText(needed).c_str(), kApplicationTitle,
                         MB_OK | MB_ICONERROR);
@@ -127,29 +167,27 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     }
     Catalogue = catalogue.get();
 
-    if (unattended.Mode != TRunMode::Wizard) {
-        const int code = RunUnattended(unattended);
-        Catalogue = nullptr;
-        catalogue.reset(); // removes leftover temporary files
-        return Finish(code);
-    }
+    int code = kExitSuccess;
     {
-        std::string folder;
-        const bool given = DestinationArgument(FirstArgument(GetCommandLineA()), folder);
-        TMainDlgForm wizard(icon, given ? std::optional<std::string>(folder) : std::nullopt);
-        wizard.ShowModal();
-        // After a quit the thread may still be finishing the file in hand;
-        // it writes the log until then.
-        wizard.WaitForInstallThread();
+        // The wizard shows a destination given on the command line in its
+        // page; a run without it checks the destination first.
+        TInstallRun run(
+            *catalogue,
+            ChoicesFromSettings(LoadSettings(wizard), wizard ? options.Destination : std::nullopt));
+        if (wizard) {
+            TMainDlgForm form(icon, run);
+            form.ShowModal();
+            // After a quit the thread may still be finishing the file in
+            // hand; it writes the log until then.
+            run.WaitForCopy();
+        } else {
+            code = RunUnattended(run, options);
+        }
         // Only an installation that was started leaves a trace: the
         // choices, the uninstall entry, then "Install.log".
-        if (InstallStarted) {
-            wizard.SaveSettings();
-            if (!wizard.Portable()) SaveInstallLog();
-        }
+        run.Record();
     }
-
     Catalogue = nullptr;
     catalogue.reset(); // removes leftover temporary files
-    return Finish(0);
+    return Finish(code);
 }

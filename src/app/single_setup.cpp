@@ -5,15 +5,29 @@
 #include <windows.h>
 
 namespace {
-constexpr char kMutexName[] = "QuorvaleWordProcessorSetup.Running";
+// In the machine-wide namespace: a deployment tool's copy runs in a
+// session of its own, a user's in another, and both write the same files.
+constexpr char kMutexName[] = "Global\\QuorvaleWordProcessorSetup.Running";
+// Systems without that namespace (before Windows 2000, or without terminal
+// services) refuse a name with a backslash; there the one namespace is
+// machine-wide anyway.
+constexpr char kLocalMutexName[] = "QuorvaleWordProcessorSetup.Running";
 } // namespace
 
 TSingleSetup::TSingleSetup(bool showFirst) {
     Mutex_ = CreateMutexA(nullptr, FALSE, kMutexName);
-    Second_ = Mutex_ && GetLastError() == ERROR_ALREADY_EXISTS;
+    DWORD error = GetLastError();
+    if (!Mutex_ && error != ERROR_ACCESS_DENIED) {
+        Mutex_ = CreateMutexA(nullptr, FALSE, kLocalMutexName);
+        error = GetLastError();
+    }
+    // Another user's copy (SYSTEM's, say) made the mutex with rights only
+    // for itself: opening it is refused, and that too means it runs.
+    Second_ = Mutex_ ? error == ERROR_ALREADY_EXISTS : error == ERROR_ACCESS_DENIED;
     if (!Second_ || !showFirst) return;
-    // The other copy may still be starting; then there is no window to show.
-    // The wizard cannot be maximised, so restoring only undoes minimising.
+    // The other copy may still be starting, or run on another desktop; then
+    // there is no window to show. The wizard cannot be maximised, so
+    // restoring only undoes minimising.
     if (HWND first = FindWindowA(nullptr, kApplicationTitle)) {
         ShowWindow(first, SW_RESTORE);
         SetForegroundWindow(first);

@@ -1,28 +1,12 @@
 #include "app/unattended_install.h"
 
-#include "app/command_line.h"
 #include "base/paths.h"
 #include "base/product_names.h"
 #include "base/shell_folders.h"
-#include "engine/install_status.h"
-#include "engine/install_thread.h"
-#include "payload/catalogue.h"
-#include "payload/components.h"
+#include "engine/ask_user.h"
 #include "payload/diagnostic_log.h"
-#include "payload/disk_space.h"
-#include "payload/install_log.h"
-#include "system/associations.h"
-#include "system/data_folders.h"
-#include "system/finish_step.h"
-#include "system/install_plan.h"
-#include "system/registry.h"
-#include "system/running_instance.h"
-#include "system/settings.h"
-#include "system/uninstall_entry.h"
-#include "system/write_access.h"
+#include "system/destination_rules.h"
 #include "wizard/common_controls.h"
-#include "wizard/destination_path.h"
-#include "wizard/message_dialog.h"
 
 #include <windows.h>
 
@@ -39,20 +23,32 @@ constexpr int kRetries = 5;
 constexpr DWORD kRetryPauseMs = 1000;
 constexpr DWORD kPollMs = 100;
 
-// The destination as the wizard would take it over from its page, and
-// where it came from.
-std::string Destination(const TSavedSettings& saved, std::string& how) {
-    std::string folder = OfferedDestination(saved.MainDir);
-    how = folder == saved.MainDir ? "saved by an earlier run" : "the default";
-    std::string given;
-    if (DestinationArgument(FirstArgument(GetCommandLineA()), given)) {
-        folder = given;
-        how = "given with -d";
+// One line of the diagnostic log for a message of several.
+std::string OneLine(std::string text) {
+    for (size_t at = 0; (at = text.find('\r', at)) != std::string::npos;)
+        text.replace(at, text.compare(at, 2, "\r\r") == 0 ? 2 : 1, " ");
+    return text;
+}
+
+// The destination as the wizard would take it over from its page: the
+// folder given, or the saved or default one, tidied and then checked as
+// the page checks it. False, with the reason, when it cannot be taken.
+bool TakeDestination(TInstallRun& run, const TUnattendedOptions& options, std::string& refusal) {
+    std::string folder = run.Choices.Options.DestDir;
+    if (options.Destination) {
+        refusal = GivenDestinationRefusal(*options.Destination);
+        if (!refusal.empty()) return false;
+        folder = *options.Destination;
+        run.Choices.DestinationHow = "given with " + options.DestinationSwitch;
     }
     const std::string programFiles = SpecialFolder(CSIDL_PROGRAM_FILES);
     char drive = programFiles.empty() ? 'c' : programFiles[0];
     if (folder.size() >= 2 && folder[1] == ':') drive = folder[0];
-    return NormalizedDestination(folder, drive, programFiles);
+    folder = NormalizedDestination(folder, drive, programFiles);
+    refusal = run.DestinationRefusal(folder);
+    if (!refusal.empty()) return false;
+    run.Choices.Options.DestDir = folder;
+    return true;
 }
 
 // The answer to the copy question that the install thread puts: Retry a few
@@ -127,125 +123,92 @@ class TProgressWindow {
     HWND Bar_ = nullptr;
 };
 
-// Runs the install thread to its end, answering its questions; the window,
-// if any, shows the progress meanwhile. True when every copy was written
-// or skipped, false after an Abort.
-bool CopyFiles(TProgressWindow* window) {
-    TInstallThread thread(*Catalogue);
-    SetInstallState(StatusRunning);
-    thread.Start();
-    TUnattendedAnswers answers;
-    // A question taken is answered after the pause, while the window, if
-    // any, goes on being drawn.
-    bool holding = false;
-    DWORD heldSince = 0;
-    HANDLE handle = thread.Handle();
-    while (handle) {
-        const DWORD woken = MsgWaitForMultipleObjects(1, &handle, FALSE, kPollMs, QS_ALLINPUT);
+// Lets the window, if any, be drawn for `ms`, or until the copy ends.
+void WaitDrawing(const TInstallRun& run, TProgressWindow* window, DWORD ms) {
+    const DWORD start = GetTickCount();
+    HANDLE thread = run.CopyHandle();
+    for (DWORD waited = 0; waited < ms; waited = GetTickCount() - start) {
+        const DWORD woken =
+            MsgWaitForMultipleObjects(thread ? 1 : 0, &thread, FALSE, ms - waited, QS_ALLINPUT);
         MSG msg;
         while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
             TranslateMessage(&msg);
             DispatchMessageA(&msg);
         }
-        if (window) window->Show(InstallStatus.Progress.load());
-        if (!holding && ChangeInstallState(StatusQuestion, StatusPaused)) {
-            holding = true;
-            heldSince = GetTickCount();
-        }
-        if (holding && GetTickCount() - heldSince >= kRetryPauseMs) {
-            holding = false;
-            InstallStatus.Answer = answers.Answer(InstallStatus.Message);
-            SetInstallState(StatusAnswered);
-        }
-        if (woken == WAIT_OBJECT_0) break;
+        if (window) window->Show(run.Progress());
+        if (woken != WAIT_OBJECT_0 + (thread ? 1 : 0)) return; // the copy ended, or time is up
     }
-    thread.WaitFor();
-    const bool done = InstallState() != StatusFailed;
-    SetInstallState(StatusIdle);
-    return done;
+}
+
+// Runs the copy to its end, answering its questions; the window, if any,
+// shows the progress meanwhile. True when every copy was written or
+// skipped, false after an Abort.
+bool CopyFiles(TInstallRun& run, TProgressWindow* window) {
+    TUnattendedAnswers answers;
+    // A question is answered after the pause, while the window goes on
+    // being drawn.
+    const TRunAsk ask = [&](const std::string& text, uint8_t, uint16_t) {
+        WaitDrawing(run, window, kRetryPauseMs);
+        return answers.Answer(text);
+    };
+    for (;;) {
+        switch (run.Poll(ask)) {
+        case TInstallRun::TCopy::Done:
+            return true;
+        case TInstallRun::TCopy::Failed:
+            run.WaitForCopy();
+            return false;
+        case TInstallRun::TCopy::Running:
+            WaitDrawing(run, window, kPollMs);
+            break;
+        }
+    }
 }
 } // namespace
 
-int RunUnattended(const TUnattendedOptions& options) {
-    if (IsWordProcessorRunning()) {
+int RunUnattended(TInstallRun& run, const TUnattendedOptions& options) {
+    TInstallChoices& chosen = run.Choices;
+    if (options.Components) chosen.Components = TComponentSet(*options.Components);
+    chosen.Components.Add(kProgram);
+    if (options.Extensions)
+        for (int box = 0; box < kDocumentTypes; ++box)
+            chosen.DocumentTypes[box] = DocumentTypeChosen(*options.Extensions, box);
+    if (options.CurrentUserOnly) chosen.InstallToAll = false;
+    if (options.NoDesktopShortcut) chosen.Desktop = false;
+
+    // The checks, in the order of an installation: the first obstacle
+    // decides the exit code, for a dry run as for a real one.
+    std::string refusal;
+    if (!TakeDestination(run, options, refusal)) {
+        Diagnose("The destination cannot be used: " + OneLine(refusal));
+        return kExitBadOptions;
+    }
+    if (run.WordProcessorRuns()) {
         Diagnose("The word processor is running: nothing is installed");
         return kExitProductRuns;
     }
-
-    const TSavedSettings saved = LoadSettings();
-    TOptions chosen;
-    std::string how;
-    chosen.DestDir = Destination(saved, how);
-    chosen.Components = options.Components ? *options.Components : saved.Components;
-    chosen.Extensions = options.Extensions ? *options.Extensions : saved.Extensions;
-    const bool installToAll = saved.InstallToAll && !options.CurrentUserOnly;
-    const bool desktop = saved.DesktopShortcut && !options.NoDesktopShortcut;
-    const bool portable = IsPortable(chosen.DestDir);
-
-    uint8_t selected = 1; // the first component is always installed
-    int64_t required = 0;
-    for (int component = 0; component < ComponentCount; ++component) {
-        if (component > 0 && !((chosen.Components >> component) & 1)) continue;
-        selected |= uint8_t(1u << component);
-        required += FileListSize(Catalogue->Files(), ComponentFileLists[component], chosen.DestDir);
-    }
-    // The wizard lets nobody past its components page without the space.
-    const int64_t available = FreeSpace(DrivePart(chosen.DestDir));
-    if (available == kUnknownFreeSpace || available < required) {
-        Diagnose(
-            "Not enough space on the destination's drive: " + std::to_string(required) +
-            " bytes needed, " +
-            (available == kUnknownFreeSpace ? std::string("unknown") : std::to_string(available)) +
-            " available");
+    const std::string shortfall = run.SpaceShortfall();
+    if (!shortfall.empty()) {
+        Diagnose(shortfall);
         return kExitFailed;
     }
-    // As on the wizard's destination page: found out now, not at the first file.
-    if (FolderWriteAccess(chosen.DestDir) == TWriteAccess::Denied) {
-        Diagnose("No permission to create or change files in the destination folder: " +
-                 chosen.DestDir);
-        return kExitFailed;
+    if (options.Mode == TRunMode::Check) {
+        Diagnose("Check: the installation into " + chosen.Options.DestDir + " would go ahead");
+        return kExitSuccess;
     }
 
-    StartInstallLog(portable ? std::string() : JoinPath(chosen.DestDir, "Install.log"));
-    const double stamp =
-        BuildInstallPlan(*Catalogue, {chosen.DestDir, selected, saved.LastRunVersion, portable});
-    DiagnoseInstallation(chosen.DestDir, how, portable, selected, *Catalogue);
-
+    run.Start();
     bool installed;
     {
         std::unique_ptr<TProgressWindow> window;
         if (options.Mode == TRunMode::Passive)
-            window = std::make_unique<TProgressWindow>(Catalogue->TotalInstallSize());
-        installed = CopyFiles(window.get());
+            window = std::make_unique<TProgressWindow>(run.TotalSize());
+        installed = CopyFiles(run, window.get());
     }
-
     if (installed) {
-        TFinishChoices finish;
-        finish.DestDir = chosen.DestDir;
-        finish.Portable = portable;
-        for (int box = 0; box < kDocumentTypes; ++box)
-            finish.DocumentTypes[box] = DocumentTypeChosen(chosen.Extensions, box);
-        finish.InstallToAll = installToAll;
-        finish.Desktop = desktop;
-        const std::string extensions = RunFinishStep(finish);
-        if (!portable) chosen.Extensions = extensions;
+        run.Finish();
         std::string error;
-        if (!RunLaunchStep(chosen.DestDir, portable, false, stamp, Catalogue->PublicFiles, error))
-            installed = false;
-    }
-
-    // As after the wizard: an installation that was started leaves its trace.
-    // The wizard's first row is fixed rather than ticked, and so its bit is
-    // saved clear; the same here, so that both runs leave the same settings.
-    bool checked[6] = {};
-    for (int component = 1; component < ComponentCount; ++component)
-        checked[component] = (selected >> component) & 1;
-    chosen.Components = ComponentsToSave(chosen.Components, checked);
-    TRegistry registry;
-    SaveSettings(registry, chosen, installToAll, desktop, saved.Launch);
-    if (!portable) {
-        WriteUninstallEntry(registry, chosen.DestDir);
-        SaveInstallLog();
+        if (!run.Launch(false, error)) installed = false;
     }
     return installed ? kExitSuccess : kExitFailed;
 }

@@ -1,12 +1,16 @@
-// An installation without the wizard (/S, /PASSIVE): the choices of the
-// options, else those an earlier run saved, else the defaults, as the wizard
-// would offer them; then what the wizard does after Next on the Ready page
-// and on the Finish page (never starting the word processor), and what
-// follows the wizard. Nobody is asked anything.
+// An installation without the wizard (/S, /PASSIVE) and its dry run
+// (/CHECK): the choices of the options, else those an earlier run saved,
+// else the defaults, as the wizard would offer them; the destination and
+// every other check as the wizard makes them; then the installation run as
+// the wizard drives it (never starting the word processor). Nobody is
+// asked anything: a file that cannot be written is tried again a few times
+// and then given up as Abort would be.
 #pragma once
 
 #include "app/unattended_options.h"
+#include "engine/install_run.h"
 
-// Runs the installation and returns the exit code (kExitSuccess, ...).
-// The catalogue exists.
-int RunUnattended(const TUnattendedOptions& options);
+// Runs the checks and, unless the options ask for a dry run, the
+// installation; returns the exit code (kExitSuccess, ...). What follows an
+// installation that was started (TInstallRun::Record) is the caller's.
+int RunUnattended(TInstallRun& run, const TUnattendedOptions& options);

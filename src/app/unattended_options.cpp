@@ -63,56 +63,74 @@ bool ParseExtensions(const std::string& letters, std::string& extensions, std::s
 
 TUnattendedOptions ParseUnattendedOptions(const std::vector<std::string>& args) {
     TUnattendedOptions options;
-    bool any = false, silent = false, passive = false, usage = false, choices = false;
+    bool silent = false, passive = false, check = false, usage = false, choices = false;
     std::vector<std::string> unknown;
+    auto destination = [&](const std::string& folder, const char* how) {
+        if (options.Destination && options.Error.empty())
+            options.Error = "the destination is given twice";
+        options.Destination = folder;
+        options.DestinationSwitch = how;
+    };
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
+        if (arg.empty()) continue;
         // The wizard's own option keeps its meaning as the first argument.
-        if (i == 0 && arg.compare(0, 2, "-d") == 0) continue;
+        if (i == 0 && arg.compare(0, 2, "-d") == 0) {
+            destination(arg.substr(2), "-d");
+            continue;
+        }
+        options.Any = true;
         const std::string upper = Upper(arg);
         const size_t equals = upper.find('=');
         const std::string name = upper.substr(0, equals);
         const std::string value =
             equals == std::string::npos ? std::string() : arg.substr(equals + 1);
         const bool hasValue = equals != std::string::npos;
-        if ((name == "/S" || name == "/PASSIVE" || name == "/NOSHORTCUT" ||
-             name == "/CURRENTUSER" || name == "/?") &&
-            !hasValue) {
-            any = true;
-            silent |= name == "/S";
-            passive |= name == "/PASSIVE";
+        // The switches of other installers that admins already type.
+        const bool isSilent = name == "/S" || name == "/QUIET" || name == "/VERYSILENT";
+        const bool isPassive = name == "/PASSIVE" || name == "/SILENT";
+        if (!hasValue && (isSilent || isPassive || name == "/CHECK" || name == "/NOSHORTCUT" ||
+                          name == "/CURRENTUSER" || name == "/?" || name == "/SUPPRESSMSGBOXES" ||
+                          name == "/NORESTART")) {
+            silent |= isSilent;
+            passive |= isPassive;
+            check |= name == "/CHECK";
             usage |= name == "/?";
             options.NoDesktopShortcut |= name == "/NOSHORTCUT";
             options.CurrentUserOnly |= name == "/CURRENTUSER";
             choices |= name == "/NOSHORTCUT" || name == "/CURRENTUSER";
         } else if (name == "/COMPONENTS" && hasValue) {
-            any = choices = true;
+            choices = true;
             uint32_t bits = 0;
             if (ParseComponents(value, bits, options.Error)) options.Components = bits;
         } else if (name == "/LOG" && hasValue) {
-            any = true;
             options.LogPath = value;
             if (value.empty()) options.Error = "/LOG= needs a file name";
         } else if (name == "/ASSOC" && hasValue) {
-            any = choices = true;
+            choices = true;
             std::string extensions;
             if (ParseExtensions(value, extensions, options.Error)) options.Extensions = extensions;
+        } else if ((name == "/DIR" || name == "/D") && hasValue) {
+            destination(value, name == "/DIR" ? "/DIR=" : "/D=");
         } else {
             unknown.push_back(arg);
         }
     }
-    if (!any) return TUnattendedOptions{}; // the wizard, as ever
-    // A diagnostic log alone goes with the wizard.
-    options.Mode = silent    ? TRunMode::Silent
+    if (!options.Any) return options; // the wizard, as ever
+    options.Mode = check     ? TRunMode::Check
+                   : silent  ? TRunMode::Silent
                    : passive ? TRunMode::Passive
                    : usage || choices || !options.Error.empty() || !unknown.empty()
                        ? TRunMode::Usage
                        : TRunMode::Wizard;
     if (usage) {
         // A request for the usage is answered, whatever else stands there;
-        // a silent run stays silent.
-        if (!silent) options.Mode = TRunMode::Usage;
-        if (options.Error.empty() && silent) options.Error = "/? cannot be answered silently";
+        // a run without windows stays without them.
+        if (ShowsNothing(options)) {
+            if (options.Error.empty()) options.Error = "/? cannot be answered without a window";
+        } else {
+            options.Mode = TRunMode::Usage;
+        }
         return options;
     }
     if (!options.Error.empty()) return options;
@@ -120,7 +138,7 @@ TUnattendedOptions ParseUnattendedOptions(const std::vector<std::string>& args) 
         options.Error = "unknown option \"" + unknown.front() + "\"";
     else if (silent && passive)
         options.Error = "/S and /PASSIVE exclude each other";
-    else if (!silent && !passive && choices)
+    else if (!silent && !passive && !check && choices)
         options.Error = "the choices need /S or /PASSIVE";
     return options;
 }
@@ -128,19 +146,26 @@ TUnattendedOptions ParseUnattendedOptions(const std::vector<std::string>& args) 
 std::string UsageText(const std::string& error) {
     std::string text;
     if (!error.empty()) text = "Setup cannot start: " + error + ".\r\r";
-    text += "Usage: setup.exe [-dFOLDER] [/S | /PASSIVE] [/COMPONENTS=LIST] [/NOSHORTCUT]\r"
-            "    [/CURRENTUSER] [/ASSOC=LETTERS] [/LOG=FILE] [/?]\r\r"
-            "-dFOLDER\tinstall into FOLDER (first argument only)\r"
-            "/S\tinstall without any window and without questions\r"
-            "/PASSIVE\tinstall with a progress window and without questions\r"
-            "/COMPONENTS=\tcomponent numbers or names to install, separated by commas:\r"
-            "\t1 English spellchecker, 2 Hyphenation module, 3 Document templates,\r"
-            "\t4 Clip library, 5 Basic sound scheme (0, the program, always)\r"
-            "/NOSHORTCUT\tno shortcut on the desktop\r"
-            "/CURRENTUSER\tthe Start-menu shortcut for the current user only\r"
-            "/ASSOC=\tdocument types to open with the program: A RTF, B COD, C DOC, D DOCX\r"
-            "/LOG=\ta diagnostic log of the run in this file (also with the wizard)\r\r"
-            "Exit codes: 0 installed, 87 bad options, 1603 installation failed,\r"
-            "1618 the word processor is running.";
+    text +=
+        "Usage: setup.exe [-dFOLDER] [/S | /PASSIVE] [/CHECK] [/COMPONENTS=LIST] [/NOSHORTCUT]\r"
+        "    [/CURRENTUSER] [/ASSOC=LETTERS] [/LOG=FILE] [/DIR=FOLDER] [/?] [/D=FOLDER]\r\r"
+        "-dFOLDER\tinstall into FOLDER (first argument only)\r"
+        "/DIR=FOLDER\tthe same, anywhere on the line (quoted when it holds blanks)\r"
+        "/D=FOLDER\tthe same, last on the line and unquoted, blanks and all\r"
+        "/S\tinstall without any window and without questions\r"
+        "\t(also /quiet and /VERYSILENT)\r"
+        "/PASSIVE\tinstall with a progress window and without questions (also /SILENT)\r"
+        "/CHECK\tcheck everything an installation with these options would, without\r"
+        "\tinstalling or showing anything: the exit code is the one it would give\r"
+        "/COMPONENTS=\tcomponent numbers or names to install, separated by commas:\r"
+        "\t1 English spellchecker, 2 Hyphenation module, 3 Document templates,\r"
+        "\t4 Clip library, 5 Basic sound scheme (0, the program, always)\r"
+        "/NOSHORTCUT\tno shortcut on the desktop\r"
+        "/CURRENTUSER\tthe Start-menu shortcut for the current user only\r"
+        "/ASSOC=\tdocument types to open with the program: A RTF, B COD, C DOC, D DOCX\r"
+        "/LOG=\ta diagnostic log of the run in this file (also with the wizard)\r"
+        "/SUPPRESSMSGBOXES, /NORESTART\taccepted: nothing to do\r\r"
+        "Exit codes: 0 installed, 87 bad options, 1603 installation failed,\r"
+        "1618 the word processor or another setup is running.";
     return text;
 }

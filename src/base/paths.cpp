@@ -34,3 +34,8 @@ bool IsLink(const std::string& path) {
     const DWORD attributes = GetFileAttributesA(item.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
 }
+
+std::string WithoutBackslash(const std::string& path) {
+    if (!path.empty() && path.back() == '\\') return path.substr(0, path.size() - 1);
+    return path;
+}

@@ -13,6 +13,8 @@ std::string DrivePart(const std::string& path);
 // folder becomes that backslash; an empty folder gives the name alone.
 // JoinPath(folder, "") adds the trailing backslash.
 std::string JoinPath(const std::string& folder, const std::string& name);
+// The path with one trailing backslash removed, if it has one.
+std::string WithoutBackslash(const std::string& path);
 
 // Whether the path (with or without a trailing backslash) is a link: a
 // junction, a symbolic link or another reparse point. Such an item is never

@@ -10,36 +10,6 @@
 namespace {
 std::atomic<DWORD> MainThreadId{0};
 std::atomic<TAsker> MainThreadAsker{nullptr};
-
-int AskThroughInstallStatus(const std::string& text, uint8_t kind, uint16_t buttons) {
-    // Put the question, unless the wizard holds the thread or the run is quit.
-    for (;;) {
-        if (StopAtCheckPoint()) return mrIgnore;
-        const uint8_t state = InstallState();
-        if (state == StatusPaused) continue;
-        InstallStatus.Message = text;
-        InstallStatus.Kind = kind;
-        InstallStatus.Buttons = buttons;
-        if (ChangeInstallState(state, StatusQuestion)) break;
-    }
-    for (;;) {
-        const uint8_t state = InstallState();
-        if (state == StatusAnswered) {
-            const int answer = InstallStatus.Answer;
-            PublishInstallState(InstallStopRequested() ? StatusDone : StatusRunning);
-            return answer;
-        }
-        if (InstallStopRequested()) {
-            // Nobody is bound to answer any more; a question on screen may
-            // still be answered, but the answer is no longer waited for.
-            ChangeInstallState(StatusQuestion, StatusDone);
-            return mrIgnore;
-        }
-        // A hold stored over the question and was released: ask again.
-        if (state == StatusRunning && ChangeInstallState(StatusRunning, StatusQuestion)) continue;
-        WaitForInstallStateChange();
-    }
-}
 } // namespace
 
 void RecordMainThread(TAsker asker) {
@@ -58,7 +28,7 @@ int AskUser(const std::string& text, uint8_t kind, uint16_t buttons) {
     const DWORD main = MainThreadId.load();
     int answer = 0;
     if (main != 0 && main != GetCurrentThreadId())
-        answer = AskThroughInstallStatus(text, kind, buttons);
+        answer = PutQuestion(text, kind, buttons);
     else if (const TAsker asker = MainThreadAsker.load())
         answer = asker(text, kind, buttons);
     static const char* const kAnswers[] = {"none",  "OK",     "Cancel", "Abort",

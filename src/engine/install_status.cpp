@@ -1,76 +1,124 @@
 #include "engine/install_status.h"
 
 #include "base/scoped_win.h"
+#include "engine/ask_user.h"
+#include "payload/components.h"
 
 #include <windows.h>
 
 TInstallThreadStatus InstallStatus;
 
 namespace {
-std::atomic<bool> StopRequested{false};
+using S = TInstallState;
+
+std::atomic<bool> QuitRequested{false};
 
 // Auto-reset: one waiter, the install thread. A signal that finds nobody
 // waiting lets the next wait return at once, and the thread then simply
 // reads the state again.
 const TKernelHandle StateChanged(CreateEventA(nullptr, FALSE, FALSE, nullptr));
 
-void Signal() {
+void Publish(TInstallState state) {
+    InstallStatus.State.store(state, std::memory_order_release);
     SetEvent(StateChanged.Get());
 }
-} // namespace
 
-void PublishInstallState(uint8_t state) {
-    InstallStatus.State.store(state, std::memory_order_release);
-    Signal();
-}
-
-void SetInstallState(uint8_t state) {
-    if (state == StatusDone)
-        QuitInstallRun();
-    else
-        PublishInstallState(state);
-}
-
-void QuitInstallRun() {
-    StopRequested.store(true);
-    PublishInstallState(StatusDone);
-}
-
-uint8_t InstallState() {
-    return InstallStatus.State.load(std::memory_order_acquire);
-}
-
-bool ChangeInstallState(uint8_t from, uint8_t to) {
+// Changes the state only if it still is `from`, so that neither side ever
+// overwrites a state the other stored in between.
+bool Change(TInstallState from, TInstallState to) {
     if (!InstallStatus.State.compare_exchange_strong(from, to, std::memory_order_acq_rel))
         return false;
-    if (to == StatusDone) StopRequested.store(true);
-    Signal();
+    SetEvent(StateChanged.Get());
     return true;
 }
 
-void RequestInstallStop() {
-    StopRequested.store(true);
-    if (!ChangeInstallState(StatusPaused, StatusDone))
-        ChangeInstallState(StatusRunning, StatusDone);
-    Signal();
-}
-
-bool InstallStopRequested() {
-    return StopRequested.load();
-}
-
-void WaitForInstallStateChange() {
+void WaitForChange() {
     WaitForSingleObject(StateChanged.Get(), INFINITE);
+}
+} // namespace
+
+TInstallState InstallState() {
+    return InstallStatus.State.load(std::memory_order_acquire);
+}
+
+void BeginInstallRun() {
+    InstallStatus.Component.store(kNoComponent);
+    InstallStatus.Progress.store(0);
+    QuitRequested.store(false);
+    Publish(S::Running);
+}
+
+bool HoldInstallRun() {
+    return Change(S::Running, S::Paused);
+}
+
+bool ReleaseInstallRun() {
+    return Change(S::Paused, S::Running);
+}
+
+bool TakeQuestion() {
+    return Change(S::Question, S::Paused);
+}
+
+void AnswerQuestion(int answer) {
+    InstallStatus.Answer = answer;
+    Publish(S::Answered);
+}
+
+void QuitInstallRun() {
+    QuitRequested.store(true);
+    if (!Change(S::Paused, S::Done)) Change(S::Running, S::Done);
+    SetEvent(StateChanged.Get());
+}
+
+bool InstallQuitRequested() {
+    return QuitRequested.load();
+}
+
+void EndInstallRun() {
+    Change(S::Done, S::Idle);
 }
 
 bool StopAtCheckPoint() {
-    while (InstallState() == StatusPaused && !InstallStopRequested())
-        WaitForInstallStateChange();
-    return InstallStopRequested() || InstallState() == StatusDone;
+    while (InstallState() == S::Paused && !InstallQuitRequested())
+        WaitForChange();
+    return InstallQuitRequested();
 }
 
-void ResetInstallRun() {
-    InstallStatus.Component.store(255);
-    InstallStatus.Progress.store(0);
-    StopRequested.store(false);
+int PutQuestion(const std::string& text, uint8_t kind, uint16_t buttons) {
+    // Put the question, unless the front-end holds the thread or the run is quit.
+    for (;;) {
+        if (StopAtCheckPoint()) return mrIgnore;
+        const TInstallState state = InstallState();
+        if (state == S::Paused) continue;
+        InstallStatus.Message = text;
+        InstallStatus.Kind = kind;
+        InstallStatus.Buttons = buttons;
+        if (Change(state, S::Question)) break;
+    }
+    for (;;) {
+        const TInstallState state = InstallState();
+        if (state == S::Answered) {
+            const int answer = InstallStatus.Answer;
+            Publish(InstallQuitRequested() ? S::Done : S::Running);
+            return answer;
+        }
+        if (InstallQuitRequested()) {
+            // Nobody is bound to answer any more; a question on screen may
+            // still be answered, but the answer is no longer waited for.
+            Change(S::Question, S::Done);
+            return mrIgnore;
+        }
+        // A hold stored over the question and was released: ask again.
+        if (state == S::Running && Change(S::Running, S::Question)) continue;
+        WaitForChange();
+    }
+}
+
+void ReportInstallDone() {
+    Publish(S::Done);
+}
+
+void ReportInstallFailed() {
+    Publish(S::Failed);
 }

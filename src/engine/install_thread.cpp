@@ -32,10 +32,13 @@ TFileFacts FactsOf(const std::string& path) {
     return facts;
 }
 
-const char* Outcome(const TFileFacts& before, const TFileFacts& after) {
+// What a copy did to its target, for the diagnostic log. A copy that
+// replaces a file with the same bytes and time leaves it looking unchanged,
+// so whether it wrote is what tells "replaced" from "kept as it was".
+const char* Outcome(const TFileFacts& before, bool written, const TFileFacts& after) {
     if (!after.Exists) return "not there";
-    if (!before.Exists) return "written";
-    return before == after ? "kept as it was" : "replaced";
+    if (written) return before.Exists ? "replaced" : "written";
+    return before == after ? "kept as it was (Ignore)" : "changed by another program (Ignore)";
 }
 
 unsigned __stdcall ThreadMain(void* catalogue) {
@@ -45,32 +48,31 @@ unsigned __stdcall ThreadMain(void* catalogue) {
 } // namespace
 
 void RunInstallLists(TAttachedFiles& catalogue) {
-    for (int k = 0; k < 6; ++k) {
-        InstallStatus.Component.store(uint8_t(k), std::memory_order_release);
-        const std::vector<TFileToInstall>& list = catalogue.InstallLists[k];
-        const size_t count = list.size();
+    for (int component = 0; component < ComponentCount; ++component) {
+        InstallStatus.Component.store(uint8_t(component), std::memory_order_release);
         bool stop = false;
-        for (size_t j = 0; j < count && !stop; ++j) {
-            const TFileToInstall& copy = list[j];
+        for (const TFileToInstall& copy : catalogue.InstallLists[component]) {
             const bool diagnosed = DiagnosticLogOpen();
             const TFileFacts before = diagnosed ? FactsOf(copy.Target) : TFileFacts{};
             if (!copy.Logged) SuppressLog();
-            const bool written = catalogue.ExtractEntry(copy.Source, std::string(), copy.Target,
-                                                        AskAboutWriteFailure);
+            bool written = false;
+            const bool done = catalogue.ExtractEntry(copy.Source, std::string(), copy.Target,
+                                                     AskAboutWriteFailure, &written);
             if (!copy.Logged) ResumeLog(); // also on Abort: the log is not left suppressed
-            if (!written) {
+            if (!done) {
                 Diagnose("Copy: " + copy.Target + ": given up (Abort)");
-                PublishInstallState(StatusFailed);
+                ReportInstallFailed();
                 return;
             }
             if (diagnosed)
-                Diagnose("Copy: " + copy.Target + ": " + Outcome(before, FactsOf(copy.Target)));
+                Diagnose("Copy: " + copy.Target + ": " +
+                         Outcome(before, written, FactsOf(copy.Target)));
             InstallStatus.Progress.fetch_add(copy.Source->Size, std::memory_order_release);
-            stop = StopAtCheckPoint();
+            if ((stop = StopAtCheckPoint())) break;
         }
         if (stop || StopAtCheckPoint()) break;
     }
-    PublishInstallState(StatusDone);
+    ReportInstallDone();
 }
 
 TInstallThread::TInstallThread(TAttachedFiles& catalogue) : Catalogue_(catalogue) {}
@@ -80,7 +82,7 @@ TInstallThread::~TInstallThread() {
     // Normally the thread has ended already; if not, the run is over for
     // the user, so it stops after the copy in hand.
     if (WaitForSingleObject(Handle_, 0) != WAIT_OBJECT_0) {
-        RequestInstallStop();
+        QuitInstallRun();
         WaitFor();
     }
     CloseHandle(Handle_);
@@ -88,11 +90,10 @@ TInstallThread::~TInstallThread() {
 
 void TInstallThread::Start() {
     if (Handle_) return;
-    ResetInstallRun();
     const uintptr_t thread = _beginthreadex(nullptr, 0, ThreadMain, &Catalogue_, 0, nullptr);
     if (thread == 0) {
-        // Without a thread nothing can be written; the wizard ends the run.
-        PublishInstallState(StatusFailed);
+        // Without a thread nothing can be written; the front-end ends the run.
+        ReportInstallFailed();
         return;
     }
     Handle_ = reinterpret_cast<void*>(thread);

@@ -17,7 +17,8 @@ class TInstallThread {
     TInstallThread(const TInstallThread&) = delete;
     TInstallThread& operator=(const TInstallThread&) = delete;
 
-    // Starts the thread, running at once. The caller has set StatusRunning.
+    // Starts the thread, running at once. The caller has begun the run
+    // (BeginInstallRun).
     void Start();
     // Blocks until the thread has ended (returns at once if never started).
     void WaitFor();
@@ -30,6 +31,6 @@ class TInstallThread {
 };
 
 // The thread body: writes every list of the plan in component order, each
-// in plan order, and sets StatusDone at the end, or StatusFailed at once
+// in plan order, and reports Done at the end, or Failed at once
 // when the user aborts a copy.
 void RunInstallLists(TAttachedFiles& catalogue);

@@ -5,6 +5,7 @@
 // planned files of the shared data folder.
 #pragma once
 
+#include "payload/components.h"
 #include "payload/payload_format.h"
 #include "payload/write_failure.h"
 
@@ -68,7 +69,7 @@ class TAttachedFiles {
 
     // The plan. Filled on the wizard's thread before the install thread
     // starts, read-only while it runs.
-    std::vector<TFileToInstall> InstallLists[6]; // index = component number
+    std::vector<TFileToInstall> InstallLists[ComponentCount]; // index = component number
     std::vector<std::string> PublicFiles; // targets in the shared data folder, "\t!" = KeepExisting
     bool ForceReplace = false;            // plan every copy as AlwaysReplace
 
@@ -85,8 +86,10 @@ class TAttachedFiles {
     // Writes an entry (or, when `entry` is null, the last one named `name`)
     // to `target` with its folders, bytes, time stamp and log line. A failed
     // write asks `ask` what to do, until it says Abort (false) or Ignore.
+    // `written`, when given, tells whether the bytes were placed (not Ignore).
     bool ExtractEntry(const TAttachedFile* entry, const std::string& name,
-                      const std::string& target, const TWriteFailureAsker& ask);
+                      const std::string& target, const TWriteFailureAsker& ask,
+                      bool* written = nullptr);
 
   private:
     bool Plan(const std::string& pattern, const std::string& place, bool exactTarget, int component,

@@ -4,10 +4,42 @@
 
 #include "payload/ansi_text.h"
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
 constexpr int ComponentCount = 6;
+
+// The components by name; the numbers index the copy lists, the bits of the
+// saved component set and the rows of the components page.
+enum TComponent : uint8_t {
+    kProgram = 0, // always installed
+    kSpellchecker = 1,
+    kHyphenation = 2,
+    kTemplates = 3,
+    kClipLibrary = 4,
+    kSoundScheme = 5,
+};
+// What the install thread reports before it has begun a component.
+constexpr uint8_t kNoComponent = 255;
+
+// A set of components: bit n stands for component n.
+class TComponentSet {
+  public:
+    constexpr TComponentSet() = default;
+    // From the bits of a saved set (or a literal of them).
+    constexpr TComponentSet(uint32_t bits) : Bits_(bits) {}
+    constexpr bool Has(int component) const {
+        return component >= 0 && component < 32 && ((Bits_ >> component) & 1);
+    }
+    void Add(int component) { Bits_ |= 1u << component; }
+    void Remove(int component) { Bits_ &= ~(1u << component); }
+    constexpr uint32_t Bits() const { return Bits_; }
+    constexpr bool operator==(TComponentSet o) const { return Bits_ == o.Bits_; }
+
+  private:
+    uint32_t Bits_ = 0;
+};
 
 // Display names, indexed by component number; component 0 is always installed.
 extern const char* const ComponentNames[ComponentCount];

@@ -21,16 +21,31 @@ struct TDiagnosticLog {
 } Log;
 } // namespace
 
-bool OpenDiagnosticLog(const std::string& path) {
+std::string OpenDiagnosticLog(const std::string& path) {
     CloseDiagnosticLog();
-    // Readable while it is written, so that a stuck run can be looked at.
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    EnterCriticalSection(&Log.Lock);
-    Log.File = file;
-    LeaveCriticalSection(&Log.Lock);
-    return true;
+    char full[MAX_PATH * 2];
+    const DWORD length = GetFullPathNameA(path.c_str(), sizeof full, full, nullptr);
+    if (length == 0 || length >= sizeof full) return std::string();
+    const std::string asked(full, length);
+    const size_t slash = asked.find_last_of('\\');
+    const size_t dot = asked.find_last_of('.');
+    const size_t cut = dot != std::string::npos && dot > slash + 1 ? dot : asked.size();
+    for (int n = 1; n < 100; ++n) {
+        const std::string name =
+            n == 1 ? asked : asked.substr(0, cut) + "-" + std::to_string(n) + asked.substr(cut);
+        // Readable while it is written, so that a stuck run can be looked at.
+        HANDLE file = CreateFileA(name.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file != INVALID_HANDLE_VALUE) {
+            EnterCriticalSection(&Log.Lock);
+            Log.File = file;
+            LeaveCriticalSection(&Log.Lock);
+            return name;
+        }
+        const DWORD error = GetLastError();
+        if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) return std::string();
+    }
+    return std::string();
 }
 
 bool DiagnosticLogOpen() {
@@ -69,11 +84,11 @@ void CloseDiagnosticLog() {
 }
 
 void DiagnoseInstallation(const std::string& destDir, const std::string& how, bool portable,
-                          uint8_t selectedComponents, const TAttachedFiles& catalogue) {
+                          TComponentSet components, const TAttachedFiles& catalogue) {
     if (!DiagnosticLogOpen()) return;
     Diagnose("Destination: " + destDir + " (" + how + ")" + (portable ? ", portable" : ""));
     for (int component = 0; component < ComponentCount; ++component)
-        if ((selectedComponents >> component) & 1)
+        if (components.Has(component))
             Diagnose(std::string("Component: ") + ComponentNames[component]);
     for (int component = 0; component < ComponentCount; ++component)
         for (const TFileToInstall& copy : catalogue.InstallLists[component])

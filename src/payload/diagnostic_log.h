@@ -4,11 +4,18 @@
 // nothing but a test.
 #pragma once
 
+#include "payload/components.h"
+
 #include <cstdint>
 #include <string>
 
-// Creates (replacing) the log; false when it cannot be opened.
-bool OpenDiagnosticLog(const std::string& path);
+// Creates the log as a new file: at `path` made full, or, when anything is
+// there already (a file, a link, a hard link to some other file), at the
+// first free name beside it ("setup-2.log", "setup-3.log", ...). Nothing
+// that exists is ever opened, so the log cannot be turned into a write to
+// another file. Returns the full path written, or empty (with the system's
+// error) when no log could be created.
+std::string OpenDiagnosticLog(const std::string& path);
 bool DiagnosticLogOpen();
 // One line, with the time of day in front.
 void Diagnose(const std::string& line);
@@ -18,7 +25,7 @@ class TAttachedFiles;
 // The start of an installation: where (and how that folder was chosen),
 // whether portable, which components; then every planned copy.
 void DiagnoseInstallation(const std::string& destDir, const std::string& how, bool portable,
-                          uint8_t selectedComponents, const TAttachedFiles& catalogue);
+                          TComponentSet components, const TAttachedFiles& catalogue);
 
 // "error 5: Access is denied." for a system error code.
 std::string SystemErrorText(uint32_t code);

@@ -66,7 +66,9 @@ bool WriteBytes(const std::string& folder, const std::string& target, const uint
 } // namespace
 
 bool TAttachedFiles::ExtractEntry(const TAttachedFile* entry, const std::string& name,
-                                  const std::string& target, const TWriteFailureAsker& ask) {
+                                  const std::string& target, const TWriteFailureAsker& ask,
+                                  bool* written) {
+    if (written) *written = false;
     if (!entry) entry = FindFile(name);
     const size_t slash = target.find_last_of('\\');
     const std::string folder =
@@ -77,6 +79,7 @@ bool TAttachedFiles::ExtractEntry(const TAttachedFile* entry, const std::string&
         if (SweptFolders_.insert(folder).second) RemoveLeftoverWrites(folder);
         if (entry && WriteBytes(folder, target, Data(*entry), entry->Size, entry->Date)) {
             AddLogLine("File Copy: " + target);
+            if (written) *written = true;
             return true;
         }
         const TWriteFailureAnswer answer = ask(CannotCreateText(target));

@@ -63,58 +63,64 @@ void WriteStampFile(const std::string& path, double stamp) {
 } // namespace
 
 double BuildInstallPlan(TAttachedFiles& catalogue, const TInstallPlanInput& input) {
-    for (int k = 0; k < 6; ++k)
-        catalogue.ClearInstallList(k);
+    for (int component = 0; component < ComponentCount; ++component)
+        catalogue.ClearInstallList(component);
     catalogue.PublicFiles.clear();
     const std::string& dest = input.DestDir;
     const bool portable = input.Portable;
     // Not portable: every copy replaces what is there; the table's modes
     // still decide the marks of the shared files.
     catalogue.ForceReplace = !portable;
-    auto selected = [&](int component) { return (input.SelectedComponents >> component) & 1; };
+    const TComponentSet chosen = input.Components;
     using K = TDataFolderKind;
 
-    catalogue.PlanFiles("kel.exe", dest, 0, ReplaceIfChanged);
-    catalogue.PlanFiles("License.txt", dest, 0, ReplaceIfChanged);
+    catalogue.PlanFiles("kel.exe", dest, kProgram, ReplaceIfChanged);
+    catalogue.PlanFiles("License.txt", dest, kProgram, ReplaceIfChanged);
 
-    if (selected(1)) {
+    if (chosen.Has(kSpellchecker)) {
         // The spellchecker files are shared and left out of the log.
         SuppressLog();
-        PlanIntoDataFolder(catalogue, "English (American).asc", K::Spellcheck, dest, portable, 1,
-                           KeepExisting);
-        PlanIntoDataFolder(catalogue, "English (American).cache", K::Spellcheck, dest, portable, 1,
-                           KeepExisting);
-        PlanIntoDataFolder(catalogue, "English (British).asc", K::Spellcheck, dest, portable, 1,
-                           KeepExisting);
+        PlanIntoDataFolder(catalogue, "English (American).asc", K::Spellcheck, dest, portable,
+                           kSpellchecker, KeepExisting);
+        PlanIntoDataFolder(catalogue, "English (American).cache", K::Spellcheck, dest, portable,
+                           kSpellchecker, KeepExisting);
+        PlanIntoDataFolder(catalogue, "English (British).asc", K::Spellcheck, dest, portable,
+                           kSpellchecker, KeepExisting);
         // The British cache starts as a copy of the American one.
         const std::string spellcheck = DataFolder(K::Spellcheck, dest, portable);
         if (!spellcheck.empty())
             catalogue.PlanFileTo("English (American).cache", spellcheck + "English (British).cache",
-                                 1, KeepExisting);
-        PlanIntoDataFolder(catalogue, "english.zlx", K::Spellcheck, dest, portable, 1,
+                                 kSpellchecker, KeepExisting);
+        PlanIntoDataFolder(catalogue, "english.zlx", K::Spellcheck, dest, portable, kSpellchecker,
                            ReplaceIfChanged);
-        PlanIntoDataFolder(catalogue, "us.zlx", K::Spellcheck, dest, portable, 1, ReplaceIfChanged);
-        PlanIntoDataFolder(catalogue, "uk.zlx", K::Spellcheck, dest, portable, 1, ReplaceIfChanged);
+        PlanIntoDataFolder(catalogue, "us.zlx", K::Spellcheck, dest, portable, kSpellchecker,
+                           ReplaceIfChanged);
+        PlanIntoDataFolder(catalogue, "uk.zlx", K::Spellcheck, dest, portable, kSpellchecker,
+                           ReplaceIfChanged);
         // The user dictionary holds the words the user added: an existing one
         // is kept on every kind of installation.
-        PlanIntoDataFolder(catalogue, "userdicen.tlx", K::Spellcheck, dest, portable, 1,
+        PlanIntoDataFolder(catalogue, "userdicen.tlx", K::Spellcheck, dest, portable, kSpellchecker,
                            KeepUsersFile);
         ResumeLog();
     }
 
-    if (selected(2)) catalogue.PlanFiles("Hyphenation.dat", dest, 2, ReplaceIfChanged);
+    if (chosen.Has(kHyphenation))
+        catalogue.PlanFiles("Hyphenation.dat", dest, kHyphenation, ReplaceIfChanged);
 
     SuppressLog();
-    if (selected(3))
-        PlanIntoDataFolder(catalogue, "Templates\\", K::Public, dest, portable, 3, KeepExisting);
-    if (selected(4) || input.LastRunVersion < kClipLibraryForced) {
-        PlanIntoDataFolder(catalogue, "Clip Library\\", K::Public, dest, portable, 4, KeepExisting);
+    if (chosen.Has(kTemplates))
+        PlanIntoDataFolder(catalogue, "Templates\\", K::Public, dest, portable, kTemplates,
+                           KeepExisting);
+    if (chosen.Has(kClipLibrary) || input.LastRunVersion < kClipLibraryForced) {
+        PlanIntoDataFolder(catalogue, "Clip Library\\", K::Public, dest, portable, kClipLibrary,
+                           KeepExisting);
         if (input.LastRunVersion < kOldClipImages) RemoveOldClipImages(dest, portable);
     }
     ResumeLog();
 
-    if (selected(5))
-        PlanIntoDataFolder(catalogue, "Basic.asn", K::Public, dest, portable, 5, ReplaceIfChanged);
+    if (chosen.Has(kSoundScheme))
+        PlanIntoDataFolder(catalogue, "Basic.asn", K::Public, dest, portable, kSoundScheme,
+                           ReplaceIfChanged);
 
     if (portable) return 0;
     const double stamp = LocalNow();

@@ -3,13 +3,14 @@
 #pragma once
 
 #include "payload/catalogue.h"
+#include "payload/components.h"
 
 #include <cstdint>
 #include <string>
 
 struct TInstallPlanInput {
     std::string DestDir;
-    uint8_t SelectedComponents = 0;      // bit n = component n is checked
+    TComponentSet Components;            // the components chosen
     int32_t LastRunVersion = 2147483647; // saved by the word processor; the maximum when none
     bool Portable = false;               // IsPortable, asked once when the installation began
 };

@@ -1,6 +1,13 @@
 #include "system/running_instance.h"
 
+#include "base/paths.h"
+#include "base/run_time_functions.h"
+#include "base/scoped_win.h"
+#include "payload/components.h"
+
 #include <windows.h>
+
+#include <tlhelp32.h>
 
 namespace {
 BOOL CALLBACK FindMarkedWindow(HWND window, LPARAM found) {
@@ -8,12 +15,71 @@ BOOL CALLBACK FindMarkedWindow(HWND window, LPARAM found) {
     *reinterpret_cast<bool*>(found) = true;
     return FALSE; // one is enough
 }
+
+// PROCESS_QUERY_LIMITED_INFORMATION, which the headers for Windows 2000 lack:
+// enough for the image's name, also of another user's process (Vista on).
+constexpr DWORD kQueryLimited = 0x1000;
+
+// The full path of a process's program file, or empty when this user may
+// not ask (another user's process on older systems).
+std::string ImagePath(DWORD processId) {
+    using TQueryName = BOOL(WINAPI*)(HANDLE, DWORD, LPSTR, PDWORD);
+    using TModuleName = DWORD(WINAPI*)(HANDLE, HMODULE, LPSTR, DWORD);
+    static const auto queryName =
+        LoadedFunction<TQueryName>("kernel32.dll", "QueryFullProcessImageNameA");
+    char path[MAX_PATH * 2] = {};
+    if (queryName) {
+        TKernelHandle process(OpenProcess(kQueryLimited, FALSE, processId));
+        DWORD size = sizeof path;
+        if (process && queryName(process.Get(), 0, path, &size)) return std::string(path, size);
+    }
+    // Windows 2000 and XP.
+    static const auto moduleName =
+        FunctionIn<TModuleName>(LoadSystemLibrary("psapi.dll"), "GetModuleFileNameExA");
+    if (!moduleName) return std::string();
+    TKernelHandle process(
+        OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId));
+    if (!process) return std::string();
+    const DWORD size = moduleName(process.Get(), nullptr, path, sizeof path);
+    return std::string(path, size);
+}
+
+// Whether a process runs the program file `program`, in any session.
+bool ProgramRuns(const std::string& program) {
+    using TSnapshot = HANDLE(WINAPI*)(DWORD, DWORD);
+    using TWalk = BOOL(WINAPI*)(HANDLE, PROCESSENTRY32*);
+    // Windows NT 4.0 has no tool help.
+    const auto snapshot = LoadedFunction<TSnapshot>("kernel32.dll", "CreateToolhelp32Snapshot");
+    const auto first = LoadedFunction<TWalk>("kernel32.dll", "Process32First");
+    const auto next = LoadedFunction<TWalk>("kernel32.dll", "Process32Next");
+    if (!snapshot || !first || !next) return false;
+    const TFileHandle processes(snapshot(TH32CS_SNAPPROCESS, 0));
+    if (!processes) return false;
+    const size_t slash = program.find_last_of('\\');
+    const std::string name = slash == std::string::npos ? program : program.substr(slash + 1);
+    PROCESSENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = first(processes.Get(), &entry); more; more = next(processes.Get(), &entry)) {
+        // The name alone first: asking for the path opens the process.
+        if (!SameName(entry.szExeFile, name) || entry.th32ProcessID == GetCurrentProcessId())
+            continue;
+        if (SameName(ImagePath(entry.th32ProcessID), program)) return true;
+    }
+    return false;
+}
 } // namespace
 
-bool IsWordProcessorRunning() {
+bool IsWordProcessorRunning(const std::string& destDir) {
     // EnumWindows sees top-level windows only; a failed enumeration leaves
     // the answer at "not running".
     bool found = false;
     EnumWindows(FindMarkedWindow, reinterpret_cast<LPARAM>(&found));
-    return found;
+    if (found || destDir.empty()) return found;
+    // Windows of other sessions and desktops are out of sight (the setup
+    // program may run as SYSTEM for a deployment tool): the program file
+    // of the destination, running anywhere, counts as well.
+    char full[MAX_PATH * 2];
+    const DWORD length =
+        GetFullPathNameA(JoinPath(destDir, "kel.exe").c_str(), sizeof full, full, nullptr);
+    return length > 0 && length < sizeof full && ProgramRuns(std::string(full, length));
 }

@@ -3,6 +3,11 @@
 // windows (hidden ones too). The setup program never sets it itself.
 #pragma once
 
+#include <string>
+
 constexpr char kRunningMarker[] = "1.x Kestrovane";
 
-bool IsWordProcessorRunning();
+// A marked window on this desktop, or, with `destDir`, a process running
+// the destination's "kel.exe" in any session (whose windows this desktop
+// does not show).
+bool IsWordProcessorRunning(const std::string& destDir = std::string());

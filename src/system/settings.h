@@ -41,8 +41,9 @@ std::string DefaultDestination();
 // user who may not write there, the per-user programs folder instead.
 std::string OfferedDestination(const std::string& mainDir);
 
-// Reads both keys (creating them when missing, as every open does).
-TSavedSettings LoadSettings();
+// Reads both keys, creating them when missing, as every open does; with
+// `createKeys` false they are only read (a run that may change nothing).
+TSavedSettings LoadSettings(bool createKeys = true);
 
 // The component set to save: bits 0 to 5 from the rows' ticks, the rest as
 // loaded.

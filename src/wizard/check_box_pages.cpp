@@ -2,7 +2,6 @@
 
 #include "system/associations.h"
 #include "system/data_folders.h"
-#include "system/finish_step.h"
 #include "system/shortcuts.h"
 
 namespace {
@@ -18,11 +17,11 @@ constexpr struct {
 };
 } // namespace
 
-void TCheckBoxPages::Attach(const HWND (&controls)[kControlCount], const TSavedSettings& saved) {
+void TCheckBoxPages::Attach(const HWND (&controls)[kControlCount]) {
     Controls_ = controls;
-    SetChecked(TCtl::InstallToAllChkBx, saved.InstallToAll);
-    SetChecked(TCtl::DesktopChkBx, saved.DesktopShortcut);
-    SetChecked(TCtl::FinishChkBx, saved.Launch);
+    SetChecked(TCtl::InstallToAllChkBx, Choices.InstallToAll);
+    SetChecked(TCtl::DesktopChkBx, Choices.Desktop);
+    SetChecked(TCtl::FinishChkBx, Choices.Launch);
 }
 
 bool TCheckBoxPages::IsChecked(TCtl control) const {
@@ -34,7 +33,7 @@ void TCheckBoxPages::SetChecked(TCtl control, bool checked) {
 }
 
 void TCheckBoxPages::EnterStart() {
-    const bool portable = IsPortable(Options.DestDir);
+    const bool portable = IsPortable(Choices.Options.DestDir);
     const int show = portable ? SW_HIDE : SW_SHOW;
     ShowWindow(Item(TCtl::InstallToAllChkBx), show);
     ShowWindow(Item(TCtl::DesktopChkBx), show);
@@ -48,26 +47,21 @@ void TCheckBoxPages::EnterStart() {
 
 void TCheckBoxPages::EnterAssoc() {
     for (int box = 0; box < kDocumentTypes; ++box)
-        SetChecked(kAssocBoxes[box].Box, DocumentTypeChosen(Options.Extensions, box));
+        SetChecked(kAssocBoxes[box].Box, DocumentTypeChosen(Choices.Options.Extensions, box));
 }
 
 // The common data file, the document types and the shortcuts, before the
 // page shows.
-void TCheckBoxPages::RunFinish(bool portable) {
-    TFinishChoices choices;
-    choices.DestDir = Options.DestDir;
-    choices.Portable = portable;
+void TCheckBoxPages::RunFinish(TInstallRun& run) {
     for (int box = 0; box < kDocumentTypes; ++box)
-        choices.DocumentTypes[box] = IsChecked(kAssocBoxes[box].Box);
-    choices.InstallToAll = IsChecked(TCtl::InstallToAllChkBx);
-    choices.Desktop = IsChecked(TCtl::DesktopChkBx);
-    const std::string extensions = RunFinishStep(choices);
-    // A portable installation had no associations page: its letters stay.
-    if (!choices.Portable) Options.Extensions = extensions;
+        Choices.DocumentTypes[box] = IsChecked(kAssocBoxes[box].Box);
+    Choices.InstallToAll = IsChecked(TCtl::InstallToAllChkBx);
+    Choices.Desktop = IsChecked(TCtl::DesktopChkBx);
+    run.Finish();
 }
 
 void TCheckBoxPages::RememberChoices() {
-    Remembered_.InstallToAll = IsChecked(TCtl::InstallToAllChkBx);
-    Remembered_.Desktop = IsChecked(TCtl::DesktopChkBx);
-    Remembered_.Launch = IsChecked(TCtl::FinishChkBx);
+    Choices.InstallToAll = IsChecked(TCtl::InstallToAllChkBx);
+    Choices.Desktop = IsChecked(TCtl::DesktopChkBx);
+    Choices.Launch = IsChecked(TCtl::FinishChkBx);
 }

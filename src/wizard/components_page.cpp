@@ -28,7 +28,7 @@ void TComponentsPage::Attach(HWND dialog, const HWND (&controls)[kControlCount])
     SelCompList_.OnDrawItem = [this](HDC dc, int row, const RECT& rest, bool selected) {
         SelCompLstBxDrawItem(dc, row, rest, selected);
     };
-    for (uint8_t component = 0; component < 6; ++component) {
+    for (uint8_t component = 0; component < ComponentCount; ++component) {
         const bool ticked = (Options.Components >> component) & 1;
         SelCompList_.Add(ComponentNames[component],
                          ticked ? TCheckState::Checked : TCheckState::Unchecked);
@@ -65,7 +65,7 @@ void TComponentsPage::SelCompLstBxClickCheck() {
 void TComponentsPage::SelCompLstBxDrawItem(HDC dc, int row, const RECT& rest, bool) {
     FillRect(dc, &rest, HBRUSH(GetCurrentObject(dc, OBJ_BRUSH)));
     // The first component's row reads as inactive, selected or not.
-    if (ComponentIds[size_t(row)] == 0) SetTextColor(dc, GetSysColor(COLOR_GRAYTEXT));
+    if (ComponentIds[size_t(row)] == kProgram) SetTextColor(dc, GetSysColor(COLOR_GRAYTEXT));
     SetBkMode(dc, TRANSPARENT);
     HWND list = Item(TCtl::SelCompLstBx);
     std::string name(size_t(SendMessageA(list, LB_GETTEXTLEN, row, 0)) + 1, '\0');
@@ -102,20 +102,12 @@ void TComponentsPage::RefreshDiskSpace() {
     EnableWindow(next, enough);
 }
 
-uint8_t TComponentsPage::SelectedComponents() const {
-    uint8_t selected = 0;
+TComponentSet TComponentsPage::SelectedComponents() const {
+    TComponentSet selected;
     for (int row = SelCompList_.Count() - 1; row >= 0; --row) {
         if (SelCompList_.State(row) == TCheckState::Unchecked) continue;
         const uint8_t component = ComponentIds[size_t(row)];
-        if (component <= 7) selected |= uint8_t(1u << component);
+        if (component < ComponentCount) selected.Add(component);
     }
     return selected;
-}
-
-void TComponentsPage::RecordChoices() {
-    bool checked[6] = {};
-    for (int row = 0; row < SelCompList_.Count(); ++row)
-        if (ComponentIds[size_t(row)] < 6)
-            checked[ComponentIds[size_t(row)]] = SelCompList_.State(row) == TCheckState::Checked;
-    Options.Components = ComponentsToSave(Options.Components, checked);
 }

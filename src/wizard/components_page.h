@@ -1,9 +1,10 @@
 // The components page: the list of components with the space each needs on
 // the destination's volume, and the totals under it that decide whether
-// Next may be pressed. The page alone writes the components chosen into the
-// wizard's choices.
+// Next may be pressed. The page tells which components are chosen when the
+// installation starts.
 #pragma once
 
+#include "payload/components.h"
 #include "system/settings.h"
 #include "wizard/check_list_box.h"
 #include "wizard/layout.h"
@@ -38,10 +39,8 @@ class TComponentsPage {
     void MeasureComponents();
     void RefreshDiskSpace();
 
-    // The components ticked or always installed (bit i = component i).
-    uint8_t SelectedComponents() const;
-    // After the wizard: the boxes into Options.Components, to be saved.
-    void RecordChoices();
+    // The components ticked or always installed.
+    TComponentSet SelectedComponents() const;
 
   private:
     HWND Item(TCtl control) const { return Controls_[int(control)]; }

@@ -3,9 +3,7 @@
 #include "base/paths.h"
 #include "base/shell_folders.h"
 #include "engine/ask_user.h"
-#include "payload/catalogue.h"
-#include "system/write_access.h"
-#include "wizard/destination_check.h"
+#include "system/destination_rules.h"
 #include "wizard/destination_path.h"
 #include "wizard/drive_changes.h"
 
@@ -13,7 +11,6 @@
 
 #include <cctype>
 #include <string>
-#include <vector>
 
 void TDestinationPage::Attach(HWND dialog, const HWND (&controls)[kControlCount]) {
     Dialog_ = dialog;
@@ -45,20 +42,13 @@ bool TDestinationPage::DrawItem(const DRAWITEMSTRUCT& item) const {
     return drawn == TCtl::DestDirLstBx || drawn == TCtl::DestDirCmbBx;
 }
 
-bool TDestinationPage::TakeDestination(const TPageAsk& ask) {
+bool TDestinationPage::TakeDestination(const TPageAsk& ask, const TInstallRun& run) {
     NormalizeDestination();
     // A folder the files could not be written to, or would be written to
     // under another name than the one recorded, is refused here rather
     // than in a run of questions about every file.
     const std::string folder = WindowText(Item(TCtl::DestDirEdt));
-    std::vector<std::string> names;
-    for (const TAttachedFile& file : Catalogue->Files())
-        names.push_back(file.Name);
-    std::string message = DestinationRefusal(folder, LongestDestination(names));
-    // Found out now, not at the first file: a standard user cannot write
-    // under Program Files.
-    if (message.empty() && FolderWriteAccess(folder) == TWriteAccess::Denied)
-        message = NoWriteAccessMessage(folder, PerUserDestination());
+    const std::string message = run.DestinationRefusal(folder);
     if (!message.empty()) {
         ask(message, mtWarning, mbOK);
         SendMessageA(Dialog_, WM_NEXTDLGCTL, WPARAM(Item(TCtl::DestDirEdt)), TRUE);

@@ -4,6 +4,7 @@
 // writes the destination into the wizard's choices, when Next takes it.
 #pragma once
 
+#include "engine/install_run.h"
 #include "system/settings.h"
 #include "wizard/directory_list_box.h"
 #include "wizard/drive_combo_box.h"
@@ -29,8 +30,9 @@ class TDestinationPage {
     bool DrawItem(const DRAWITEMSTRUCT& item) const;
 
     // The check on Next: the typed folder tidied, then refused with a
-    // warning (the edit keeps the focus) or taken into Options.DestDir.
-    bool TakeDestination(const TPageAsk& ask);
+    // warning (the edit keeps the focus) as the installation run refuses
+    // a destination, or taken into Options.DestDir.
+    bool TakeDestination(const TPageAsk& ask, const TInstallRun& run);
 
     // Tidies the typed destination in place: see NormalizedDestination.
     void NormalizeDestination();

@@ -1,38 +1,6 @@
 #include "wizard/destination_path.h"
 
 #include "base/paths.h"
-#include "payload/components.h"
-
-std::string NormalizedDestination(const std::string& typed, char currentDrive,
-                                  const std::string& programFiles) {
-    const size_t first = typed.find_first_not_of(' ');
-    std::string t = first == std::string::npos
-                        ? std::string()
-                        : typed.substr(first, typed.find_last_not_of(' ') - first + 1);
-
-    const std::string drive = DrivePart(t);
-    if (drive.empty()) {
-        // A relative name would depend on the current folder: the current
-        // drive's root stands in for it.
-        t = std::string(1, currentDrive) + ':';
-    } else if (drive.size() == 2 && t.size() > 2 && t[2] != '\\' && t[2] != '/') {
-        // "d:Games" lies below the current folder of drive d, which is not
-        // ours to know: that drive's root stands in for it too.
-        t = drive;
-    }
-    t = WithoutBackslash(t);
-
-    const size_t cut = t.find_last_of("\\:");
-    const bool noLastElement = cut != std::string::npos && cut + 1 == t.size();
-    if (noLastElement || (!programFiles.empty() && SameName(t, programFiles)))
-        t = JoinPath(t, kProductFolder);
-    return t;
-}
-
-std::string WithoutBackslash(const std::string& path) {
-    if (!path.empty() && path.back() == '\\') return path.substr(0, path.size() - 1);
-    return path;
-}
 
 std::string ParentPath(const std::string& path) {
     const std::string folder = WithoutBackslash(path);

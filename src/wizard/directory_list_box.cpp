@@ -7,6 +7,7 @@
 #include "payload/ansi_text.h"
 #include "payload/disk_space.h"
 #include "payload/folders.h"
+#include "system/destination_rules.h"
 #include "wizard/destination_path.h"
 #include "wizard/drive_combo_box.h"
 #include "wizard/font_metrics.h"

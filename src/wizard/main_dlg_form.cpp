@@ -1,13 +1,8 @@
 #include "wizard/main_dlg_form.h"
 
 #include "base/product_names.h"
-#include "engine/install_status.h"
+#include "engine/ask_user.h"
 #include "image/png_bitmap.h"
-#include "payload/catalogue.h"
-#include "system/finish_step.h"
-#include "system/registry.h"
-#include "system/running_instance.h"
-#include "system/uninstall_entry.h"
 #include "wizard/common_controls.h"
 #include "wizard/label_text.h"
 #include "wizard/license_text.h"
@@ -19,8 +14,6 @@
 #include <iterator>
 #include <string>
 #include <tuple>
-
-bool InstallStarted = false;
 
 namespace {
 constexpr char kRunningMessage[] =
@@ -63,8 +56,8 @@ HFONT MakeFont(const char* face, int height, bool bold) {
 }
 } // namespace
 
-TMainDlgForm::TMainDlgForm(HICON icon, std::optional<std::string> givenDestination)
-    : Icon_(icon), GivenDestination_(std::move(givenDestination)) {}
+TMainDlgForm::TMainDlgForm(HICON icon, TInstallRun& run)
+    : Icon_(icon), Run_(run), Options(run.Choices.Options) {}
 
 TMainDlgForm::~TMainDlgForm() = default;
 
@@ -79,10 +72,6 @@ INT_PTR TMainDlgForm::ShowModal() {
     empty.Template.dwExtendedStyle = WS_EX_APPWINDOW;
     return DialogBoxIndirectParamA(GetModuleHandleA(nullptr), &empty.Template, nullptr, DialogProc,
                                    reinterpret_cast<LPARAM>(this));
-}
-
-void TMainDlgForm::WaitForInstallThread() {
-    InstallingPage_.WaitFor();
 }
 
 INT_PTR CALLBACK TMainDlgForm::DialogProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
@@ -139,6 +128,7 @@ INT_PTR TMainDlgForm::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         return brush ? reinterpret_cast<INT_PTR>(brush) : FALSE;
     }
     case WM_DESTROY:
+        // The boxes go with the window: the run keeps what they say.
         CheckBoxPages_.RememberChoices();
         KillTimer(Handle_, kInstallTimer);
         KillTimer(Handle_, kDriveTimer);
@@ -188,7 +178,7 @@ void TMainDlgForm::Construct() {
         SetControlText(Item(label), label,
                        FormatText(LayoutRow(label).Text, kProductName, std::string()));
 
-    LoadSettings();
+    CheckBoxPages_.Attach(Controls_);
     SelCompPage_.Attach(Handle_, Controls_);
     DestDirPage_.Attach(Handle_, Controls_);
     InstallingPage_.Attach(Controls_);
@@ -197,18 +187,6 @@ void TMainDlgForm::Construct() {
     SetTimer(Handle_, kInstallTimer, kInstallTimerMs, nullptr);
     SetTimer(Handle_, kDriveTimer, kDriveTimerMs, nullptr);
     GoToPage(kNoPage, kWelcomePage);
-}
-
-// The choices of an earlier run, or a first run's defaults. A saved
-// folder that is gone gives the default; a "-d" argument replaces either.
-void TMainDlgForm::LoadSettings() {
-    const TSavedSettings saved = ::LoadSettings();
-    Options.DestDir = OfferedDestination(saved.MainDir);
-    if (GivenDestination_) Options.DestDir = *GivenDestination_;
-    Options.Components = saved.Components;
-    Options.Extensions = saved.Extensions;
-    CheckBoxPages_.Attach(Controls_, saved);
-    LastRunVersion = saved.LastRunVersion;
 }
 
 bool TMainDlgForm::IsChecked(TCtl control) const {
@@ -234,7 +212,7 @@ void TMainDlgForm::GoToPage(uint8_t from, uint8_t to) {
     static_assert(std::size(kEntryWork) == std::size(kPages), "one entry per page number");
 
     // A portable installation has no associations page.
-    if (to == kAssocPage && InstallingPage_.Portable()) to = kFinishPage;
+    if (to == kAssocPage && Run_.Portable()) to = kFinishPage;
     if (to >= std::size(kEntryWork)) return;
     if (kEntryWork[to] && !(this->*kEntryWork[to])(from)) return;
 
@@ -316,19 +294,16 @@ bool TMainDlgForm::FormCloseQuery() {
     // Hold a running thread at its next check point while the quit question
     // is up. A thread that has just finished or asked a question keeps the
     // state it set.
-    ChangeInstallState(StatusRunning, StatusPaused);
+    Run_.Hold();
 
     if (!CloseConfirmed)
         CloseConfirmed = Ask(kQuitQuestion, mtConfirmation, mbNo | mbAbort) == mrAbort;
     const bool canClose = CloseConfirmed;
 
-    if (!canClose) {
-        ChangeInstallState(StatusPaused, StatusRunning);
-    } else if (InstallingPage_.Started()) {
-        // The thread stops after the file it is writing; a question it has
-        // put and nobody took is withdrawn.
-        RequestInstallStop();
-    }
+    if (!canClose)
+        Run_.Release();
+    else
+        Run_.Quit();
     return canClose;
 }
 
@@ -359,7 +334,7 @@ TPageAsk TMainDlgForm::PageAsk() {
 
 // True, after telling the user, while the word processor runs.
 bool TMainDlgForm::WordProcessorStopsUs() {
-    if (!IsWordProcessorRunning()) return false;
+    if (!Run_.WordProcessorRuns()) return false;
     Ask(kRunningMessage, mtInformation, mbOK);
     return true;
 }
@@ -392,7 +367,7 @@ bool TMainDlgForm::EnterDestDir(uint8_t from) {
 
 bool TMainDlgForm::EnterSelComp(uint8_t from) {
     // Coming back from the Ready page the destination is not read again.
-    if (from == kDestDirPage && !DestDirPage_.TakeDestination(PageAsk())) return false;
+    if (from == kDestDirPage && !DestDirPage_.TakeDestination(PageAsk(), Run_)) return false;
     SelCompPage_.MeasureComponents();
     return true;
 }
@@ -415,7 +390,7 @@ bool TMainDlgForm::EnterAssoc(uint8_t) {
 }
 
 bool TMainDlgForm::EnterFinish(uint8_t) {
-    CheckBoxPages_.RunFinish(InstallingPage_.Portable());
+    CheckBoxPages_.RunFinish(Run_);
     return true;
 }
 
@@ -423,8 +398,7 @@ bool TMainDlgForm::EnterFinish(uint8_t) {
 // be written is reported, and the wizard stays so that Finish can try again.
 bool TMainDlgForm::LeaveFinish(uint8_t) {
     std::string error;
-    if (!RunLaunchStep(Options.DestDir, InstallingPage_.Portable(), CheckBoxPages_.LaunchChecked(),
-                       InstallingPage_.Stamp(), Catalogue->PublicFiles, error)) {
+    if (!Run_.Launch(CheckBoxPages_.LaunchChecked(), error)) {
         Ask(error, mtError, mbOK);
         return false;
     }
@@ -432,33 +406,25 @@ bool TMainDlgForm::LeaveFinish(uint8_t) {
     return false;
 }
 
-void TMainDlgForm::SaveSettings() {
-    SelCompPage_.RecordChoices();
-    TRegistry registry;
-    const TCheckBoxPages::TBoxChoices& boxes = CheckBoxPages_.Remembered();
-    ::SaveSettings(registry, Options, boxes.InstallToAll, boxes.Desktop, boxes.Launch);
-    if (!InstallingPage_.Portable()) WriteUninstallEntry(registry, Options.DestDir);
-}
-
 // ---------------------------------------------------------------- installation
 
 void TMainDlgForm::StartInstallation() {
-    InstallStarted = true;
-    InstallingPage_.Start(Options, SelCompPage_.SelectedComponents(), LastRunVersion);
+    Run_.Choices.Components = SelCompPage_.SelectedComponents();
+    InstallingPage_.Start();
 }
 
 // Timer 1. Ticks go on arriving while a dialog is open: a tick while the
-// wizard shows a question of its own, or while the thread is held
-// (StatusPaused), does nothing.
+// wizard shows a question of its own (the quit question among them, which
+// holds the thread) does nothing.
 void TMainDlgForm::PollInstallThread() {
     if (Asking_ || Closing_) return;
     switch (InstallingPage_.Poll(PageAsk())) {
-    case TInstallingPage::TProgress::Running:
+    case TInstallRun::TCopy::Running:
         break;
-    case TInstallingPage::TProgress::Done:
+    case TInstallRun::TCopy::Done:
         GoToPage(kInstallingPage, kAssocPage);
         break;
-    case TInstallingPage::TProgress::Failed:
+    case TInstallRun::TCopy::Failed:
         EndWizard(IDCANCEL);
         break;
     }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "base/scoped_win.h"
+#include "engine/install_run.h"
 #include "system/settings.h"
 #include "wizard/check_box_pages.h"
 #include "wizard/components_page.h"
@@ -13,14 +14,7 @@
 #include <windows.h>
 
 #include <cstdint>
-#include <memory>
-#include <optional>
 #include <string>
-#include <vector>
-
-// Set when the wizard enters the Installing page, whatever comes of it; the
-// work after the wizard depends on it.
-extern bool InstallStarted;
 
 // Page numbers.
 enum : uint8_t {
@@ -38,25 +32,16 @@ enum : uint8_t {
 
 class TMainDlgForm {
   public:
-    // `givenDestination`: the folder of a "-d" argument, which replaces the
-    // saved or default destination.
-    TMainDlgForm(HICON icon, std::optional<std::string> givenDestination);
+    // The wizard drives `run`: its pages show and change the run's choices
+    // (a destination given on the command line among them), and the
+    // Installing page starts it.
+    TMainDlgForm(HICON icon, TInstallRun& run);
     ~TMainDlgForm();
     TMainDlgForm(const TMainDlgForm&) = delete;
     TMainDlgForm& operator=(const TMainDlgForm&) = delete;
 
     // Runs the dialog modally; returns IDOK or IDCANCEL.
     INT_PTR ShowModal();
-    // Waits until the install thread, if one was started, has ended: after a
-    // quit it may still be finishing the file it was writing.
-    void WaitForInstallThread();
-    // After the wizard has closed: saves the user's choices and, unless the
-    // installation is portable, the uninstall entry.
-    void SaveSettings();
-    // Whether the installation is portable, decided once when it began.
-    bool Portable() const { return InstallingPage_.Portable(); }
-
-    TOptions Options;
 
   private:
     using TEntryWork = bool (TMainDlgForm::*)(uint8_t from);
@@ -64,7 +49,6 @@ class TMainDlgForm {
     static INT_PTR CALLBACK DialogProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp);
     INT_PTR HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
     void Construct();
-    void LoadSettings();
     HWND Item(TCtl control) const { return Controls_[int(control)]; }
     bool IsChecked(TCtl control) const;
 
@@ -100,7 +84,8 @@ class TMainDlgForm {
 
     HWND Handle_ = nullptr;
     HICON Icon_;
-    std::optional<std::string> GivenDestination_;
+    TInstallRun& Run_;
+    TOptions& Options;
     int Dpi_ = 96;
     HWND Controls_[kControlCount] = {};
     TFontHandle DefaultFont_, TitleFont_, BoldFont_;
@@ -109,12 +94,11 @@ class TMainDlgForm {
     // The pages that own their controls; each writes its part of Options.
     TDestinationPage DestDirPage_{Options};
     TComponentsPage SelCompPage_{Options};
-    TCheckBoxPages CheckBoxPages_{Options};
-    TInstallingPage InstallingPage_;
+    TCheckBoxPages CheckBoxPages_{Run_.Choices};
+    TInstallingPage InstallingPage_{Run_};
     uint8_t ActivePage_ = kNoPage;
     int Asking_ = 0;       // a question of the wizard's own is on the screen
     bool Closing_ = false; // the dialog has been told to end
 
     bool CloseConfirmed = false;
-    int32_t LastRunVersion = kNoLastRunVersion;
 };

@@ -51,6 +51,7 @@ struct Launch {
     std::vector<std::string> args;                        // quoted as needed
     std::vector<std::pair<std::string, std::string>> env; // added or replaced
     std::string dir;                                      // empty: inherited
+    std::string desktop; // "station\\desktop" to start on; empty: inherited
 };
 
 // A started program. It runs in a job of its own, so the program and every

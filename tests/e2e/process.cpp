@@ -122,6 +122,8 @@ Process::Process(const std::string& exe, const Launch& launch) : name_(FileName(
     HANDLE null = OpenNull();
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
+    std::string desktop = launch.desktop;
+    if (!desktop.empty()) startup.lpDesktop = &desktop[0];
     if (null != INVALID_HANDLE_VALUE) {
         startup.dwFlags = STARTF_USESTDHANDLES;
         startup.hStdInput = startup.hStdOutput = startup.hStdError = null;

@@ -136,7 +136,7 @@ TEST(StandardUser, AnUnattendedRunRefusesProgramFilesAndTakesTheirOwnFolderByDef
         Process setup(SetupExe(), launch);
         return setup.WaitExit(120000);
     };
-    EXPECT_EQ(run({"-d" + refused, "/S"}), 1603);
+    EXPECT_EQ(run({"-d" + refused, "/S"}), 87); // as the wizard refuses it
     EXPECT_EQ(GetFileAttributesA(refused.c_str()), INVALID_FILE_ATTRIBUTES);
     EXPECT_EQ(run({"/S"}), 0);
     EXPECT_TRUE(FileExists(JoinPath(own, "kel.exe")));

@@ -204,13 +204,17 @@ TEST(DestinationPage, TheDashDArgumentGivesTheFolderAsItIs) {
         EXPECT_EQ(page.CurrentFolder(), scratch);
         EXPECT_EQ(page.CurrentDrive().substr(0, 2), Lower(scratch.substr(0, 2)));
     }
-    // An upper-case D, or "-d" as the second argument, is no destination.
-    TSavedFolder none(nullptr);
+    // An upper-case D, or "-d" as the second argument, is no destination
+    // but an option the program does not know: it says so instead of
+    // starting the wizard.
     for (const Launch& launch :
          {Launch{{"-D" + wanted}, {}, ""}, Launch{{"-x", "-d" + wanted}, {}, ""}}) {
-        TPerson person(SetupExe(), launch);
-        ASSERT_TRUE(person.WalkTo(kDestDirTitle));
-        EXPECT_EQ(TDestination(person).Typed(), DefaultDestination()) << launch.args[0];
+        Process setup(SetupExe(), launch);
+        const Message usage = WaitMessage(setup);
+        EXPECT_NE(usage.text.find("unknown option \"" + launch.args[0] + "\""), std::string::npos)
+            << usage.text;
+        EXPECT_TRUE(Answer(usage, "OK"));
+        EXPECT_EQ(setup.WaitExit(), 87);
     }
 }
 

@@ -562,6 +562,8 @@ TEST(UnattendedInstall, ExitCodesOfBadOptionsARunningWordProcessorAndAFileThatSt
     const std::string scratch = ScratchDir();
     const std::string exe = SetupWithExtraEntries(scratch, SmallProduct());
     const std::string dest = JoinPath(scratch, "Quorvale");
+    // Bad options, and every destination the wizard's page refuses, given
+    // in any of the forms: nothing is written.
     for (const auto& args : std::vector<std::vector<std::string>>{
              {"-d" + dest, "/S", "/FAST"},
              {"/S", "-d" + dest},
@@ -569,8 +571,15 @@ TEST(UnattendedInstall, ExitCodesOfBadOptionsARunningWordProcessorAndAFileThatSt
              {"-d" + dest, "/S", "/ASSOC=X"},
              {"-d" + dest, "/S", "/PASSIVE"},
              {"-d" + dest, "/S", "/LOG=" + JoinPath(scratch, "no such folder\\setup.log")},
+             {"-d" + dest, "/quiet", "/S/LOG=x"},
+             {"-d", "/S"},
+             {"-dQuorvale", "/quiet"},
+             {"/VERYSILENT", "/DIR=" + JoinPath(scratch, "Apps\\CON")},
+             {"/S", "/DIR=\\\\?\\" + dest},
+             {"/S", "/D=" + dest + "."},
+             {"/S", "/D=" + JoinPath(scratch, std::string(240, 'q'))},
          })
-        EXPECT_EQ(Unattended(exe, args), 87) << args[1] << " " << args.back();
+        EXPECT_EQ(Unattended(exe, args), 87) << args[0] << " " << args.back();
     EXPECT_FALSE(FileExists(dest));
     EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kInstallKey));
     {
@@ -608,4 +617,134 @@ TEST(UnattendedInstall, ExitCodesOfBadOptionsARunningWordProcessorAndAFileThatSt
     EXPECT_EQ(FileCopyLines(Lines(ReadFile(JoinPath(dest, "Install.log")))),
               (std::vector<std::string>{JoinPath(dest, "kel.exe"), JoinPath(dest, "License.txt")}));
     EXPECT_EQ(ReadValue(HKEY_CURRENT_USER, kInstallKey, "MAINDIR").Text(), dest);
+}
+
+TEST(UnattendedInstall, TheSwitchesOfOtherInstallersAndADryRun) {
+    const std::string scratch = ScratchDir();
+    const std::string exe = SetupWithExtraEntries(scratch, SmallProduct());
+    const std::string log = JoinPath(scratch, "check.log");
+    // A dry run finds nothing in the way and changes nothing.
+    const std::string first = JoinPath(scratch, "Dry Run");
+    ForgetInstallation();
+    EXPECT_EQ(Unattended(exe, {"/CHECK", "/DIR=" + first, "/LOG=" + log}), 0);
+    EXPECT_FALSE(FileExists(first));
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kInstallKey));
+    EXPECT_NE(ReadFile(log).find("Check: the installation into " + first + " would go ahead"),
+              std::string::npos);
+    EXPECT_EQ(Unattended(exe, {"/CHECK", "/D=C:\\Windows\\CON"}), 87);
+
+    // The same destination with blanks in each form; each installs silently.
+    struct {
+        std::vector<std::string> Args;
+        const char* Folder;
+    } const cases[] = {
+        {{"/VERYSILENT", "/SUPPRESSMSGBOXES", "/NORESTART", "/DIR=<d>"}, "Very Silent"},
+        {{"/quiet", "/NOSHORTCUT", "/D=<d>"}, "Quiet\\My Apps"},
+        {{"-d<d>", "/SILENT"}, "Passive"},
+    };
+    for (const auto& c : cases) {
+        const std::string dest = JoinPath(scratch, c.Folder);
+        std::vector<std::string> args;
+        for (std::string arg : c.Args) {
+            const size_t at = arg.find("<d>");
+            args.push_back(at == std::string::npos ? arg : arg.replace(at, 3, dest));
+        }
+        EXPECT_EQ(Unattended(exe, args), 0) << c.Folder;
+        EXPECT_TRUE(FileExists(JoinPath(dest, "kel.exe"))) << c.Folder;
+        EXPECT_EQ(ReadValue(HKEY_CURRENT_USER, kInstallKey, "MAINDIR").Text(), dest);
+    }
+}
+
+TEST(UnattendedInstall, ALogNeverWritesThroughWhatIsThereAndTellsWhatHappened) {
+    const std::string scratch = ScratchDir();
+    const std::string exe = SetupWithExtraEntries(scratch, SmallProduct());
+    const std::string dest = JoinPath(scratch, "Quorvale");
+    // The log's name is a hard link to a file of somebody else's.
+    const std::string other = JoinPath(scratch, "other.txt"), log = JoinPath(scratch, "setup.log");
+    ASSERT_TRUE(WriteFile(other, "keep"));
+    ASSERT_TRUE(CreateHardLinkA(log.c_str(), other.c_str(), nullptr));
+    ForgetInstallation();
+    ASSERT_EQ(Unattended(exe, {"-d" + dest, "/S", "/LOG=" + log}), 0);
+    EXPECT_EQ(ReadFile(other), "keep");
+    const std::string written = ReadFile(JoinPath(scratch, "setup-2.log"));
+    EXPECT_NE(written.find("Log: " + JoinPath(scratch, "setup-2.log") + " (something is at"),
+              std::string::npos)
+        << written;
+    // The first line carries the date.
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    EXPECT_NE(written.substr(0, written.find('\r')).find(", " + std::to_string(now.wYear) + "-"),
+              std::string::npos)
+        << written.substr(0, 80);
+    EXPECT_NE(written.find("Copy: " + JoinPath(dest, "kel.exe") + ": written"), std::string::npos);
+
+    // Installed again: the same files are replaced, and the log says so.
+    ASSERT_EQ(Unattended(exe, {"-d" + dest, "/S", "/LOG=" + log}), 0);
+    EXPECT_NE(ReadFile(JoinPath(scratch, "setup-3.log"))
+                  .find("Copy: " + JoinPath(dest, "kel.exe") + ": replaced"),
+              std::string::npos);
+
+    // A second copy with the same log while the first runs: another setup
+    // runs, which deployment tools try again later.
+    const std::vector<TEntry> entries = PayloadOf(exe);
+    TLockedFile locked(JoinPath(dest, "Hyphenation.dat"), "old");
+    ASSERT_TRUE(locked.Held());
+    Launch launch;
+    launch.args = {"-d" + dest, "/S", "/LOG=" + log};
+    Process running(exe, launch);
+    Sleep(500);
+    EXPECT_EQ(Unattended(exe, {"-d" + dest, "/S", "/LOG=" + log}), 1618);
+    locked.Release();
+    EXPECT_EQ(running.WaitExit(60000), 0);
+}
+
+TEST(UnattendedInstall, DeploymentToolsSessionsAndOtherDesktops) {
+    const std::string scratch = ScratchDir();
+    const std::string exe = SetupWithExtraEntries(scratch, SmallProduct());
+    const std::string dest = JoinPath(scratch, "Quorvale");
+    // A window station of its own, as a service has: nobody sees its windows.
+    HWINSTA ours = GetProcessWindowStation();
+    HWINSTA service = CreateWindowStationA("QvService", 0, WINSTA_ALL_ACCESS, nullptr);
+    ASSERT_TRUE(service);
+    ASSERT_TRUE(SetProcessWindowStation(service));
+    HDESK serviceDesktop = CreateDesktopA("Default", nullptr, nullptr, 0, GENERIC_ALL, nullptr);
+    SetProcessWindowStation(ours);
+    ASSERT_TRUE(serviceDesktop);
+    auto inService = [&](const std::vector<std::string>& args) {
+        Launch launch;
+        launch.args = args;
+        launch.desktop = "QvService\\Default";
+        Process setup(exe, launch);
+        return setup.WaitExit(120000);
+    };
+    ForgetInstallation();
+    // Without options there is nothing to do: no wizard waits there.
+    const std::string log = JoinPath(scratch, "service.log");
+    EXPECT_EQ(inService({"/LOG=" + log}), 87);
+    EXPECT_NE(ReadFile(log).find("the wizard is not shown"), std::string::npos);
+    EXPECT_EQ(inService({"/?"}), 87);
+    // A passive run there runs silently.
+    EXPECT_EQ(inService({"-d" + dest, "/PASSIVE"}), 0);
+    EXPECT_TRUE(FileExists(JoinPath(dest, "kel.exe")));
+
+    // The word processor of the destination, running where the setup
+    // program cannot see its windows (another user's desktop): found by
+    // its program file, and nothing changes.
+    HDESK other = CreateDesktopA("QvOtherUser", nullptr, nullptr, 0, GENERIC_ALL, nullptr);
+    ASSERT_TRUE(other);
+    {
+        Launch launch;
+        launch.desktop = "QvOtherUser";
+        Process kel(JoinPath(dest, "kel.exe"), launch);
+        Sleep(1000);
+        ASSERT_TRUE(kel.Running());
+        EXPECT_EQ(Unattended(exe, {"-d" + dest, "/CHECK"}), 1618);
+        const std::string before = ReadFile(JoinPath(dest, "Install.log"));
+        EXPECT_EQ(Unattended(exe, {"-d" + dest, "/S"}), 1618);
+        EXPECT_EQ(ReadFile(JoinPath(dest, "Install.log")), before);
+        kel.Kill();
+    }
+    CloseDesktop(other);
+    CloseDesktop(serviceDesktop);
+    CloseWindowStation(service);
 }

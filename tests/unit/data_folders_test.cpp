@@ -2,6 +2,7 @@
 #include "base/run_time_functions.h"
 #include "base/shell_folders.h"
 #include "system/data_folders.h"
+#include "system/folder_protection.h"
 
 #include "engine_test_support.h"
 #include "payload/components.h"
@@ -11,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <sddl.h>
 #include <shlobj.h>
 
 using namespace enginetest;
@@ -131,4 +133,33 @@ TEST_F(DataFolders, PortableInstallationKeepsEverythingInTheDestination) {
               dest + "\\Spellcheck\\");
     EXPECT_TRUE(FolderExists(area + "Quorvale\\Spellcheck\\"));
     EXPECT_FALSE(Exists(JoinPath(SpecialFolder(CSIDL_COMMON_APPDATA), "Quorvale")));
+}
+
+TEST(FolderProtection, AFolderMadeForEveryoneLetsOnlyAdministratorsChangeIt) {
+    // What the program hands the system: administrators and SYSTEM in full
+    // control, users reading and running, nothing from the folder above.
+    TProtectionForEveryone protection;
+    ASSERT_TRUE(protection.Attributes());
+    char* text = nullptr;
+    ASSERT_TRUE(ConvertSecurityDescriptorToStringSecurityDescriptorA(
+        protection.Attributes()->lpSecurityDescriptor, SDDL_REVISION_1, DACL_SECURITY_INFORMATION,
+        &text, nullptr));
+    EXPECT_STREQ(text, "D:P(A;OICI;FA;;;BA)(A;OICI;FA;;;SY)(A;OICI;0x1200a9;;;BU)");
+    LocalFree(text);
+
+    // Read back from the folder made with it, and from one everyone may
+    // change. Wine keeps of an access list only what the file's mode can
+    // say, so this shows that users lost the right to write, not the list.
+    const std::string root = FreshFolder("protection");
+    MakeFolder(root + "Apps\\Quorvale\\", protection.Attributes());
+    EXPECT_TRUE(FolderExists(root + "Apps\\Quorvale"));
+    EXPECT_FALSE(UsersMayWrite(root + "Apps"));
+    EXPECT_FALSE(UsersMayWrite(root + "Apps\\Quorvale"));
+    PSECURITY_DESCRIPTOR open = nullptr;
+    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorA(
+        "D:(A;OICI;FA;;;WD)", SDDL_REVISION_1, &open, nullptr));
+    ASSERT_TRUE(CreateDirectoryA((root + "Open").c_str(), nullptr));
+    ASSERT_TRUE(SetFileSecurityA((root + "Open").c_str(), DACL_SECURITY_INFORMATION, open));
+    LocalFree(open);
+    EXPECT_TRUE(UsersMayWrite(root + "Open"));
 }

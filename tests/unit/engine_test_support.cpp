@@ -134,24 +134,23 @@ void TLockedFile::Release() {
     Handle = INVALID_HANDLE_VALUE;
 }
 
-uint8_t PlayWizard(const std::function<int(const std::string& message)>& answer) {
+TInstallState PlayWizard(const std::function<int(const std::string& message)>& answer) {
     for (int tick = 0; tick < 6000; ++tick) {
-        const uint8_t s = InstallState();
-        if (s == StatusQuestion && ChangeInstallState(StatusQuestion, StatusPaused)) {
-            InstallStatus.Answer = answer(InstallStatus.Message);
-            SetInstallState(StatusAnswered);
-        } else if (s == StatusDone) {
-            SetInstallState(StatusIdle);
-            return StatusDone;
-        } else if (s == StatusFailed) {
-            return StatusFailed;
+        const TInstallState s = InstallState();
+        if (s == TInstallState::Question && TakeQuestion()) {
+            AnswerQuestion(answer(InstallStatus.Message));
+        } else if (s == TInstallState::Done) {
+            EndInstallRun();
+            return TInstallState::Done;
+        } else if (s == TInstallState::Failed) {
+            return TInstallState::Failed;
         }
         Sleep(10);
     }
-    return StatusRunning;
+    return TInstallState::Running;
 }
 
-bool WaitForState(uint8_t state) {
+bool WaitForState(TInstallState state) {
     for (int tick = 0; tick < 6000; ++tick) {
         if (InstallState() == state) return true;
         Sleep(10);
@@ -163,8 +162,10 @@ void ResetEngineState() {
     InstallLog.reset();
     InstallLogPath.clear();
     LogSuppression = 0;
-    PublishInstallState(StatusIdle);
-    ResetInstallRun();
+    // Straight to the record: no verb of either side goes back to Idle from
+    // any state, and a test may leave any.
+    BeginInstallRun();
+    InstallStatus.State.store(TInstallState::Idle);
     InstallStatus.Message.clear();
     InstallStatus.Kind = 0;
     InstallStatus.Buttons = 0;

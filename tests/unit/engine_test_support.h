@@ -51,11 +51,11 @@ struct TLockedFile {
 
 // Plays the wizard's timer until the run ends: takes each question of the
 // thread, hands it to `answer` and gives the answer back. Returns the final
-// state (StatusDone, which it turns into StatusIdle, or StatusFailed), or
-// StatusRunning when the run did not end within a minute.
-uint8_t PlayWizard(const std::function<int(const std::string& message)>& answer);
+// state (Done, which it turns into Idle, or Failed), or Running when the
+// run did not end within a minute.
+TInstallState PlayWizard(const std::function<int(const std::string& message)>& answer);
 // Waits (polling like the wizard) until the state is `state`; false after a minute.
-bool WaitForState(uint8_t state);
+bool WaitForState(TInstallState state);
 
 // Resets the process-wide state the tests share: log, suppression, status.
 void ResetEngineState();

@@ -252,6 +252,6 @@ TEST_F(Extract, OnTheMainThreadTheQuestionIsShownDirectly) {
                                    AskAboutWriteFailure));
     person.Join();
     EXPECT_TRUE(pressed);
-    EXPECT_EQ(InstallState(), StatusIdle);
+    EXPECT_EQ(InstallState(), TInstallState::Idle);
     EXPECT_TRUE(InstallStatus.Message.empty());
 }

@@ -103,14 +103,14 @@ class FullInstall : public ::testing::Test {
     double Install() {
         StartInstallLog(JoinPath(Dest, "Install.log"));
         const double stamp = BuildInstallPlan(Files, {Dest, 0x3F, 2147483647, IsPortable(Dest)});
-        SetInstallState(StatusRunning);
+        BeginInstallRun();
         TInstallThread thread(Files);
         thread.Start();
         EXPECT_EQ(PlayWizard([](const std::string& message) {
                       ADD_FAILURE() << message;
                       return mrAbort;
                   }),
-                  StatusDone);
+                  TInstallState::Done);
         thread.WaitFor();
         EXPECT_EQ(InstallStatus.Progress.load(), Files.TotalInstallSize());
         if (!Files.PublicFiles.empty()) {

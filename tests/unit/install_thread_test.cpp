@@ -29,9 +29,9 @@ class InstallThread : public ::testing::Test {
     }
     void TearDown() override { ResetEngineState(); }
 
-    // The wizard's start of the installation: StatusRunning, then the thread.
+    // The wizard's start of the installation: the run begun, then the thread.
     void Start(TInstallThread& thread) {
-        SetInstallState(StatusRunning);
+        BeginInstallRun();
         thread.Start();
     }
     // Progress once the thread is held at a check point.
@@ -52,7 +52,7 @@ TEST_F(InstallThread, EmptyPlanEndsAtOnceWithTheLastComponent) {
     TInstallThread thread(Files);
     Start(thread);
     thread.WaitFor();
-    EXPECT_EQ(InstallState(), StatusDone);
+    EXPECT_EQ(InstallState(), TInstallState::Done);
     EXPECT_EQ(InstallStatus.Component.load(), 5);
     EXPECT_EQ(InstallStatus.Progress.load(), 0);
 }
@@ -67,12 +67,12 @@ TEST_F(InstallThread, WritesEveryListInComponentOrderAndCountsEveryByte) {
     Files.PlanFileTo("a.txt", Root + "a copy.txt", 2, AlwaysReplace);
     TInstallThread thread(Files);
     Start(thread);
-    EXPECT_EQ(PlayWizard([](const std::string&) { return mrAbort; }), StatusDone);
+    EXPECT_EQ(PlayWizard([](const std::string&) { return mrAbort; }), TInstallState::Done);
     thread.WaitFor();
 
     EXPECT_EQ(InstallStatus.Progress.load(), Files.TotalInstallSize());
     EXPECT_EQ(Files.TotalInstallSize(), 8 + 4 + 2 + 4 + 1);
-    EXPECT_EQ(InstallState(), StatusIdle);
+    EXPECT_EQ(InstallState(), TInstallState::Idle);
     EXPECT_EQ(LogSuppression, 0);
     // Unlogged copies leave neither folder nor file lines.
     EXPECT_EQ(LogLines(), (std::vector<std::string>{
@@ -98,7 +98,7 @@ TEST_F(InstallThread, RetryUntilWrittenIsLoggedAndCountedOnce) {
                   if (++questions == 3) locked.Release();
                   return mrRetry;
               }),
-              StatusDone);
+              TInstallState::Done);
     EXPECT_EQ(questions, 3);
     EXPECT_EQ(InstallStatus.Progress.load(), 12);
     EXPECT_EQ(LogLines(), (std::vector<std::string>{"File Copy: " + Root + "a.txt",
@@ -111,7 +111,7 @@ TEST_F(InstallThread, IgnoreGoesOnAndCountsTheCopyWithoutLoggingIt) {
     TLockedFile locked(Root + "b.txt");
     TInstallThread thread(Files);
     Start(thread);
-    EXPECT_EQ(PlayWizard([](const std::string&) { return mrIgnore; }), StatusDone);
+    EXPECT_EQ(PlayWizard([](const std::string&) { return mrIgnore; }), TInstallState::Done);
     EXPECT_EQ(InstallStatus.Progress.load(), 12);
     EXPECT_EQ(LogLines(), std::vector<std::string>{"File Copy: " + Root + "a.txt"});
 }
@@ -125,9 +125,9 @@ TEST_F(InstallThread, AbortFailsAtOnceAndKeepsWhatWasWritten) {
     TLockedFile locked(Root + "b.txt");
     TInstallThread thread(Files);
     Start(thread);
-    EXPECT_EQ(PlayWizard([](const std::string&) { return mrAbort; }), StatusFailed);
+    EXPECT_EQ(PlayWizard([](const std::string&) { return mrAbort; }), TInstallState::Failed);
     thread.WaitFor();
-    EXPECT_EQ(InstallState(), StatusFailed);
+    EXPECT_EQ(InstallState(), TInstallState::Failed);
     EXPECT_EQ(InstallStatus.Component.load(), 1);
     EXPECT_EQ(ReadFileBytes(Root + "a.txt"), "aaaa");
     EXPECT_FALSE(Exists(Root + "d.txt"));
@@ -138,13 +138,13 @@ TEST_F(InstallThread, HeldThreadWaitsAtItsCheckPointAndGoesOnWhenReleased) {
     Files.PlanFiles("a.txt", Root, 0, AlwaysReplace);
     Files.PlanFiles("b.txt", Root, 0, AlwaysReplace);
     TInstallThread thread(Files);
-    SetInstallState(StatusRunning);
-    ASSERT_TRUE(ChangeInstallState(StatusRunning, StatusPaused)); // the quit question is open
+    BeginInstallRun();
+    ASSERT_TRUE(HoldInstallRun()); // the quit question is open
     thread.Start();
     EXPECT_EQ(ProgressWhenParked(thread, 4), 4);
     EXPECT_FALSE(Exists(Root + "b.txt"));
-    EXPECT_TRUE(ChangeInstallState(StatusPaused, StatusRunning)); // the user goes on
-    EXPECT_EQ(PlayWizard([](const std::string&) { return mrAbort; }), StatusDone);
+    EXPECT_TRUE(ReleaseInstallRun()); // the user goes on
+    EXPECT_EQ(PlayWizard([](const std::string&) { return mrAbort; }), TInstallState::Done);
     EXPECT_EQ(ReadFileBytes(Root + "b.txt"), "bbbbbbbb");
 }
 
@@ -153,13 +153,13 @@ TEST_F(InstallThread, QuitStopsAfterTheCopyInHand) {
     Files.PlanFiles("b.txt", Root, 0, AlwaysReplace);
     Files.PlanFiles("d.txt", Root, 1, AlwaysReplace);
     TInstallThread thread(Files);
-    SetInstallState(StatusRunning);
-    SetInstallState(StatusPaused);
+    BeginInstallRun();
+    HoldInstallRun();
     thread.Start();
     ProgressWhenParked(thread, 4);
-    SetInstallState(StatusDone); // the user quits
+    QuitInstallRun(); // the user quits
     thread.WaitFor();
-    EXPECT_EQ(InstallState(), StatusDone);
+    EXPECT_EQ(InstallState(), TInstallState::Done);
     EXPECT_TRUE(Exists(Root + "a.txt"));
     EXPECT_FALSE(Exists(Root + "b.txt"));
     EXPECT_FALSE(Exists(Root + "d.txt"));
@@ -171,18 +171,17 @@ TEST_F(InstallThread, QuitConfirmedWhileItsQuestionIsOnScreenStillStopsIt) {
     TLockedFile locked(Root + "b.txt");
     TInstallThread thread(Files);
     Start(thread);
-    ASSERT_TRUE(WaitForState(StatusQuestion));
-    ASSERT_TRUE(ChangeInstallState(StatusQuestion, StatusPaused)); // the question is shown
+    ASSERT_TRUE(WaitForState(TInstallState::Question));
+    ASSERT_TRUE(TakeQuestion()); // the question is shown
     // Over it, the user closes the wizard and confirms the quit: the state
     // is held, so it becomes Done.
-    SetInstallState(StatusDone);
+    QuitInstallRun();
     locked.Release();
     // Then the question is answered, with Retry.
-    InstallStatus.Answer = mrRetry;
-    SetInstallState(StatusAnswered);
+    AnswerQuestion(mrRetry);
     thread.WaitFor();
     EXPECT_FALSE(Exists(Root + "a.txt"));
-    EXPECT_NE(InstallState(), StatusRunning);
+    EXPECT_NE(InstallState(), TInstallState::Running);
 }
 
 TEST_F(InstallThread, QuitBeforeTheQuestionIsTakenWithdrawsIt) {
@@ -191,24 +190,24 @@ TEST_F(InstallThread, QuitBeforeTheQuestionIsTakenWithdrawsIt) {
     TLockedFile locked(Root + "b.txt");
     TInstallThread thread(Files);
     Start(thread);
-    ASSERT_TRUE(WaitForState(StatusQuestion));
-    RequestInstallStop();
+    ASSERT_TRUE(WaitForState(TInstallState::Question));
+    QuitInstallRun();
     thread.WaitFor();
-    EXPECT_EQ(InstallState(), StatusDone);
+    EXPECT_EQ(InstallState(), TInstallState::Done);
     EXPECT_FALSE(Exists(Root + "a.txt"));
     EXPECT_EQ(InstallStatus.Progress.load(), 8); // the given-up copy counts as done
 }
 
-TEST_F(InstallThread, AQuestionOverwrittenByAHoldIsAskedAgain) {
+TEST_F(InstallThread, AQuestionReleasedWithoutAnAnswerIsAskedAgain) {
     Files.PlanFiles("b.txt", Root, 0, AlwaysReplace);
     TLockedFile locked(Root + "b.txt");
     TInstallThread thread(Files);
     Start(thread);
-    ASSERT_TRUE(WaitForState(StatusQuestion));
-    SetInstallState(StatusPaused);  // a hold that did not see the question ...
-    SetInstallState(StatusRunning); // ... and its release
+    ASSERT_TRUE(WaitForState(TInstallState::Question));
+    ASSERT_TRUE(TakeQuestion());      // taken, as a hold would take it ...
+    ASSERT_TRUE(ReleaseInstallRun()); // ... and released without an answer
     locked.Release();
-    EXPECT_EQ(PlayWizard([](const std::string&) { return mrRetry; }), StatusDone);
+    EXPECT_EQ(PlayWizard([](const std::string&) { return mrRetry; }), TInstallState::Done);
     EXPECT_EQ(ReadFileBytes(Root + "b.txt"), "bbbbbbbb");
 }
 
@@ -218,8 +217,8 @@ TEST_F(InstallThread, EndOfTheObjectStopsAHeldThreadAndWaitsForIt) {
     HANDLE handle = nullptr;
     {
         TInstallThread thread(Files);
-        SetInstallState(StatusRunning);
-        SetInstallState(StatusPaused);
+        BeginInstallRun();
+        HoldInstallRun();
         thread.Start();
         ProgressWhenParked(thread, 4);
         DuplicateHandle(GetCurrentProcess(), thread.Handle(), GetCurrentProcess(), &handle, 0,
@@ -235,8 +234,8 @@ TEST_F(InstallThread, OpenQuestionUsesNoProcessorTime) {
     TLockedFile locked(Root + "b.txt");
     TInstallThread thread(Files);
     Start(thread);
-    ASSERT_TRUE(WaitForState(StatusQuestion));
-    ASSERT_TRUE(ChangeInstallState(StatusQuestion, StatusPaused));
+    ASSERT_TRUE(WaitForState(TInstallState::Question));
+    ASSERT_TRUE(TakeQuestion());
     auto busy = [&] {
         FILETIME created, ended, kernel, user;
         EXPECT_TRUE(GetThreadTimes(thread.Handle(), &created, &ended, &kernel, &user));
@@ -251,7 +250,6 @@ TEST_F(InstallThread, OpenQuestionUsesNoProcessorTime) {
     // A sanity bound, not a timing goal: a spinning wait would use the whole second.
     EXPECT_LT(spent, 500000u) << spent / 10000 << " ms";
     locked.Release();
-    InstallStatus.Answer = mrRetry;
-    SetInstallState(StatusAnswered);
-    EXPECT_EQ(PlayWizard([](const std::string&) { return mrAbort; }), StatusDone);
+    AnswerQuestion(mrRetry);
+    EXPECT_EQ(PlayWizard([](const std::string&) { return mrAbort; }), TInstallState::Done);
 }

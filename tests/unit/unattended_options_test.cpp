@@ -3,6 +3,8 @@
 // ones becomes.
 #include "app/unattended_options.h"
 
+#include "app/command_line.h"
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -17,7 +19,8 @@ TEST(UnattendedOptions, ModesAndMistakes) {
     const TCase cases[] = {
         {{}, TRunMode::Wizard, false},
         {{"-dD:\\Tools"}, TRunMode::Wizard, false},
-        {{"-dD:\\Tools", "whatever", "/x"}, TRunMode::Wizard, false}, // as ever: ignored
+        {{"-dD:\\Tools", "whatever", "/x"}, TRunMode::Usage, true}, // nothing unknown starts it
+        {{"/x"}, TRunMode::Usage, true},
         {{"/s"}, TRunMode::Silent, false},
         {{"-dD:\\Tools", "/S"}, TRunMode::Silent, false},
         {{"/passive", "/NoShortcut"}, TRunMode::Passive, false},
@@ -31,6 +34,21 @@ TEST(UnattendedOptions, ModesAndMistakes) {
         {{"/COMPONENTS=1"}, TRunMode::Usage, true}, // choices need a mode without the wizard
         {{"/PASSIVE", "/COMPONENTS=6"}, TRunMode::Passive, true},
         {{"/PASSIVE", "/ASSOC=E"}, TRunMode::Passive, true},
+        // The switches of other installers.
+        {{"/quiet"}, TRunMode::Silent, false},
+        {{"/VerySilent", "/SUPPRESSMSGBOXES", "/norestart"}, TRunMode::Silent, false},
+        {{"/SILENT"}, TRunMode::Passive, false},
+        {{"/NORESTART"}, TRunMode::Wizard, false},
+        {{"/S/LOG=x"}, TRunMode::Usage, true},
+        {{"/quiet", "/SILENT"}, TRunMode::Silent, true},
+        // The dry run, silent whatever else is asked.
+        {{"/CHECK"}, TRunMode::Check, false},
+        {{"/PASSIVE", "/check", "/COMPONENTS=1"}, TRunMode::Check, false},
+        {{"/CHECK", "/?"}, TRunMode::Check, true},
+        {{"/S", "/?"}, TRunMode::Silent, true},
+        // One destination only.
+        {{"-dD:\\Tools", "/S", "/DIR=E:\\Apps"}, TRunMode::Silent, true},
+        {{"/DIR=E:\\Apps"}, TRunMode::Wizard, false},
     };
     for (const TCase& c : cases) {
         const TUnattendedOptions options = ParseUnattendedOptions(c.Args);
@@ -57,4 +75,31 @@ TEST(UnattendedOptions, ComponentsByNumberOrNameAndDocumentTypesInAnyCase) {
     ASSERT_TRUE(options.Error.empty()) << options.Error;
     EXPECT_EQ(*options.Components, 1u);
     EXPECT_EQ(*options.Extensions, "");
+}
+
+TEST(UnattendedOptions, DestinationsInEveryFormTheirUsersType) {
+    struct {
+        const char* CommandLine;
+        const char* Destination;
+        const char* Switch;
+    } const cases[] = {
+        {"setup.exe -dD:\\Tools /S", "D:\\Tools", "-d"},
+        {"setup.exe \"-dD:\\Program Files\\Q\" /S", "D:\\Program Files\\Q", "-d"},
+        {"setup.exe \"-d\" /S", "", "-d"}, // empty: refused later, not ignored
+        {"setup.exe /S /dir=\"E:\\My Apps\\Q\"", "E:\\My Apps\\Q", "/DIR="},
+        // Last on the line, unquoted, blanks and all (and trailing blanks gone).
+        {"setup.exe /S /D=E:\\My Apps\\Q  ", "E:\\My Apps\\Q", "/D="},
+        {"setup.exe /S /d=\"E:\\My Apps\\Q\"", "E:\\My Apps\\Q", "/D="},
+    };
+    for (const auto& c : cases) {
+        const TUnattendedOptions options = ParseUnattendedOptions(Arguments(c.CommandLine));
+        EXPECT_TRUE(options.Error.empty()) << c.CommandLine << ": " << options.Error;
+        ASSERT_TRUE(options.Destination) << c.CommandLine;
+        EXPECT_EQ(*options.Destination, c.Destination) << c.CommandLine;
+        EXPECT_EQ(options.DestinationSwitch, c.Switch) << c.CommandLine;
+    }
+    // Anything after /D= belongs to the folder.
+    const TUnattendedOptions options = ParseUnattendedOptions(Arguments("setup.exe /D=E:\\Q /S"));
+    EXPECT_EQ(options.Mode, TRunMode::Wizard);
+    EXPECT_EQ(*options.Destination, "E:\\Q /S");
 }

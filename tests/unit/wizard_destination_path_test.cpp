@@ -1,5 +1,6 @@
 // The destination page's path rules: how a typed folder is tidied, and how
 // the folder list walks paths up and across drives.
+#include "system/destination_rules.h"
 #include "wizard/destination_path.h"
 #include "wizard/drive_changes.h"
 

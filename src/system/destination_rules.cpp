@@ -1,6 +1,8 @@
-#include "wizard/destination_check.h"
+#include "system/destination_rules.h"
 
+#include "base/paths.h"
 #include "base/product_names.h"
+#include "payload/components.h"
 
 #include <algorithm>
 #include <cctype>
@@ -98,10 +100,49 @@ std::string DestinationRefusal(const std::string& folder, size_t longest) {
     return std::string();
 }
 
+std::string GivenDestinationRefusal(const std::string& given) {
+    const size_t first = given.find_first_not_of(' ');
+    const std::string folder = first == std::string::npos ? std::string() : given.substr(first);
+    if (folder.empty()) return "No destination folder was given.";
+    const bool drive = folder.size() >= 3 && std::isalpha(static_cast<unsigned char>(folder[0])) &&
+                       folder[1] == ':' && (folder[2] == '\\' || folder[2] == '/');
+    if (drive || DrivePart(folder).size() > 2) return std::string();
+    return "The folder \"" + given +
+           "\" is no full path.\r\rPlease give a folder with its drive (such as "
+           "C:\\Program Files\\Quorvale) or on a network share (such as "
+           "\\\\server\\share\\Quorvale).";
+}
+
 std::string NoWriteAccessMessage(const std::string& folder, const std::string& own) {
     return "You do not have permission to create or change files in the folder \"" + folder +
            "\".\r\rTo install " + std::string(kProductName) +
            " there, start the setup program as an administrator. Otherwise please choose a "
            "folder of your own" +
            (own.empty() ? std::string() : ", such as \"" + own + "\"") + ".";
+}
+
+std::string NormalizedDestination(const std::string& typed, char currentDrive,
+                                  const std::string& programFiles) {
+    const size_t first = typed.find_first_not_of(' ');
+    std::string t = first == std::string::npos
+                        ? std::string()
+                        : typed.substr(first, typed.find_last_not_of(' ') - first + 1);
+
+    const std::string drive = DrivePart(t);
+    if (drive.empty()) {
+        // A relative name would depend on the current folder: the current
+        // drive's root stands in for it.
+        t = std::string(1, currentDrive) + ':';
+    } else if (drive.size() == 2 && t.size() > 2 && t[2] != '\\' && t[2] != '/') {
+        // "d:Games" lies below the current folder of drive d, which is not
+        // ours to know: that drive's root stands in for it too.
+        t = drive;
+    }
+    t = WithoutBackslash(t);
+
+    const size_t cut = t.find_last_of("\\:");
+    const bool noLastElement = cut != std::string::npos && cut + 1 == t.size();
+    if (noLastElement || (!programFiles.empty() && SameName(t, programFiles)))
+        t = JoinPath(t, kProductFolder);
+    return t;
 }
