@@ -207,8 +207,7 @@ int RunUnattended(TInstallRun& run, const TUnattendedOptions& options) {
     }
     if (installed) {
         run.Finish();
-        std::string error;
-        if (!run.Launch(false, error)) installed = false;
+        run.Launch(false);
     }
     return installed ? kExitSuccess : kExitFailed;
 }

@@ -16,7 +16,6 @@
 #include "system/registry.h"
 #include "system/running_instance.h"
 #include "system/uninstall_entry.h"
-#include "system/user_rights.h"
 #include "system/write_access.h"
 
 #include <windows.h>
@@ -50,22 +49,24 @@ bool HasProtectionOfItsOwn(const std::string& destDir) {
     return false;
 }
 
-// An administrator's destination outside the system's own protected places
-// is created with the protection Program Files has; one that exists and
-// that users may change is installed into as it is, and the log says so.
+// The destination of an installation for everyone, outside the system's
+// own protected places, is created with the protection Program Files has;
+// one that exists and that users may change is installed into as it is,
+// and the log says so.
 void PrepareDestination(const std::string& destDir) {
-    if (Administrator() != TAdministrator::Yes || HasProtectionOfItsOwn(destDir)) return;
+    if (HasProtectionOfItsOwn(destDir)) return;
     if (FolderExists(destDir)) {
         if (UsersMayWrite(destDir))
-            Diagnose("Destination: users who are no administrators may change files in " +
-                     destDir + "; it is installed into as it is");
+            Diagnose("Destination: users who are no administrators may change files in " + destDir +
+                     "; it is installed into as it is");
         return;
     }
     TProtectionForEveryone protection;
     MakeFolder(JoinPath(destDir, ""), protection.Attributes());
     Diagnose(std::string("Destination: created ") +
-             (protection.Attributes() ? "for administrators to change and users to read and run"
-                                      : "without protection of its own (the system cannot set it)"));
+             (protection.Attributes()
+                  ? "for administrators to change and users to read and run"
+                  : "without protection of its own (the system cannot set it)"));
 }
 } // namespace
 
@@ -94,7 +95,7 @@ TInstallChoices ChoicesFromSettings(const TSavedSettings& saved,
 }
 
 TInstallRun::TInstallRun(TAttachedFiles& catalogue, TInstallChoices choices)
-    : Choices(std::move(choices)), Catalogue_(catalogue) {}
+    : Choices(std::move(choices)), Catalogue_(catalogue), Scope_(DecideInstallScope()) {}
 
 TInstallRun::~TInstallRun() = default;
 
@@ -149,10 +150,14 @@ void TInstallRun::Start() {
     Portable_ = IsPortable(destDir);
     // An earlier run's "Install.log" is continued.
     StartInstallLog(Portable_ ? std::string() : JoinPath(destDir, "Install.log"));
-    if (!Portable_) PrepareDestination(destDir);
+    Diagnose(std::string("Installation: ") + InstallScopeText(Scope_));
+    if (!Portable_ && Scope_ == TInstallScope::ForEveryone) {
+        PrepareDestination(destDir);
+        SecureMachineDataFolder();
+    }
     Choices.Components.Add(kProgram);
     Stamp_ = BuildInstallPlan(
-        Catalogue_, {destDir, Choices.Components, Choices.LastRunVersion, Portable_});
+        Catalogue_, {destDir, Choices.Components, Choices.LastRunVersion, Portable_, Scope_});
     DiagnoseInstallation(destDir, Choices.DestinationHow, Portable_, Choices.Components,
                          Catalogue_);
     BeginInstallRun();
@@ -216,6 +221,7 @@ void TInstallRun::Finish() {
     TFinishChoices finish;
     finish.DestDir = Choices.Options.DestDir;
     finish.Portable = Portable_;
+    finish.Scope = Scope_;
     for (int box = 0; box < kDocumentTypes; ++box)
         finish.DocumentTypes[box] = Choices.DocumentTypes[box];
     finish.InstallToAll = Choices.InstallToAll;
@@ -225,9 +231,9 @@ void TInstallRun::Finish() {
     if (!Portable_) Choices.Options.Extensions = extensions;
 }
 
-bool TInstallRun::Launch(bool launch, std::string& error) {
-    return RunLaunchStep(Choices.Options.DestDir, Portable_, launch, Stamp_,
-                         Catalogue_.PublicFiles, error);
+void TInstallRun::Launch(bool launch) {
+    RunLaunchStep(Choices.Options.DestDir, Portable_, Scope_, launch, Stamp_,
+                  Catalogue_.PublicFiles);
 }
 
 void TInstallRun::Record() {
@@ -242,6 +248,6 @@ void TInstallRun::Record() {
     TRegistry registry;
     SaveSettings(registry, options, Choices.InstallToAll, Choices.Desktop, Choices.Launch);
     if (Portable_) return;
-    WriteUninstallEntry(registry, options.DestDir);
+    WriteUninstallEntry(registry, options.DestDir, Scope_ == TInstallScope::ForEveryone);
     SaveInstallLog();
 }

@@ -21,6 +21,7 @@
 #include "payload/catalogue.h"
 #include "payload/components.h"
 #include "system/associations.h"
+#include "system/install_scope.h"
 #include "system/settings.h"
 
 #include <cstdint>
@@ -36,8 +37,8 @@ extern bool InstallStarted;
 
 // The user's choices, one record for every front-end.
 struct TInstallChoices {
-    TOptions Options;         // DestDir, the saved component set, Extensions
-    TComponentSet Components; // the components to install (the program always)
+    TOptions Options;                        // DestDir, the saved component set, Extensions
+    TComponentSet Components;                // the components to install (the program always)
     bool DocumentTypes[kDocumentTypes] = {}; // the document types to take over
     bool InstallToAll = true;                // the Start-menu link for everyone
     bool Desktop = true;                     // a link on the desktop
@@ -87,6 +88,9 @@ class TInstallRun {
     void Start();
     bool Started() const { return Thread_ != nullptr; }
     bool Portable() const { return Portable_; }
+    // Whom the installation is for, decided once when the run is made: the
+    // rights of the user do not change while it runs.
+    TInstallScope Scope() const { return Scope_; }
     // Bytes of all planned copies, and of those finished.
     int32_t TotalSize() const;
     int32_t Progress() const;
@@ -110,8 +114,7 @@ class TInstallRun {
     // Choices.Options.Extensions (a portable installation keeps its own).
     void Finish();
     // The launch step: "Update.log", then the word processor when `launch`.
-    // False, with `error`, when "Update.log" cannot be written.
-    bool Launch(bool launch, std::string& error);
+    void Launch(bool launch);
     // After the front-end has closed, when Start was reached: the settings,
     // the uninstall entry (unless portable) and "Install.log".
     void Record();
@@ -121,4 +124,5 @@ class TInstallRun {
     std::unique_ptr<TInstallThread> Thread_;
     double Stamp_ = 0;
     bool Portable_ = false;
+    TInstallScope Scope_;
 };

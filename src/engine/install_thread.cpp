@@ -41,6 +41,15 @@ const char* Outcome(const TFileFacts& before, bool written, const TFileFacts& af
     return before == after ? "kept as it was (Ignore)" : "changed by another program (Ignore)";
 }
 
+// A shared file of an installation for everyone that cannot be written:
+// nobody is asked (it belongs to every user's installation, and a standard
+// user could do nothing about it); the log says why it stays as it is.
+TWriteFailureAnswer LeaveSharedFile(const std::string& target) {
+    Diagnose("Copy: " + target + ": cannot be written (" + SystemErrorText(GetLastError()) +
+             "); a file shared by every user, it is left as it is");
+    return TWriteFailureAnswer::Ignore;
+}
+
 unsigned __stdcall ThreadMain(void* catalogue) {
     RunInstallLists(*static_cast<TAttachedFiles*>(catalogue));
     return 0;
@@ -48,6 +57,7 @@ unsigned __stdcall ThreadMain(void* catalogue) {
 } // namespace
 
 void RunInstallLists(TAttachedFiles& catalogue) {
+    const TWriteFailureAsker askUser = AskAboutWriteFailure;
     for (int component = 0; component < ComponentCount; ++component) {
         InstallStatus.Component.store(uint8_t(component), std::memory_order_release);
         bool stop = false;
@@ -56,8 +66,12 @@ void RunInstallLists(TAttachedFiles& catalogue) {
             const TFileFacts before = diagnosed ? FactsOf(copy.Target) : TFileFacts{};
             if (!copy.Logged) SuppressLog();
             bool written = false;
+            const TWriteFailureAsker leaveShared = [&copy](const std::string&) {
+                return LeaveSharedFile(copy.Target);
+            };
+            const bool leave = copy.Shared && catalogue.SkipUnwritableShared;
             const bool done = catalogue.ExtractEntry(copy.Source, std::string(), copy.Target,
-                                                     AskAboutWriteFailure, &written);
+                                                     leave ? leaveShared : askUser, &written);
             if (!copy.Logged) ResumeLog(); // also on Abort: the log is not left suppressed
             if (!done) {
                 Diagnose("Copy: " + copy.Target + ": given up (Abort)");

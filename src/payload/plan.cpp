@@ -12,8 +12,9 @@
 #include <shlobj.h>
 
 namespace {
-// The shared data folder as planned copies name it; empty when the common
-// application-data folder is unknown, so that no target can match.
+// The shared data folder of every user as planned copies name it; empty
+// when the common application-data folder is unknown, so that no target
+// can match.
 std::string SharedPrefix() {
     const std::string common = SpecialFolder(CSIDL_COMMON_APPDATA);
     return common.empty() ? std::string() : JoinPath(common, "Quorvale\\Public\\");
@@ -51,17 +52,17 @@ bool TAttachedFiles::Plan(const std::string& pattern, const std::string& place, 
         if (effective != AlwaysReplace && FileExists(target)) {
             planned = effective != KeepExisting && FileDate(target) != entry.Date;
         }
-        if (planned) InstallLists[component].push_back({&entry, target, LogSuppression == 0});
-        if (planned || mode == KeepUsersFile) {
-            if (!sharedKnown) {
-                shared = SharedPrefix();
-                sharedKnown = true;
-            }
-            if (!shared.empty() && target.size() >= shared.size() &&
-                SameName(target.substr(0, shared.size()), shared))
-                // The requested mode decides the mark, not ForceReplace.
-                PublicFiles.push_back(keepMark ? target + "\t!" : target);
+        if (!sharedKnown) {
+            shared = PublicFolder.empty() ? SharedPrefix() : PublicFolder;
+            sharedKnown = true;
         }
+        const bool isShared = !shared.empty() && target.size() >= shared.size() &&
+                              SameName(target.substr(0, shared.size()), shared);
+        if (planned)
+            InstallLists[component].push_back({&entry, target, LogSuppression == 0, isShared});
+        // The requested mode decides the mark, not ForceReplace.
+        if ((planned || mode == KeepUsersFile) && isShared)
+            PublicFiles.push_back(keepMark ? target + "\t!" : target);
         if (!folderPattern) return planned; // the first entry of that name wins
         any = any || planned;
     }

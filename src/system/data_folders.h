@@ -2,6 +2,8 @@
 // data folders.
 #pragma once
 
+#include "system/install_scope.h"
+
 #include <string>
 
 // Whether the destination folder lies on removable media (a removable
@@ -16,7 +18,28 @@ enum class TDataFolderKind { Base, Hidden, Public, Spellcheck };
 // The data folder of that kind for the destination, ending with a backslash;
 // it exists (MakeFolder, with its log lines) when this returns. Portable:
 // the destination folder (Spellcheck: its "Spellcheck\" subfolder).
-// Otherwise under the common application-data folder (else the documents
-// folder) followed by "Quorvale". Empty when no folder can be found.
-// `portable` is the installation's one decision (IsPortable when it began).
-std::string DataFolder(TDataFolderKind kind, const std::string& destDir, bool portable);
+// Otherwise, for everyone, under the common application-data folder (else
+// the documents folder) followed by "Quorvale"; for me, under the user's
+// own application data (else the documents folder) followed by "Quorvale".
+// Empty when no folder can be found. `portable` and `scope` are the
+// installation's decisions, made once when it began.
+std::string DataFolder(TDataFolderKind kind, const std::string& destDir, bool portable,
+                       TInstallScope scope = TInstallScope::ForEveryone);
+// What the check of the machine-wide data folder asks of an item; the
+// tests play links and owners that Wine cannot make.
+struct TDataFolderChecks {
+    bool (*OwnedByAdministrators)(const std::string& path);
+    bool (*IsLink)(const std::string& path);
+};
+// Before an installation for everyone writes into the machine-wide data
+// folder (the common application data followed by "Quorvale"): a missing
+// one is made for administrators to change and users to read and run; an
+// existing one that someone else owns, or that holds a link anywhere below
+// it, is taken back first (owner and protection reset on everything in
+// it, links removed, never followed), with lines in the diagnostic log.
+void SecureMachineDataFolder();
+void SecureMachineDataFolder(const TDataFolderChecks& checks);
+
+// The same path, the folder left as it is.
+std::string DataFolderPath(TDataFolderKind kind, const std::string& destDir, bool portable,
+                           TInstallScope scope);

@@ -37,8 +37,8 @@ std::string CommonDataRecord(double now) {
     return record;
 }
 
-void WriteCommonDataFile(const std::string& destDir, bool portable) {
-    const std::string folder = DataFolder(TDataFolderKind::Base, destDir, portable);
+void WriteCommonDataFile(const std::string& destDir, bool portable, TInstallScope scope) {
+    const std::string folder = DataFolder(TDataFolderKind::Base, destDir, portable, scope);
     // Without a data folder the name would be relative to the current folder.
     if (folder.empty()) return;
     const std::string record = CommonDataRecord(LocalNow());
@@ -58,31 +58,30 @@ void WriteCommonDataFile(const std::string& destDir, bool portable) {
 }
 
 std::string RunFinishStep(const TFinishChoices& choices) {
-    WriteCommonDataFile(choices.DestDir, choices.Portable);
+    WriteCommonDataFile(choices.DestDir, choices.Portable, choices.Scope);
     if (choices.Portable) return std::string();
     const std::string extensions = ExtensionsFromBoxes(choices.DocumentTypes);
     // The word processor registers the document types itself; it runs
     // alongside the wizard.
     StartWordProcessor(choices.DestDir, AssociationArguments(choices.DocumentTypes));
-    PlaceShortcuts(choices.DestDir, choices.InstallToAll, choices.Desktop);
+    PlaceShortcuts(choices.DestDir, choices.InstallToAll, choices.Desktop, choices.Scope);
     return extensions;
 }
 
-bool RunLaunchStep(const std::string& destDir, bool portable, bool launch, double installStamp,
-                   std::vector<std::string>& publicFiles, std::string& error) {
+void RunLaunchStep(const std::string& destDir, bool portable, TInstallScope scope, bool launch,
+                   double installStamp, std::vector<std::string>& publicFiles) {
     // Asking for the data folder creates it: only when there is something
     // to record.
     if (!portable && !publicFiles.empty()) {
-        const std::string base = DataFolder(TDataFolderKind::Base, destDir, portable);
+        const std::string base = DataFolder(TDataFolderKind::Base, destDir, portable, scope);
+        std::string error;
         const bool written = WriteUpdateLog(base, installStamp, publicFiles, error);
         Diagnose("File: " + JoinPath(base, "Update.log") +
                  (written ? std::string() : " FAILED: " + error));
-        if (!written) return false;
     }
     // The association command keeps the setup program's rights (it
     // registers the document types); the user's own editor does not.
     if (launch &&
         !(RunsElevated() && StartThroughDesktopShell(JoinPath(destDir, "kel.exe"), destDir)))
         StartWordProcessor(destDir, std::string());
-    return true;
 }

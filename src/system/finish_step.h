@@ -5,6 +5,7 @@
 #pragma once
 
 #include "system/associations.h"
+#include "system/install_scope.h"
 
 #include <string>
 #include <vector>
@@ -14,12 +15,13 @@
 std::string CommonDataRecord(double now);
 // Writes the record of the current local time into the base data folder,
 // replacing the file. Failures are ignored; the file is not logged.
-void WriteCommonDataFile(const std::string& destDir, bool portable);
+void WriteCommonDataFile(const std::string& destDir, bool portable, TInstallScope scope);
 
 // The choices the finish step works from.
 struct TFinishChoices {
     std::string DestDir;
     bool Portable = false;
+    TInstallScope Scope = TInstallScope::ForEveryone;
     bool DocumentTypes[kDocumentTypes] = {}; // the association boxes
     bool InstallToAll = true;
     bool Desktop = true;
@@ -32,8 +34,8 @@ struct TFinishChoices {
 std::string RunFinishStep(const TFinishChoices& choices);
 
 // Unless portable, adds this run's files in the shared data folder to
-// "Update.log" (false with `error` when that fails: nothing is started
-// then); when `launch` is set, starts kel.exe without arguments, not
-// waiting for it.
-bool RunLaunchStep(const std::string& destDir, bool portable, bool launch, double installStamp,
-                   std::vector<std::string>& publicFiles, std::string& error);
+// "Update.log" (one that cannot be written is a line of the diagnostic log,
+// and nothing more: the files are all in place); when `launch` is set,
+// starts kel.exe without arguments, not waiting for it.
+void RunLaunchStep(const std::string& destDir, bool portable, TInstallScope scope, bool launch,
+                   double installStamp, std::vector<std::string>& publicFiles);

@@ -1,6 +1,7 @@
 #include "system/folder_protection.h"
 
 #include "base/run_time_functions.h"
+#include "base/scoped_win.h"
 
 #include <cstring>
 #include <vector>
@@ -21,6 +22,15 @@ constexpr TWellKnownSid kUsers{1, 2, {0, 0, 0, 0, 0, 5}, {32, 545}};
 constexpr TWellKnownSid kEveryone{1, 1, {0, 0, 0, 0, 0, 1}, {0, 0}};
 constexpr TWellKnownSid kAuthenticatedUsers{1, 1, {0, 0, 0, 0, 0, 5}, {11, 0}};
 constexpr TWellKnownSid kInteractive{1, 1, {0, 0, 0, 0, 0, 5}, {4, 0}};
+// The system's installer service, which owns much of the system's own
+// folders: S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464.
+struct TServiceSid {
+    BYTE Revision = 1;
+    BYTE SubAuthorityCount = 6;
+    BYTE Authority[6] = {0, 0, 0, 0, 0, 5};
+    DWORD SubAuthority[6] = {80, 956008885, 3418522649, 1831038044, 1853292631, 2271478464};
+};
+constexpr TServiceSid kInstallerService{};
 
 DWORD SidLength(const TWellKnownSid& sid) {
     return 8 + 4 * DWORD(sid.SubAuthorityCount);
@@ -49,6 +59,66 @@ void AddAllowed(unsigned char* acl, DWORD size, DWORD mask, const TWellKnownSid&
     ++header->AceCount;
 }
 
+// A SECURITY_DESCRIPTOR of the item (self-relative), or empty.
+std::vector<unsigned char> SecurityOf(const std::string& path, SECURITY_INFORMATION what) {
+    using TGetSecurity =
+        BOOL(WINAPI*)(LPCSTR, SECURITY_INFORMATION, PSECURITY_DESCRIPTOR, DWORD, LPDWORD);
+    const auto getSecurity = LoadedFunction<TGetSecurity>("advapi32.dll", "GetFileSecurityA");
+    if (!getSecurity) return {};
+    DWORD needed = 0;
+    getSecurity(path.c_str(), what, nullptr, 0, &needed);
+    if (!needed) return {};
+    std::vector<unsigned char> descriptor(needed);
+    if (!getSecurity(path.c_str(), what, descriptor.data(), needed, &needed)) return {};
+    return descriptor;
+}
+
+// The user this process runs as, as a SID's bytes; empty when unknown.
+std::vector<unsigned char> ProcessUser() {
+    using TOpenToken = BOOL(WINAPI*)(HANDLE, DWORD, PHANDLE);
+    using TTokenInformation = BOOL(WINAPI*)(HANDLE, TOKEN_INFORMATION_CLASS, LPVOID, DWORD, PDWORD);
+    using TSidLength = DWORD(WINAPI*)(PSID);
+    const auto openToken = LoadedFunction<TOpenToken>("advapi32.dll", "OpenProcessToken");
+    const auto information =
+        LoadedFunction<TTokenInformation>("advapi32.dll", "GetTokenInformation");
+    const auto sidLength = LoadedFunction<TSidLength>("advapi32.dll", "GetLengthSid");
+    HANDLE token = nullptr;
+    if (!openToken || !information || !sidLength ||
+        !openToken(GetCurrentProcess(), TOKEN_QUERY, &token))
+        return {};
+    const TKernelHandle owned(token);
+    alignas(DWORD) unsigned char buffer[256];
+    DWORD size = 0;
+    if (!information(token, TokenUser, buffer, sizeof buffer, &size)) return {};
+    const PSID sid = reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid;
+    const auto* bytes = static_cast<const unsigned char*>(sid);
+    return std::vector<unsigned char>(bytes, bytes + sidLength(sid));
+}
+
+// Lets this process set an owner other than itself (an administrator has
+// the right, but it is off until asked for). Looked up, as every token call.
+void EnableTakingOwnership() {
+    using TOpenToken = BOOL(WINAPI*)(HANDLE, DWORD, PHANDLE);
+    using TLookup = BOOL(WINAPI*)(LPCSTR, LPCSTR, PLUID);
+    using TAdjust =
+        BOOL(WINAPI*)(HANDLE, BOOL, PTOKEN_PRIVILEGES, DWORD, PTOKEN_PRIVILEGES, PDWORD);
+    const auto openToken = LoadedFunction<TOpenToken>("advapi32.dll", "OpenProcessToken");
+    const auto lookup = LoadedFunction<TLookup>("advapi32.dll", "LookupPrivilegeValueA");
+    const auto adjust = LoadedFunction<TAdjust>("advapi32.dll", "AdjustTokenPrivileges");
+    HANDLE token = nullptr;
+    if (!openToken || !lookup || !adjust ||
+        !openToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &token))
+        return;
+    const TKernelHandle owned(token);
+    for (const char* name : {"SeTakeOwnershipPrivilege", "SeRestorePrivilege"}) {
+        TOKEN_PRIVILEGES privileges{};
+        privileges.PrivilegeCount = 1;
+        privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
+        if (lookup(nullptr, name, &privileges.Privileges[0].Luid))
+            adjust(token, FALSE, &privileges, 0, nullptr, nullptr);
+    }
+}
+
 constexpr DWORD kWriteRights = FILE_WRITE_DATA | FILE_APPEND_DATA | FILE_WRITE_EA |
                                FILE_DELETE_CHILD | FILE_WRITE_ATTRIBUTES | DELETE | WRITE_DAC |
                                WRITE_OWNER | GENERIC_WRITE | GENERIC_ALL;
@@ -57,8 +127,8 @@ constexpr DWORD kWriteRights = FILE_WRITE_DATA | FILE_APPEND_DATA | FILE_WRITE_E
 TProtectionForEveryone::TProtectionForEveryone() {
     using TInit = BOOL(WINAPI*)(PSECURITY_DESCRIPTOR, DWORD);
     using TSetDacl = BOOL(WINAPI*)(PSECURITY_DESCRIPTOR, BOOL, PACL, BOOL);
-    using TSetControl =
-        BOOL(WINAPI*)(PSECURITY_DESCRIPTOR, SECURITY_DESCRIPTOR_CONTROL, SECURITY_DESCRIPTOR_CONTROL);
+    using TSetControl = BOOL(WINAPI*)(PSECURITY_DESCRIPTOR, SECURITY_DESCRIPTOR_CONTROL,
+                                      SECURITY_DESCRIPTOR_CONTROL);
     const auto init = LoadedFunction<TInit>("advapi32.dll", "InitializeSecurityDescriptor");
     const auto setDacl = LoadedFunction<TSetDacl>("advapi32.dll", "SetSecurityDescriptorDacl");
     // Windows 2000 on: without it the folder above could still hand down
@@ -87,19 +157,50 @@ TProtectionForEveryone::TProtectionForEveryone() {
     Ready_ = true;
 }
 
-bool UsersMayWrite(const std::string& folder) {
-    using TGetSecurity = BOOL(WINAPI*)(LPCSTR, SECURITY_INFORMATION, PSECURITY_DESCRIPTOR, DWORD,
-                                       LPDWORD);
-    using TGetDacl = BOOL(WINAPI*)(PSECURITY_DESCRIPTOR, LPBOOL, PACL*, LPBOOL);
-    const auto getSecurity = LoadedFunction<TGetSecurity>("advapi32.dll", "GetFileSecurityA");
-    const auto getDacl = LoadedFunction<TGetDacl>("advapi32.dll", "GetSecurityDescriptorDacl");
-    if (!getSecurity || !getDacl) return false;
-    DWORD needed = 0;
-    getSecurity(folder.c_str(), DACL_SECURITY_INFORMATION, nullptr, 0, &needed);
-    if (!needed) return false;
-    std::vector<unsigned char> descriptor(needed);
-    if (!getSecurity(folder.c_str(), DACL_SECURITY_INFORMATION, descriptor.data(), needed, &needed))
+bool OwnedByAdministrators(const std::string& path) {
+    using TGetOwner = BOOL(WINAPI*)(PSECURITY_DESCRIPTOR, PSID*, LPBOOL);
+    using TSidLength = DWORD(WINAPI*)(PSID);
+    const auto getOwner = LoadedFunction<TGetOwner>("advapi32.dll", "GetSecurityDescriptorOwner");
+    const auto sidLength = LoadedFunction<TSidLength>("advapi32.dll", "GetLengthSid");
+    std::vector<unsigned char> descriptor = SecurityOf(path, OWNER_SECURITY_INFORMATION);
+    PSID owner = nullptr;
+    BOOL defaulted = FALSE;
+    // Without an answer the folder is taken back: that costs nothing.
+    if (!getOwner || !sidLength || descriptor.empty() ||
+        !getOwner(descriptor.data(), &owner, &defaulted) || !owner)
         return false;
+    const size_t size = sidLength(owner);
+    const auto* bytes = static_cast<const BYTE*>(owner);
+    if (SameSid(owner, size, kAdministrators) || SameSid(owner, size, kSystem)) return true;
+    if (size == sizeof kInstallerService && std::memcmp(bytes, &kInstallerService, size) == 0)
+        return true;
+    const std::vector<unsigned char> self = ProcessUser();
+    return self.size() == size && std::memcmp(self.data(), bytes, size) == 0;
+}
+
+bool TakeBack(const std::string& path, TProtectionForEveryone& protection) {
+    using TSetOwner = BOOL(WINAPI*)(PSECURITY_DESCRIPTOR, PSID, BOOL);
+    using TSetSecurity = BOOL(WINAPI*)(LPCSTR, SECURITY_INFORMATION, PSECURITY_DESCRIPTOR);
+    const auto setOwner = LoadedFunction<TSetOwner>("advapi32.dll", "SetSecurityDescriptorOwner");
+    const auto setSecurity = LoadedFunction<TSetSecurity>("advapi32.dll", "SetFileSecurityA");
+    SECURITY_ATTRIBUTES* attributes = protection.Attributes();
+    if (!setOwner || !setSecurity || !attributes) return false;
+    EnableTakingOwnership();
+    // The owner first: until then a planted folder's owner may have shut
+    // the administrators out of its access list.
+    SECURITY_DESCRIPTOR owner{};
+    std::memcpy(&owner, attributes->lpSecurityDescriptor, sizeof owner);
+    TWellKnownSid administrators = kAdministrators;
+    return setOwner(&owner, &administrators, FALSE) &&
+           setSecurity(path.c_str(), OWNER_SECURITY_INFORMATION, &owner) &&
+           setSecurity(path.c_str(), DACL_SECURITY_INFORMATION, attributes->lpSecurityDescriptor);
+}
+
+bool UsersMayWrite(const std::string& folder) {
+    using TGetDacl = BOOL(WINAPI*)(PSECURITY_DESCRIPTOR, LPBOOL, PACL*, LPBOOL);
+    const auto getDacl = LoadedFunction<TGetDacl>("advapi32.dll", "GetSecurityDescriptorDacl");
+    std::vector<unsigned char> descriptor = SecurityOf(folder, DACL_SECURITY_INFORMATION);
+    if (!getDacl || descriptor.empty()) return false;
     BOOL present = FALSE, defaulted = FALSE;
     ACL* acl = nullptr;
     if (!getDacl(descriptor.data(), &present, &acl, &defaulted)) return false;

@@ -29,6 +29,15 @@ class TProtectionForEveryone {
     SECURITY_ATTRIBUTES Attributes_{};
 };
 
+// Whether the item's owner is one that only administrators can be:
+// Administrators, SYSTEM, the system's installer service, or the user this
+// setup program runs as (an administrator, when it installs for everyone).
+bool OwnedByAdministrators(const std::string& path);
+
+// Makes the item belong to the administrators again: Administrators as its
+// owner and `protection`'s access list. False when the system refused.
+bool TakeBack(const std::string& path, TProtectionForEveryone& protection);
+
 // Whether the folder's access list lets users who are no administrators
 // (everyone, authenticated users, users, interactive users) create or
 // change items in it. False when it cannot be read.

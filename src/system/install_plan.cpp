@@ -22,8 +22,8 @@ constexpr int32_t kOldClipImages = 30000000;
 // right before. Without a data folder the row is left out: its targets
 // would be relative to the current folder.
 void PlanIntoDataFolder(TAttachedFiles& catalogue, const char* pattern, TDataFolderKind kind,
-                        const std::string& dest, bool portable, int component, int mode) {
-    const std::string folder = DataFolder(kind, dest, portable);
+                        const TInstallPlanInput& input, int component, int mode) {
+    const std::string folder = DataFolder(kind, input.DestDir, input.Portable, input.Scope);
     if (!folder.empty()) catalogue.PlanFiles(pattern, folder, component, mode);
 }
 
@@ -68,6 +68,10 @@ double BuildInstallPlan(TAttachedFiles& catalogue, const TInstallPlanInput& inpu
     catalogue.PublicFiles.clear();
     const std::string& dest = input.DestDir;
     const bool portable = input.Portable;
+    catalogue.PublicFolder =
+        portable ? std::string()
+                 : DataFolderPath(TDataFolderKind::Public, dest, false, input.Scope);
+    catalogue.SkipUnwritableShared = !portable && input.Scope == TInstallScope::ForEveryone;
     // Not portable: every copy replaces what is there; the table's modes
     // still decide the marks of the shared files.
     catalogue.ForceReplace = !portable;
@@ -80,26 +84,26 @@ double BuildInstallPlan(TAttachedFiles& catalogue, const TInstallPlanInput& inpu
     if (chosen.Has(kSpellchecker)) {
         // The spellchecker files are shared and left out of the log.
         SuppressLog();
-        PlanIntoDataFolder(catalogue, "English (American).asc", K::Spellcheck, dest, portable,
+        PlanIntoDataFolder(catalogue, "English (American).asc", K::Spellcheck, input, kSpellchecker,
+                           KeepExisting);
+        PlanIntoDataFolder(catalogue, "English (American).cache", K::Spellcheck, input,
                            kSpellchecker, KeepExisting);
-        PlanIntoDataFolder(catalogue, "English (American).cache", K::Spellcheck, dest, portable,
-                           kSpellchecker, KeepExisting);
-        PlanIntoDataFolder(catalogue, "English (British).asc", K::Spellcheck, dest, portable,
-                           kSpellchecker, KeepExisting);
+        PlanIntoDataFolder(catalogue, "English (British).asc", K::Spellcheck, input, kSpellchecker,
+                           KeepExisting);
         // The British cache starts as a copy of the American one.
-        const std::string spellcheck = DataFolder(K::Spellcheck, dest, portable);
+        const std::string spellcheck = DataFolder(K::Spellcheck, dest, portable, input.Scope);
         if (!spellcheck.empty())
             catalogue.PlanFileTo("English (American).cache", spellcheck + "English (British).cache",
                                  kSpellchecker, KeepExisting);
-        PlanIntoDataFolder(catalogue, "english.zlx", K::Spellcheck, dest, portable, kSpellchecker,
+        PlanIntoDataFolder(catalogue, "english.zlx", K::Spellcheck, input, kSpellchecker,
                            ReplaceIfChanged);
-        PlanIntoDataFolder(catalogue, "us.zlx", K::Spellcheck, dest, portable, kSpellchecker,
+        PlanIntoDataFolder(catalogue, "us.zlx", K::Spellcheck, input, kSpellchecker,
                            ReplaceIfChanged);
-        PlanIntoDataFolder(catalogue, "uk.zlx", K::Spellcheck, dest, portable, kSpellchecker,
+        PlanIntoDataFolder(catalogue, "uk.zlx", K::Spellcheck, input, kSpellchecker,
                            ReplaceIfChanged);
         // The user dictionary holds the words the user added: an existing one
         // is kept on every kind of installation.
-        PlanIntoDataFolder(catalogue, "userdicen.tlx", K::Spellcheck, dest, portable, kSpellchecker,
+        PlanIntoDataFolder(catalogue, "userdicen.tlx", K::Spellcheck, input, kSpellchecker,
                            KeepUsersFile);
         ResumeLog();
     }
@@ -109,22 +113,21 @@ double BuildInstallPlan(TAttachedFiles& catalogue, const TInstallPlanInput& inpu
 
     SuppressLog();
     if (chosen.Has(kTemplates))
-        PlanIntoDataFolder(catalogue, "Templates\\", K::Public, dest, portable, kTemplates,
-                           KeepExisting);
+        PlanIntoDataFolder(catalogue, "Templates\\", K::Public, input, kTemplates, KeepExisting);
     if (chosen.Has(kClipLibrary) || input.LastRunVersion < kClipLibraryForced) {
-        PlanIntoDataFolder(catalogue, "Clip Library\\", K::Public, dest, portable, kClipLibrary,
+        PlanIntoDataFolder(catalogue, "Clip Library\\", K::Public, input, kClipLibrary,
                            KeepExisting);
         if (input.LastRunVersion < kOldClipImages) RemoveOldClipImages(dest, portable);
     }
     ResumeLog();
 
     if (chosen.Has(kSoundScheme))
-        PlanIntoDataFolder(catalogue, "Basic.asn", K::Public, dest, portable, kSoundScheme,
+        PlanIntoDataFolder(catalogue, "Basic.asn", K::Public, input, kSoundScheme,
                            ReplaceIfChanged);
 
     if (portable) return 0;
     const double stamp = LocalNow();
-    const std::string hidden = DataFolder(K::Hidden, dest, portable);
+    const std::string hidden = DataFolder(K::Hidden, dest, portable, input.Scope);
     if (!hidden.empty()) WriteStampFile(JoinPath(hidden, "install_stamp"), stamp);
     return stamp;
 }

@@ -4,6 +4,7 @@
 
 #include "payload/catalogue.h"
 #include "payload/components.h"
+#include "system/install_scope.h"
 
 #include <cstdint>
 #include <string>
@@ -13,6 +14,7 @@ struct TInstallPlanInput {
     TComponentSet Components;            // the components chosen
     int32_t LastRunVersion = 2147483647; // saved by the word processor; the maximum when none
     bool Portable = false;               // IsPortable, asked once when the installation began
+    TInstallScope Scope = TInstallScope::ForEveryone; // decided once as well
 };
 
 // Clears and fills the plan of the catalogue (creating the data folders it

@@ -55,7 +55,10 @@ TShortcutFolders ShortcutFolders(int place, bool installToAll) {
     return folders;
 }
 
-void PlaceShortcuts(const std::string& destDir, bool installToAll, bool desktop) {
+void PlaceShortcuts(const std::string& destDir, bool installToAll, bool desktop,
+                    TInstallScope scope) {
+    const bool forEveryone = scope == TInstallScope::ForEveryone;
+    installToAll = installToAll && forEveryone;
     const std::string target = JoinPath(destDir, "kel.exe");
     for (int place = 0; place < 2; ++place) {
         const TShortcutFolders folders = ShortcutFolders(place, installToAll);
@@ -74,7 +77,7 @@ void PlaceShortcuts(const std::string& destDir, bool installToAll, bool desktop)
         }
         // A link an earlier installation made for the other scope would
         // show twice, or point at an old folder.
-        if (!folders.Other.empty() && other != chosen) DeleteFileA(other.c_str());
+        if (!folders.Other.empty() && other != chosen && forEveryone) DeleteFileA(other.c_str());
     }
 }
 

@@ -3,6 +3,8 @@
 // current user only.
 #pragma once
 
+#include "system/install_scope.h"
+
 #include <string>
 
 constexpr char kShortcutName[] = "Quorvale Word Processor.lnk";
@@ -29,8 +31,10 @@ TShortcutFolders ShortcutFolders(int place, bool installToAll);
 // the link the other scope may hold from an earlier installation. A scope
 // whose folder is unknown gives way to the other one. A link for everyone
 // that cannot be saved goes to the user's own folder instead, and the
-// user's own link is then kept.
-void PlaceShortcuts(const std::string& destDir, bool installToAll, bool desktop);
+// user's own link is then kept. An installation for the user alone makes
+// the user's own links and leaves those for everyone alone.
+void PlaceShortcuts(const std::string& destDir, bool installToAll, bool desktop,
+                    TInstallScope scope);
 
 // Whether links for everyone can be written here: false when this user may
 // not write the common Start menu's programs folder.

@@ -5,9 +5,9 @@
 #include "payload/disk_space.h"
 #include "system/registry.h"
 
-void WriteUninstallEntry(TRegistry& registry, const std::string& destDir) {
+void WriteUninstallEntry(TRegistry& registry, const std::string& destDir, bool forEveryone) {
     registry.SetRootKey(HKEY_LOCAL_MACHINE);
-    if (!registry.OpenKey(kUninstallKey)) {
+    if (!forEveryone || !registry.OpenKey(kUninstallKey)) {
         // A standard user may not write there; the list of installed
         // programs also shows the entries of the user's own key.
         registry.SetRootKey(HKEY_CURRENT_USER);

@@ -13,6 +13,6 @@ constexpr char kPublisher[] = "The Quorvale Word Processor Team";
 
 // Switches `registry` to HKEY_LOCAL_MACHINE and writes the six values for
 // the installation in `destDir`, its size being what the folder holds now.
-// A user who may not open the key there gets the same entry under
-// HKEY_CURRENT_USER; no message either way.
-void WriteUninstallEntry(TRegistry& registry, const std::string& destDir);
+// An installation for the user alone, or a user who may not open the key
+// there, gets the same entry under HKEY_CURRENT_USER; no message either way.
+void WriteUninstallEntry(TRegistry& registry, const std::string& destDir, bool forEveryone = true);

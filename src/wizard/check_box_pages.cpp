@@ -32,14 +32,14 @@ void TCheckBoxPages::SetChecked(TCtl control, bool checked) {
     SendMessageA(Item(control), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
-void TCheckBoxPages::EnterStart() {
+void TCheckBoxPages::EnterStart(TInstallScope scope) {
     const bool portable = IsPortable(Choices.Options.DestDir);
     const int show = portable ? SW_HIDE : SW_SHOW;
     ShowWindow(Item(TCtl::InstallToAllChkBx), show);
     ShowWindow(Item(TCtl::DesktopChkBx), show);
     // Links for everyone that could not be saved would leave no link at
     // all: a user who may not write them gets the links of their own.
-    if (!portable && !CanPlaceCommonShortcuts()) {
+    if (!portable && (scope == TInstallScope::ForMe || !CanPlaceCommonShortcuts())) {
         SetChecked(TCtl::InstallToAllChkBx, false);
         EnableWindow(Item(TCtl::InstallToAllChkBx), FALSE);
     }

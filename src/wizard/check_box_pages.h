@@ -20,9 +20,9 @@ class TCheckBoxPages {
     void Attach(const HWND (&controls)[kControlCount]);
 
     // Entering the Ready page: a portable installation has no shortcut
-    // boxes, and a user who may not write links for everyone gets links of
-    // their own.
-    void EnterStart();
+    // boxes, and an installation for the user alone, or a user who may not
+    // write links for everyone, gets links of the user's own.
+    void EnterStart(TInstallScope scope);
     // Entering the associations page: the boxes of the saved letters.
     void EnterAssoc();
     // The finish step of `run`, with the boxes' choices, as the Finish page

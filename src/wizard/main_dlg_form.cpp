@@ -373,7 +373,7 @@ bool TMainDlgForm::EnterSelComp(uint8_t from) {
 }
 
 bool TMainDlgForm::EnterStart(uint8_t) {
-    CheckBoxPages_.EnterStart();
+    CheckBoxPages_.EnterStart(Run_.Scope());
     return true;
 }
 
@@ -394,14 +394,9 @@ bool TMainDlgForm::EnterFinish(uint8_t) {
     return true;
 }
 
-// The launch step, then the end of the wizard. An "Update.log" that cannot
-// be written is reported, and the wizard stays so that Finish can try again.
+// The launch step, then the end of the wizard.
 bool TMainDlgForm::LeaveFinish(uint8_t) {
-    std::string error;
-    if (!Run_.Launch(CheckBoxPages_.LaunchChecked(), error)) {
-        Ask(error, mtError, mbOK);
-        return false;
-    }
+    Run_.Launch(CheckBoxPages_.LaunchChecked());
     EndWizard(IDOK);
     return false;
 }

@@ -1,11 +1,14 @@
 // A user who is not an administrator, at the wizard. The runner makes
 // "Program Files" and the common Start menu and desktop read-only to this
-// user; the test locks the machine's uninstall key. The wizard offers the
-// user's own programs folder, refuses Program Files with a message, and the
-// installation ends with the user's own links and uninstall entry.
+// user; the test locks the machine's uninstall key, and makes an
+// administrator's data folder read-only where a case needs one. The wizard
+// offers the user's own programs folder, refuses Program Files with a
+// message, and the installation is for the user alone: the user's own
+// links, uninstall entry and data folder, nothing machine-wide.
 #include "wizard_person.h"
 
 #include <aclapi.h>
+#include <sddl.h>
 
 using namespace wizard;
 
@@ -70,6 +73,80 @@ class TLockedMachineKey {
     }
     bool Locked_ = false;
 };
+std::string MachineData() {
+    return JoinPath(Environment("ProgramData"), "Quorvale");
+}
+std::string OwnData() {
+    return JoinPath(ShellFolder(CSIDL_APPDATA), "Quorvale");
+}
+
+// Every item below `folder` with its bytes, as "name=bytes" lines.
+std::string Contents(const std::string& folder) {
+    std::string listing;
+    WIN32_FIND_DATAA found;
+    HANDLE find = FindFirstFileA(JoinPath(folder, "*").c_str(), &found);
+    if (find == INVALID_HANDLE_VALUE) return listing;
+    do {
+        const std::string name = found.cFileName, path = JoinPath(folder, name);
+        if (name == "." || name == "..") continue;
+        listing += (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                       ? name + "\\\n" + Contents(path)
+                       : name + "=" + ReadFile(path) + "\n";
+    } while (FindNextFileA(find, &found));
+    FindClose(find);
+    return listing;
+}
+
+// An administrator's installation for everyone left this data folder,
+// which a standard user may only read (Wine turns the access list into
+// the file modes that the runner's user is held by) while the object lives.
+class TAdministratorsData {
+  public:
+    TAdministratorsData() {
+        DeleteTree(MachineData());
+        MakeFolders(JoinPath(MachineData(), "Public\\Templates"));
+        MakeFolders(JoinPath(MachineData(), "Hidden"));
+        WriteFile(JoinPath(MachineData(), "Update.log"), "[administrator's]\r\n");
+        WriteFile(JoinPath(MachineData(), "kel_common.dat"), std::string(16, '\1'));
+        WriteFile(JoinPath(MachineData(), "Public\\Templates\\Plain.kwt"), "everyone's");
+        Protect(MachineData(), "D:P(A;OICI;0x1200a9;;;WD)");
+    }
+    ~TAdministratorsData() {
+        Protect(MachineData(), "D:(A;OICI;FA;;;WD)");
+        DeleteTree(MachineData());
+    }
+
+  private:
+    static void Protect(const std::string& path, const char* sddl) {
+        PSECURITY_DESCRIPTOR descriptor = nullptr;
+        if (!ConvertStringSecurityDescriptorToSecurityDescriptorA(sddl, SDDL_REVISION_1,
+                                                                  &descriptor, nullptr))
+            return;
+        std::vector<std::string> items{path};
+        for (size_t i = 0; i < items.size(); ++i) {
+            SetFileSecurityA(items[i].c_str(), DACL_SECURITY_INFORMATION, descriptor);
+            WIN32_FIND_DATAA found;
+            HANDLE find = FindFirstFileA(JoinPath(items[i], "*").c_str(), &found);
+            if (find == INVALID_HANDLE_VALUE) continue;
+            do {
+                const std::string name = found.cFileName;
+                if (name != "." && name != "..") items.push_back(JoinPath(items[i], name));
+            } while (FindNextFileA(find, &found));
+            FindClose(find);
+        }
+        LocalFree(descriptor);
+    }
+};
+
+// The text of the stand-in word processor's window, once it is there.
+std::string StandInText() {
+    for (int tick = 0; tick < 200; ++tick) {
+        if (HWND window = FindWindowA("QuorvaleStandIn", nullptr))
+            if (HWND note = GetWindow(window, GW_CHILD)) return Text(note);
+        Sleep(100);
+    }
+    return std::string();
+}
 } // namespace
 
 TEST(StandardUser, InstallsIntoAFolderOfTheirOwnWithTheirOwnLinksAndEntry) {
@@ -80,6 +157,11 @@ TEST(StandardUser, InstallsIntoAFolderOfTheirOwnWithTheirOwnLinksAndEntry) {
     const std::string own = OwnDestination();
     const std::string refused = ProgramFilesDestination();
     DeleteTree(own);
+    DeleteTree(OwnData());
+    // After an administrator's installation: not one question about the
+    // files that belong to it, and nothing of it changes.
+    TAdministratorsData administrators;
+    const std::string machineData = Contents(MachineData());
 
     TPerson person;
     ASSERT_TRUE(person.Wizard);
@@ -110,7 +192,14 @@ TEST(StandardUser, InstallsIntoAFolderOfTheirOwnWithTheirOwnLinksAndEntry) {
     ASSERT_TRUE(person.WalkTo(kFinishTitle));
     ASSERT_TRUE(person.Press(kFinish));
     EXPECT_EQ(person.Setup.WaitExit(), 0);
+    // The word processor it started finds the user's own data.
+    EXPECT_NE(StandInText().find("Data folder: " + JoinPath(OwnData(), "")), std::string::npos);
+    CloseStandIns();
 
+    EXPECT_EQ(Contents(MachineData()), machineData);
+    for (const char* file : {"kel_common.dat", "Update.log", "Hidden\\install_stamp",
+                             "Public\\Basic.asn", "Public\\Templates\\Memo.kwt"})
+        EXPECT_TRUE(FileExists(JoinPath(OwnData(), file))) << file;
     EXPECT_TRUE(FileExists(JoinPath(own, "kel.exe")));
     EXPECT_EQ(GetFileAttributesA(refused.c_str()), INVALID_FILE_ATTRIBUTES);
     EXPECT_TRUE(FileExists(LinkPath(false, false)));
@@ -127,9 +216,14 @@ TEST(StandardUser, InstallsIntoAFolderOfTheirOwnWithTheirOwnLinksAndEntry) {
 TEST(StandardUser, AnUnattendedRunRefusesProgramFilesAndTakesTheirOwnFolderByDefault) {
     const std::string why = NotAStandardUser();
     if (!why.empty()) GTEST_SKIP() << why;
+    TLockedMachineKey machineKey;
+    ASSERT_TRUE(machineKey.Locked());
     const std::string own = OwnDestination();
     const std::string refused = ProgramFilesDestination();
     DeleteTree(own);
+    // A first installation on the machine, for the user alone: nothing
+    // machine-wide is made.
+    DeleteTree(MachineData());
     const auto run = [](const std::vector<std::string>& args) {
         Launch launch;
         launch.args = args;
@@ -140,8 +234,9 @@ TEST(StandardUser, AnUnattendedRunRefusesProgramFilesAndTakesTheirOwnFolderByDef
     EXPECT_EQ(GetFileAttributesA(refused.c_str()), INVALID_FILE_ATTRIBUTES);
     EXPECT_EQ(run({"/S"}), 0);
     EXPECT_TRUE(FileExists(JoinPath(own, "kel.exe")));
-    // Links for everyone were asked for (the default) and could not be
-    // saved: the user's own.
+    EXPECT_EQ(GetFileAttributesA(MachineData().c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_TRUE(FileExists(JoinPath(OwnData(), "Hidden\\install_stamp")));
+    // Links for everyone were asked for (the default): the user's own.
     EXPECT_TRUE(FileExists(LinkPath(false, false)));
     EXPECT_FALSE(FileExists(LinkPath(false, true)));
     DeleteTree(own);

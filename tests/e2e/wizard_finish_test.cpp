@@ -240,27 +240,24 @@ TEST(WizardFinish, APortableInstallationWritesOnlyTheDataFileAndCanStillLaunch) 
     EXPECT_FALSE(FileExists(JoinPath(stick, "Quorvale\\Install.log")));
 }
 
-TEST(WizardFinish, AnUpdateLogThatCannotBeWrittenIsReportedAndFinishCanTryAgain) {
-    const std::string dest = JoinPath(ScratchDir(), "Quorvale");
+TEST(WizardFinish, AnUpdateLogThatCannotBeWrittenIsLoggedAndTheWizardStillEnds) {
+    const std::string scratch = ScratchDir();
+    const std::string dest = JoinPath(scratch, "Quorvale");
     const std::string updateLog =
         JoinPath(JoinPath(Environment("ProgramData"), "Quorvale"), "Update.log");
     DeleteFileA(updateLog.c_str());
     // A folder where the file belongs.
     ASSERT_TRUE(MakeFolders(updateLog));
-    TPerson person(SetupExe(), TPerson::Into(dest));
+    const std::string diagnostics = JoinPath(scratch, "setup.log");
+    Launch launch = TPerson::Into(dest);
+    launch.args.push_back("/LOG=" + diagnostics);
+    TPerson person(SetupExe(), launch);
     ASSERT_TRUE(person.WalkTo(kFinishTitle));
     ASSERT_TRUE(person.Press(kLaunch));
-    ASSERT_TRUE(person.Press(kFinish));
-    const Message message = person.Question();
-    EXPECT_EQ(message.caption, "Error");
-    EXPECT_EQ(message.text.rfind("Cannot create file \"" + updateLog + "\".", 0), 0u)
-        << message.text;
-    ASSERT_TRUE(Answer(message, "OK"));
-    EXPECT_EQ(person.Page(), kFinishTitle);
-    EXPECT_FALSE(person.Setup.Exited());
-
-    RemoveDirectoryA(updateLog.c_str());
+    // Every file is in place: nothing keeps the user on the page.
     ASSERT_TRUE(person.Press(kFinish));
     EXPECT_EQ(person.Setup.WaitExit(), 0);
-    EXPECT_TRUE(FileExists(updateLog));
+    EXPECT_NE(ReadFile(diagnostics).find("File: " + updateLog + " FAILED: Cannot create file"),
+              std::string::npos);
+    RemoveDirectoryA(updateLog.c_str());
 }

@@ -3,6 +3,8 @@
 #include "base/shell_folders.h"
 #include "system/data_folders.h"
 #include "system/folder_protection.h"
+#include "payload/diagnostic_log.h"
+#include "base/folder_items.h"
 
 #include "engine_test_support.h"
 #include "payload/components.h"
@@ -133,6 +135,47 @@ TEST_F(DataFolders, PortableInstallationKeepsEverythingInTheDestination) {
               dest + "\\Spellcheck\\");
     EXPECT_TRUE(FolderExists(area + "Quorvale\\Spellcheck\\"));
     EXPECT_FALSE(Exists(JoinPath(SpecialFolder(CSIDL_COMMON_APPDATA), "Quorvale")));
+}
+
+TEST_F(DataFolders, AnInstallationForTheUserAloneKeepsItsDataInTheUsersOwnFolder) {
+    const std::string base = JoinPath(SpecialFolder(CSIDL_APPDATA), "Quorvale\\");
+    EXPECT_EQ(DataFolder(TDataFolderKind::Spellcheck, "C:\\Q", false, TInstallScope::ForMe),
+              base + "Public\\Spellcheck\\");
+    EXPECT_FALSE(Exists(JoinPath(SpecialFolder(CSIDL_COMMON_APPDATA), "Quorvale")));
+    DeleteFolderTree(base);
+}
+
+TEST_F(DataFolders, APlantedMachineWideFolderIsTakenBackAndItsLinksAreNotFollowed) {
+    const std::string base = JoinPath(SpecialFolder(CSIDL_COMMON_APPDATA), "Quorvale");
+    // Made anew: for the administrators.
+    SecureMachineDataFolder();
+    EXPECT_TRUE(FolderExists(base));
+    EXPECT_EQ(LogLines(), std::vector<std::string>{"Made Dir: " + base + "\\"});
+
+    // Planted by a user whom everyone lets write, with a link below it.
+    // Wine can make neither links nor another owner: the checks play them.
+    PSECURITY_DESCRIPTOR open = nullptr;
+    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorA(
+        "D:(A;OICI;FA;;;WD)", SDDL_REVISION_1, &open, nullptr));
+    ASSERT_TRUE(SetFileSecurityA(base.c_str(), DACL_SECURITY_INFORMATION, open));
+    LocalFree(open);
+    ASSERT_TRUE(UsersMayWrite(base));
+    MakeFolder(base + "\\Public\\Elsewhere\\");
+    WriteFileBytes(base + "\\Public\\Elsewhere\\behind.txt", "b");
+    static std::string linked;
+    linked = base + "\\Public\\Elsewhere";
+    const std::string log = FreshFolder("planted") + "setup.log";
+    ASSERT_FALSE(OpenDiagnosticLog(log).empty());
+    SecureMachineDataFolder({[](const std::string&) { return true; },
+                             [](const std::string& path) { return SameName(path, linked); }});
+    CloseDiagnosticLog();
+    EXPECT_NE(ReadFileBytes(log).find("Data folder: " + base + " holds a link: taken back"),
+              std::string::npos)
+        << ReadFileBytes(log);
+    EXPECT_FALSE(UsersMayWrite(base)); // the protection read back, as far as Wine keeps it
+    // The link was removed itself (here a folder that is not empty stays):
+    // nothing behind it was touched.
+    EXPECT_EQ(ReadFileBytes(base + "\\Public\\Elsewhere\\behind.txt"), "b");
 }
 
 TEST(FolderProtection, AFolderMadeForEveryoneLetsOnlyAdministratorsChangeIt) {

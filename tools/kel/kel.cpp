@@ -7,7 +7,10 @@
 // - "-assoc adpr..." (register document types) and "-ui" (uninstall): shows
 //   nothing and exits at once.
 // - Anything else: a window titled "Quorvale Word Processor" that carries
-//   the running marker "1.x Kestrovane" for as long as it is open.
+//   the running marker "1.x Kestrovane" for as long as it is open, and
+//   names the data folder it found: the user's own ("Quorvale" in the
+//   user's application data, where an installation for that user alone
+//   keeps it) when it holds "kel_common.dat", else that of every user.
 #include <windows.h>
 
 namespace {
@@ -79,6 +82,30 @@ bool StartsWith(const char* text, const char* prefix) {
     return *prefix == '\0';
 }
 
+// The application-data folder of the user (0x1A) or of every user (0x23),
+// joined with "Quorvale\\", when it holds "kel_common.dat".
+bool DataFolderOf(int csidl, char* folder) {
+    using TGetFolderPath = HRESULT(WINAPI*)(HWND, int, HANDLE, DWORD, LPSTR);
+    HMODULE shell = LoadLibraryA("shell32.dll");
+    const auto getFolderPath =
+        shell ? reinterpret_cast<TGetFolderPath>(GetProcAddress(shell, "SHGetFolderPathA"))
+              : nullptr;
+    if (!getFolderPath || getFolderPath(nullptr, csidl, nullptr, 0, folder) != S_OK) return false;
+    lstrcatA(folder, "\\Quorvale\\");
+    char marker[MAX_PATH + 32];
+    lstrcpyA(marker, folder);
+    lstrcatA(marker, "kel_common.dat");
+    return GetFileAttributesA(marker) != INVALID_FILE_ATTRIBUTES;
+}
+
+// The note, with the data folder found.
+void NoteText(char* text) {
+    char folder[MAX_PATH + 32] = {};
+    lstrcpyA(text, kNote);
+    lstrcatA(text, "\r\n\r\nData folder: ");
+    lstrcatA(text, DataFolderOf(0x1A, folder) || DataFolderOf(0x23, folder) ? folder : "none");
+}
+
 // Calls that only ask the word processor to do some work without a window.
 bool IsQuietCall(const char* args) {
     if (StartsWith(args, "-assoc adpr")) return true;
@@ -93,7 +120,9 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     case WM_CREATE: {
         // The setup program looks for this property to tell that we run.
         SetPropA(window, kMarker, reinterpret_cast<HANDLE>(1));
-        HWND note = CreateWindowExA(0, "STATIC", kNote, WS_CHILD | WS_VISIBLE | SS_LEFT, 0, 0, 0, 0,
+        char text[sizeof kNote + MAX_PATH + 64];
+        NoteText(text);
+        HWND note = CreateWindowExA(0, "STATIC", text, WS_CHILD | WS_VISIBLE | SS_LEFT, 0, 0, 0, 0,
                                     window, nullptr, nullptr, nullptr);
         SendMessageA(note, WM_SETFONT, WPARAM(GetStockObject(DEFAULT_GUI_FONT)), FALSE);
         return 0;
@@ -126,7 +155,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
     wc.lpszClassName = kClassName;
     if (!RegisterClassA(&wc)) return 1;
     HWND window = CreateWindowExA(0, kClassName, kTitle, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
-                                  CW_USEDEFAULT, 440, 180, nullptr, nullptr, instance, nullptr);
+                                  CW_USEDEFAULT, 480, 220, nullptr, nullptr, instance, nullptr);
     if (!window) return 1;
     ShowWindow(window, show);
     UpdateWindow(window);
