@@ -3,7 +3,8 @@
 // an entry that claims more bytes than there are, an empty payload. Each
 // ends with the program's own message and exit code 0, writes no file and
 // creates no registry key; an empty but sound payload gives a wizard with
-// nothing to install.
+// nothing to install. The signed program installs, and still notices a
+// changed byte.
 #include "wizard_person.h"
 
 #include <cstring>
@@ -192,4 +193,51 @@ TEST_F(CorruptSetup, AnEmptyPayloadGivesAWizardWithNothingToInstall) {
     EXPECT_FALSE(FileExists(JoinPath(dest, "kel.exe")));
     for (const std::string& item : FolderEntries(dest))
         EXPECT_EQ(item, "Install.log");
+}
+
+// The program as a release ships it, signed (the signing test signs it with
+// a certificate authority of its own): the signature, appended to the file,
+// leaves the payload whole, and a byte changed in the signed file is still
+// noticed by the program itself, whatever the signature's check would say.
+TEST_F(CorruptSetup, ASignedSetupInstallsAndStillNoticesAChangedByte) {
+    const std::string signedExe = QV_SIGNED_SETUP_EXE;
+    std::string signedBytes, builtBytes;
+    ASSERT_TRUE(ReadFile(signedExe, signedBytes)) << "the signing test makes " << signedExe;
+    ASSERT_TRUE(ReadFile(SetupExe(), builtBytes));
+    ASSERT_GT(signedBytes.size(), builtBytes.size()) << "not signed";
+
+    const std::string scratch = ScratchDir();
+    const std::string dest = JoinPath(scratch, "Quorvale");
+    const std::vector<TEntry> entries = PayloadOf(signedExe);
+    {
+        TPerson person(signedExe, TPerson::Into(dest));
+        ASSERT_TRUE(person.WalkTo(kFinishTitle));
+        ASSERT_TRUE(person.Press(kFinish));
+        EXPECT_EQ(person.Setup.WaitExit(), 0);
+    }
+    for (const char* name : {"kel.exe", "License.txt"}) {
+        const TEntry* entry = FindEntry(entries, name);
+        ASSERT_TRUE(entry) << name;
+        EXPECT_TRUE(IsInstalled(JoinPath(dest, name), *entry));
+    }
+    ClearProductState();
+
+    // One byte of the payload changed where it lies in the signed file.
+    bool found = false;
+    const std::string packed = ReadResource(signedExe, "FILES", "FILES", &found);
+    ASSERT_TRUE(found);
+    const size_t at = signedBytes.find(packed);
+    ASSERT_NE(at, std::string::npos);
+    signedBytes[at + packed.size() / 2] ^= 0x10;
+    const std::string changed = JoinPath(scratch, "changed.exe");
+    ASSERT_TRUE(WriteFile(changed, signedBytes));
+    const std::string changedDest = JoinPath(scratch, "Changed");
+    Process setup(changed, TPerson::Into(changedDest));
+    const Message message = WaitMessage(setup);
+    ASSERT_TRUE(message.window) << setup.Describe();
+    EXPECT_EQ(message.text.rfind("The setup program is damaged", 0), 0u) << message.text;
+    ASSERT_TRUE(Answer(message, "OK"));
+    EXPECT_EQ(setup.WaitExit(), 0);
+    EXPECT_FALSE(FileExists(changedDest));
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kProductKey));
 }

@@ -31,6 +31,29 @@ inline std::string ShellFolder(int csidl) {
     return path;
 }
 
+// Whether the program under test is a 32-bit program (the shipped one)
+// rather than its x86_64 build; asked of the file.
+inline bool ProgramIs32Bit() {
+    static const bool is32 = [] {
+        DWORD type = SCS_32BIT_BINARY;
+        return !GetBinaryTypeA(e2e::SetupExe().c_str(), &type) || type != SCS_64BIT_BINARY;
+    }();
+    return is32;
+}
+
+// On 64-bit Windows a 32-bit program sees the registry's 32-bit view
+// (HKLM\Software is WOW6432Node) and "Program Files (x86)". The checks
+// look where the program under test reads and writes, whatever the
+// bitness of the test program itself.
+inline REGSAM ProgramView() {
+    return ProgramIs32Bit() ? KEY_WOW64_32KEY : KEY_WOW64_64KEY;
+}
+inline std::string ProgramFilesFolder() {
+    const bool testIs64Bit = sizeof(void*) == 8;
+    return ShellFolder(ProgramIs32Bit() && testIs64Bit ? CSIDL_PROGRAM_FILESX86
+                                                       : CSIDL_PROGRAM_FILES);
+}
+
 // The link in the Start menu's programs folder or on the desktop, for
 // everyone or for the current user.
 inline std::string LinkPath(bool desktop, bool common) {
@@ -92,11 +115,9 @@ inline void CloseStandIns() {
 
 inline void ClearProductState() {
     CloseStandIns();
-    RegDeleteKeyA(HKEY_CURRENT_USER, kInstallKey);
-    RegDeleteKeyA(HKEY_CURRENT_USER, kInternalKey);
-    RegDeleteKeyA(HKEY_CURRENT_USER, kProductKey);
-    RegDeleteKeyA(HKEY_LOCAL_MACHINE, kUninstallKey);
-    RegDeleteKeyA(HKEY_CURRENT_USER, kUninstallKey);
+    for (const char* key : {kInstallKey, kInternalKey, kProductKey, kUninstallKey})
+        RegDeleteKeyExA(HKEY_CURRENT_USER, key, ProgramView(), 0);
+    RegDeleteKeyExA(HKEY_LOCAL_MACHINE, kUninstallKey, ProgramView(), 0);
     for (bool desktop : {false, true})
         for (bool common : {false, true})
             DeleteFileA(LinkPath(desktop, common).c_str());
@@ -137,7 +158,7 @@ struct TRegValue {
 inline TRegValue ReadValue(HKEY root, const char* key, const char* name) {
     TRegValue value;
     HKEY k;
-    if (RegOpenKeyExA(root, key, 0, KEY_READ, &k) != ERROR_SUCCESS) return value;
+    if (RegOpenKeyExA(root, key, 0, KEY_READ | ProgramView(), &k) != ERROR_SUCCESS) return value;
     DWORD size = 0;
     if (RegQueryValueExA(k, name, nullptr, &value.Type, nullptr, &size) == ERROR_SUCCESS) {
         value.Data.resize(size);
@@ -154,7 +175,7 @@ inline TRegValue ReadValue(HKEY root, const char* key, const char* name) {
 inline std::vector<std::string> ValueNames(HKEY root, const char* key) {
     std::vector<std::string> names;
     HKEY k;
-    if (RegOpenKeyExA(root, key, 0, KEY_READ, &k) != ERROR_SUCCESS) return names;
+    if (RegOpenKeyExA(root, key, 0, KEY_READ | ProgramView(), &k) != ERROR_SUCCESS) return names;
     for (DWORD i = 0;; ++i) {
         char name[256];
         DWORD size = sizeof name;
@@ -169,7 +190,7 @@ inline std::vector<std::string> ValueNames(HKEY root, const char* key) {
 
 inline bool KeyExists(HKEY root, const char* key) {
     HKEY k;
-    if (RegOpenKeyExA(root, key, 0, KEY_READ, &k) != ERROR_SUCCESS) return false;
+    if (RegOpenKeyExA(root, key, 0, KEY_READ | ProgramView(), &k) != ERROR_SUCCESS) return false;
     RegCloseKey(k);
     return true;
 }
@@ -177,8 +198,8 @@ inline bool KeyExists(HKEY root, const char* key) {
 inline void WriteValue(HKEY root, const char* key, const char* name, DWORD type,
                        const std::string& data) {
     HKEY k;
-    if (RegCreateKeyExA(root, key, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &k, nullptr) !=
-        ERROR_SUCCESS) {
+    if (RegCreateKeyExA(root, key, 0, nullptr, 0, KEY_ALL_ACCESS | ProgramView(), nullptr, &k,
+                        nullptr) != ERROR_SUCCESS) {
         ADD_FAILURE() << "cannot create " << key;
         return;
     }

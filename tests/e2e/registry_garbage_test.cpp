@@ -9,8 +9,8 @@ namespace {
 
 void SetRaw(const char* key, const char* name, DWORD type, const void* data, DWORD size) {
     HKEY k;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, key, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &k,
-                              nullptr),
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, key, 0, nullptr, 0, KEY_ALL_ACCESS | ProgramView(),
+                              nullptr, &k, nullptr),
               ERROR_SUCCESS);
     ASSERT_EQ(RegSetValueExA(k, name, 0, type, static_cast<const BYTE*>(data), size),
               ERROR_SUCCESS);

@@ -16,7 +16,7 @@ namespace {
 constexpr char kInstallToAll[] = "Install for &anyone who uses this computer";
 
 std::string ProgramFilesDestination() {
-    return JoinPath(ShellFolder(CSIDL_PROGRAM_FILES), "Quorvale");
+    return JoinPath(ProgramFilesFolder(), "Quorvale");
 }
 
 std::string OwnDestination() {
@@ -26,7 +26,7 @@ std::string OwnDestination() {
 // Why this process is no standard user, or empty: one that may make a
 // folder in Program Files is not held by the permissions.
 std::string NotAStandardUser() {
-    const std::string probe = JoinPath(ShellFolder(CSIDL_PROGRAM_FILES), "qv-rights-probe");
+    const std::string probe = JoinPath(ProgramFilesFolder(), "qv-rights-probe");
     if (!CreateDirectoryA(probe.c_str(), nullptr)) return "";
     RemoveDirectoryA(probe.c_str());
     return "this process may write to Program Files (run it through scripts/wine-run-user)";
@@ -40,15 +40,15 @@ class TLockedMachineKey {
     TLockedMachineKey() { Lock(KEY_READ); }
     ~TLockedMachineKey() {
         Lock(KEY_ALL_ACCESS);
-        RegDeleteKeyA(HKEY_LOCAL_MACHINE, kUninstallKey);
+        RegDeleteKeyExA(HKEY_LOCAL_MACHINE, kUninstallKey, ProgramView(), 0);
     }
     bool Locked() const { return Locked_; }
 
   private:
     void Lock(DWORD access) {
         HKEY key;
-        if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, kUninstallKey, 0, nullptr, 0, WRITE_DAC, nullptr,
-                            &key, nullptr) != ERROR_SUCCESS)
+        if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, kUninstallKey, 0, nullptr, 0,
+                            WRITE_DAC | ProgramView(), nullptr, &key, nullptr) != ERROR_SUCCESS)
             return;
         SID_IDENTIFIER_AUTHORITY world = SECURITY_WORLD_SID_AUTHORITY;
         PSID everyone = nullptr;

@@ -63,13 +63,8 @@ std::string Upper(std::string text) {
     return text;
 }
 
-std::string ProgramFiles() {
-    char path[MAX_PATH] = "";
-    SHGetFolderPathA(nullptr, CSIDL_PROGRAM_FILES, nullptr, 0, path);
-    return path;
-}
 std::string DefaultDestination() {
-    return JoinPath(ProgramFiles(), "Quorvale");
+    return JoinPath(ProgramFilesFolder(), "Quorvale");
 }
 
 // Wine reads a drive's label from this file in its root.
@@ -85,8 +80,8 @@ std::string LetterOf(const TWineDrive& drive) {
 // Sets or, with null, removes the saved destination of an earlier run.
 void SaveFolder(const std::string* folder) {
     HKEY key;
-    if (RegCreateKeyExA(HKEY_CURRENT_USER, kInstallKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
-                        nullptr) != ERROR_SUCCESS)
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, kInstallKey, 0, nullptr, 0,
+                        KEY_SET_VALUE | ProgramView(), nullptr, &key, nullptr) != ERROR_SUCCESS)
         return;
     if (folder)
         RegSetValueExA(key, "MAINDIR", 0, REG_SZ, reinterpret_cast<const BYTE*>(folder->c_str()),
@@ -170,8 +165,8 @@ TEST(DestinationPage, FirstRunOffersTheProgramFilesFolder) {
         TDestination page(person);
         EXPECT_EQ(page.Typed(), DefaultDestination());
         // The list shows the folder that exists: Program Files itself.
-        EXPECT_EQ(page.CurrentFolder(), ProgramFiles());
-        EXPECT_EQ(page.CurrentDrive().substr(0, 2), Lower(ProgramFiles().substr(0, 2)));
+        EXPECT_EQ(page.CurrentFolder(), ProgramFilesFolder());
+        EXPECT_EQ(page.CurrentDrive().substr(0, 2), Lower(ProgramFilesFolder().substr(0, 2)));
     }
     ASSERT_TRUE(MakeFolders(DefaultDestination()));
     {
@@ -240,8 +235,8 @@ TEST(DestinationPage, TypedTextIsTidiedWhenNextIsPressed) {
         {"d:Games", "d:\\Quorvale"},
         {"E:\\", "E:\\Quorvale"},
         // The Program Files folder in other letter case gets its subfolder.
-        {Upper(ProgramFiles()), Upper(ProgramFiles()) + "\\Quorvale"},
-        {Lower(ProgramFiles()) + "\\", Lower(ProgramFiles()) + "\\Quorvale"},
+        {Upper(ProgramFilesFolder()), Upper(ProgramFilesFolder()) + "\\Quorvale"},
+        {Lower(ProgramFilesFolder()) + "\\", Lower(ProgramFilesFolder()) + "\\Quorvale"},
         // A network path stays as typed.
         {"\\\\server\\share\\folder", "\\\\server\\share\\folder"},
     };
@@ -406,7 +401,7 @@ TEST(DestinationPage, APluggedInStickTakesTheListsAndMakesTheInstallationPortabl
     ASSERT_TRUE(person.NextTo(kStartTitle));
     EXPECT_FALSE(person.Shown(kDesktopBox));
     EXPECT_FALSE(person.Shown(kAnyoneBox));
-    RegDeleteKeyA(HKEY_LOCAL_MACHINE, kUninstallKey);
+    RegDeleteKeyExA(HKEY_LOCAL_MACHINE, kUninstallKey, ProgramView(), 0);
     ASSERT_TRUE(person.Press(kNext));
     ASSERT_TRUE(person.WaitPage(kFinishTitle, 120000));
     stick.reset();
@@ -420,8 +415,7 @@ TEST(DestinationPage, APluggedInStickTakesTheListsAndMakesTheInstallationPortabl
     EXPECT_TRUE(GetFileAttributesA(JoinPath(destination, "Spellcheck").c_str()) &
                 FILE_ATTRIBUTE_DIRECTORY);
     EXPECT_FALSE(FileExists(JoinPath(destination, "Install.log")));
-    HKEY key;
-    EXPECT_NE(RegOpenKeyExA(HKEY_LOCAL_MACHINE, kUninstallKey, 0, KEY_READ, &key), ERROR_SUCCESS);
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
 }
 
 TEST(DestinationPage, DrivesThatComeAndGoMoveTheListsAndTheEdit) {
@@ -454,7 +448,7 @@ TEST(DestinationPage, DrivesThatComeAndGoMoveTheListsAndTheEdit) {
     ASSERT_TRUE(person.NextTo(kSelCompTitle));
     disk.reset();
     ASSERT_TRUE(page.WaitTyped(DefaultDestination()));
-    EXPECT_EQ(page.CurrentDrive().substr(0, 2), Lower(ProgramFiles().substr(0, 2)));
+    EXPECT_EQ(page.CurrentDrive().substr(0, 2), Lower(ProgramFilesFolder().substr(0, 2)));
     // Not taken over until Next on the destination page.
     ASSERT_TRUE(person.Press(kBack));
     ASSERT_TRUE(person.WaitPage(kDestDirTitle));

@@ -43,7 +43,7 @@ std::string SpellcheckFile() {
 TEST(WizardSettings, AFirstRunOffersTheDefaultsAndCancellingLeavesNoValues) {
     TPerson person;
     ASSERT_TRUE(person.WalkTo(kDestDirTitle));
-    EXPECT_EQ(Text(DestinationEdit(person)), ShellFolder(CSIDL_PROGRAM_FILES) + "\\Quorvale");
+    EXPECT_EQ(Text(DestinationEdit(person)), ProgramFilesFolder() + "\\Quorvale");
     ASSERT_TRUE(person.WalkTo(kStartTitle));
     EXPECT_TRUE(IsChecked(person.Control(kInstallToAll)));
     EXPECT_TRUE(IsChecked(person.Control(kDesktop)));
@@ -132,7 +132,7 @@ TEST(WizardSettings, ASavedFolderThatIsGoneGivesTheDefaultAndADArgumentWinsOverA
     {
         TPerson person;
         ASSERT_TRUE(person.WalkTo(kDestDirTitle));
-        EXPECT_EQ(Text(DestinationEdit(person)), ShellFolder(CSIDL_PROGRAM_FILES) + "\\Quorvale");
+        EXPECT_EQ(Text(DestinationEdit(person)), ProgramFilesFolder() + "\\Quorvale");
         Quit(person);
     }
     EXPECT_EQ(Saved("MAINDIR").Text(), JoinPath(scratch, "Gone")); // not written back

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstring>
 
 namespace hosttest {
 
@@ -48,7 +49,9 @@ PeImage::PeImage(std::vector<uint8_t> bytes) : bytes_(std::move(bytes)) {
     if (sections + size_t(sectionCount) * 40 > bytes_.size()) return;
     for (uint16_t i = 0; i < sectionCount; ++i) {
         const size_t s = sections + size_t(i) * 40;
-        sections_.push_back({U32(s + 12), U32(s + 8), U32(s + 20), U32(s + 16)});
+        const char* name = reinterpret_cast<const char*>(&bytes_[s]);
+        sections_.push_back({std::string(name, strnlen(name, 8)), U32(s + 12), U32(s + 8),
+                             U32(s + 20), U32(s + 16)});
     }
     valid_ = true;
 }

@@ -22,6 +22,11 @@ struct ResourceId {
 
 class PeImage {
   public:
+    struct Section {
+        std::string name; // as stored: up to 8 characters, "/N" for a longer one
+        uint32_t rva, size, fileOffset, fileSize;
+    };
+
     explicit PeImage(std::vector<uint8_t> bytes);
 
     bool Valid() const { return valid_; }
@@ -33,6 +38,7 @@ class PeImage {
     uint16_t SubsystemMinor() const { return subsystemVersion_[1]; }
     uint16_t OsMajor() const { return osVersion_[0]; }
     uint16_t OsMinor() const { return osVersion_[1]; }
+    const std::vector<Section>& Sections() const { return sections_; }
 
     // "dll!function" (dll in lower case) or "dll!#ordinal" for every import.
     std::set<std::string> Imports() const;
@@ -42,9 +48,6 @@ class PeImage {
                                                  const ResourceId& name) const;
 
   private:
-    struct Section {
-        uint32_t rva, size, fileOffset, fileSize;
-    };
     // File offset of a relative virtual address holding `length` bytes, or 0.
     size_t Offset(uint32_t rva, size_t length = 1) const;
     std::string String(uint32_t rva) const;
