@@ -241,3 +241,31 @@ TEST(StandardUser, AnUnattendedRunRefusesProgramFilesAndTakesTheirOwnFolderByDef
     EXPECT_FALSE(FileExists(LinkPath(false, true)));
     DeleteTree(own);
 }
+
+TEST(StandardUser, ATemporaryFolderThatTakesNoFileIsNamedAndTheLicenseStillShows) {
+    const std::string why = NotAStandardUser();
+    if (!why.empty()) GTEST_SKIP() << why;
+    const std::string temp = JoinPath(ScratchDir(), "Temp");
+    ASSERT_TRUE(MakeFolders(temp));
+    PSECURITY_DESCRIPTOR readOnly = nullptr;
+    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorA(
+        "D:P(A;OICI;0x1200a9;;;WD)", SDDL_REVISION_1, &readOnly, nullptr));
+    ASSERT_TRUE(SetFileSecurityA(temp.c_str(), DACL_SECURITY_INFORMATION, readOnly));
+    LocalFree(readOnly);
+    Launch launch;
+    launch.env = {{"TEMP", temp}, {"TMP", temp}};
+    TPerson person(SetupExe(), launch);
+    ASSERT_TRUE(person.Press(kNext));
+    const Message question = person.Question();
+    EXPECT_EQ(question.text.rfind("Cannot create a temporary file in the folder \"" +
+                                      JoinPath(temp, "") + "\".",
+                                  0),
+              0u)
+        << question.text;
+    ASSERT_TRUE(Answer(question, "&Ignore"));
+    ASSERT_TRUE(person.WaitPage(kLicenseTitle));
+    EXPECT_EQ(Text(FindControlByClass(person.Wizard, "Edit")).rfind("QUORVALE WORD PROCESSOR", 0),
+              0u);
+    CloseWizard(person.Setup, person.Wizard);
+    EXPECT_EQ(person.Setup.WaitExit(), 0);
+}
