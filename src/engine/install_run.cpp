@@ -25,8 +25,6 @@
 #include <cstdlib>
 #include <vector>
 
-bool InstallStarted = false;
-
 namespace {
 // Whether `path` is `folder` or lies below it, letter case aside.
 bool IsWithin(const std::string& path, const std::string& folder) {
@@ -143,7 +141,6 @@ bool TInstallRun::WordProcessorRuns() const {
 
 void TInstallRun::Start() {
     if (Thread_) return;
-    InstallStarted = true;
     const std::string& destDir = Choices.Options.DestDir;
     // Asked once: a drive that changes its kind, or a stick pulled out,
     // later in the run must not turn half of the installation portable.

@@ -32,9 +32,6 @@
 
 class TInstallThread;
 
-// Set when an installation was started, whatever came of it.
-extern bool InstallStarted;
-
 // The user's choices, one record for every front-end.
 struct TInstallChoices {
     TOptions Options;                        // DestDir, the saved component set, Extensions
@@ -84,7 +81,8 @@ class TInstallRun {
     // ------------------------------------------------------------ the run
     // Decides once whether the installation is portable, starts the
     // installation log, creates the destination, plans the copies and
-    // starts the thread. Sets InstallStarted.
+    // starts the thread. From then on the run is started, whatever comes
+    // of it (Started).
     void Start();
     bool Started() const { return Thread_ != nullptr; }
     bool Portable() const { return Portable_; }
