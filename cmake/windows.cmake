@@ -60,6 +60,7 @@ file(GLOB QV_SETUP_SOURCES CONFIGURE_DEPENDS
      src/system/*.cpp src/image/*.cpp)
 list(REMOVE_ITEM QV_SETUP_SOURCES ${CMAKE_SOURCE_DIR}/src/app/main.cpp
      ${CMAKE_SOURCE_DIR}/src/app/quiet_terminate.cpp
+     ${CMAKE_SOURCE_DIR}/src/app/no_tls_callback.cpp
      ${CMAKE_SOURCE_DIR}/src/payload/payload_format.cpp
      ${CMAKE_SOURCE_DIR}/src/payload/entry_names.cpp)
 add_library(setup_core STATIC ${QV_SETUP_SOURCES})
@@ -121,7 +122,8 @@ if(NOT CMAKE_SIZEOF_VOID_P EQUAL 4)
   string(REPLACE "processorArchitecture=\"x86\"" "processorArchitecture=\"amd64\"" QV_MANIFEST "${QV_MANIFEST}")
   file(WRITE ${CMAKE_BINARY_DIR}/payload/setup-amd64.manifest "${QV_MANIFEST}")
 endif()
-add_executable(setup WIN32 src/app/main.cpp src/app/quiet_terminate.cpp resources/setup.rc)
+add_executable(setup WIN32 src/app/main.cpp src/app/quiet_terminate.cpp src/app/no_tls_callback.cpp
+               resources/setup.rc)
 target_link_libraries(setup PRIVATE setup_core)
 target_compile_options(setup PRIVATE ${QV_CODE_OPTIONS})
 target_link_options(setup PRIVATE ${QV_LINK_OPTIONS} -s)
