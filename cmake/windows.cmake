@@ -12,9 +12,6 @@ if(QV_TESTS AND NOT QV_PRODUCT_BIN)
   message(FATAL_ERROR "QV_PRODUCT_BIN must name the product build's bin folder (see Makefile)")
 endif()
 
-find_library(ZLIB_STATIC NAMES libz.a REQUIRED)
-target_link_libraries(payload_format PUBLIC ${ZLIB_STATIC})
-
 # Small and self-contained: no runtime DLLs beyond what every system has.
 # The 32-bit program declares subsystem 4.0, so that the loaders of Windows
 # 95/98/ME and NT 4.0 start it and it can tell their users itself that it
@@ -52,6 +49,29 @@ set(QV_LINK_OPTIONS -static -static-libgcc -static-libstdc++ -Wl,--gc-sections
     # No link time in the header: the same sources give the same bytes.
     -Wl,--no-insert-timestamp)
 target_compile_options(payload_format PRIVATE ${QV_CODE_OPTIONS})
+
+# zlib. setup.exe takes only its inflating part, built here from Debian's
+# sources (third_party/zlib/README.md): without the gzip format, every
+# function in a section of its own, the byte loops compiled for speed and
+# the rest for size. The test programs also compress and compute CRCs, and
+# keep the whole prebuilt library.
+if(NOT QV_TESTS)
+  set(QV_ZLIB_DIR ${CMAKE_SOURCE_DIR}/third_party/zlib)
+  add_library(zlib_inflate STATIC ${QV_ZLIB_DIR}/adler32.c ${QV_ZLIB_DIR}/inffast.c
+              ${QV_ZLIB_DIR}/inflate.c ${QV_ZLIB_DIR}/inftrees.c ${QV_ZLIB_DIR}/zutil.c)
+  target_include_directories(zlib_inflate PUBLIC ${QV_ZLIB_DIR})
+  target_compile_definitions(zlib_inflate PRIVATE NO_GZIP)
+  target_compile_options(zlib_inflate PRIVATE -ffunction-sections -fdata-sections)
+  if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+    target_compile_options(zlib_inflate PRIVATE -fno-asynchronous-unwind-tables)
+  endif()
+  set_source_files_properties(${QV_ZLIB_DIR}/inffast.c ${QV_ZLIB_DIR}/adler32.c
+                              PROPERTIES COMPILE_OPTIONS -O2)
+  target_link_libraries(payload_format PUBLIC zlib_inflate)
+else()
+  find_library(ZLIB_STATIC NAMES libz.a REQUIRED)
+  target_link_libraries(payload_format PUBLIC ${ZLIB_STATIC})
+endif()
 
 # Everything of the setup program except its entry point, so that tests can
 # link the same code.
