@@ -49,9 +49,7 @@ set(QV_CODE_OPTIONS ${QV_COMPILE_OPTIONS} -fno-exceptions -fno-rtti -fno-threads
 set(QV_LINK_OPTIONS -static -static-libgcc -static-libstdc++ -Wl,--gc-sections
     -Wl,--major-subsystem-version,${QV_SUBSYSTEM_MAJOR}
     -Wl,--minor-subsystem-version,${QV_SUBSYSTEM_MINOR}
-    -Wl,--major-os-version,${QV_SUBSYSTEM_MAJOR} -Wl,--minor-os-version,${QV_SUBSYSTEM_MINOR}
-    # No link time in the header: the same sources give the same bytes.
-    -Wl,--no-insert-timestamp)
+    -Wl,--major-os-version,${QV_SUBSYSTEM_MAJOR} -Wl,--minor-os-version,${QV_SUBSYSTEM_MINOR})
 target_compile_options(payload_format PRIVATE ${QV_CODE_OPTIONS})
 
 # zlib. setup.exe takes only its inflating part, built here from Debian's
@@ -107,7 +105,8 @@ endif()
 
 # The stand-in for the installed word processor.
 add_executable(kel WIN32 tools/kel/kel.cpp)
-target_link_options(kel PRIVATE ${QV_LINK_OPTIONS} -s)
+# No time stamp in its header: its bytes are part of the payload.
+target_link_options(kel PRIVATE ${QV_LINK_OPTIONS} -s -Wl,--no-insert-timestamp)
 
 # The payload: the sample product (generated files plus the stand-in), or a
 # release engineer's own product folder given as QV_PRODUCT_DIR (see README).
@@ -151,6 +150,18 @@ add_executable(setup WIN32 src/app/main.cpp src/app/quiet_terminate.cpp src/app/
 target_link_libraries(setup PRIVATE setup_core)
 target_compile_options(setup PRIVATE ${QV_CODE_OPTIONS})
 target_link_options(setup PRIVATE ${QV_LINK_OPTIONS} -s)
+# The header's time stamp is the sources' date (cmake/source_date.cmake), not
+# the time of the link: a real date, and the same bytes from the same sources.
+set(QV_SOURCE_DATE ${CMAKE_BINARY_DIR}/source-date)
+add_custom_target(source_date
+  COMMAND ${CMAKE_COMMAND} -DSOURCE_DIR=${CMAKE_SOURCE_DIR} -DOUT=${QV_SOURCE_DATE}
+          -P ${CMAKE_SOURCE_DIR}/cmake/source_date.cmake
+  BYPRODUCTS ${QV_SOURCE_DATE}
+  COMMENT "The sources' date for the program header")
+add_dependencies(setup source_date)
+set_target_properties(setup PROPERTIES CXX_LINKER_LAUNCHER
+                      "${CMAKE_SOURCE_DIR}/cmake/with-source-date;${QV_SOURCE_DATE}")
+set_property(TARGET setup APPEND PROPERTY LINK_DEPENDS ${QV_SOURCE_DATE})
 # Which object each byte of the program comes from (bench/notes.md).
 target_link_options(setup PRIVATE -Wl,-Map=${CMAKE_BINARY_DIR}/bin/setup.map)
 # A large product's payload is held twice in memory (packed and inflated):
