@@ -28,40 +28,29 @@ uint32_t Mix(uint32_t a, uint32_t b, uint32_t weight) {
     }
     return mixed;
 }
+
+// A pixel's palette entry, black where the index lies beyond the palette.
+uint32_t Colour(const TPNGImage& image, uint32_t x, uint32_t y) {
+    const uint8_t index = image.PixelIndex(x, y);
+    if (index >= image.Palette.size()) return 0;
+    const TPaletteEntry& e = image.Palette[index];
+    return uint32_t(e.Red) << 16 | uint32_t(e.Green) << 8 | e.Blue;
+}
 } // namespace
 
-std::vector<uint32_t> ScalePicture(const TPNGImage& image, uint32_t width, uint32_t height) {
-    if (image.Empty() || width == 0 || height == 0) return {};
-    // The source as colours first: a pixel's palette entry, black where the
-    // index lies beyond the palette.
-    std::vector<uint32_t> source(size_t(image.Width) * image.Height);
-    for (uint32_t y = 0; y < image.Height; ++y)
-        for (uint32_t x = 0; x < image.Width; ++x) {
-            const uint8_t index = image.PixelIndex(x, y);
-            uint32_t colour = 0;
-            if (index < image.Palette.size()) {
-                const TPaletteEntry& e = image.Palette[index];
-                colour = uint32_t(e.Red) << 16 | uint32_t(e.Green) << 8 | e.Blue;
-            }
-            source[size_t(y) * image.Width + x] = colour;
-        }
-
-    std::vector<TSample> columns(width);
-    for (uint32_t x = 0; x < width; ++x)
-        columns[x] = Sample(x, width, image.Width);
-    std::vector<uint32_t> scaled(size_t(width) * height);
+bool ScalePicture(const TPNGImage& image, uint32_t width, uint32_t height, uint32_t* out) {
+    if (image.Empty() || width == 0 || height == 0) return false;
     for (uint32_t y = 0; y < height; ++y) {
         const TSample row = Sample(y, height, image.Height);
-        const uint32_t* upper = &source[size_t(row.First) * image.Width];
-        const uint32_t* lower =
-            &source[size_t(std::min(row.First + 1, image.Height - 1)) * image.Width];
+        const uint32_t upper = row.First, lower = std::min(row.First + 1, image.Height - 1);
         for (uint32_t x = 0; x < width; ++x) {
-            const TSample& c = columns[x];
+            const TSample c = Sample(x, width, image.Width);
             const uint32_t next = std::min(c.First + 1, image.Width - 1);
-            scaled[size_t(y) * width + x] =
-                Mix(Mix(upper[c.First], upper[next], c.Weight),
-                    Mix(lower[c.First], lower[next], c.Weight), row.Weight);
+            out[size_t(y) * width + x] =
+                Mix(Mix(Colour(image, c.First, upper), Colour(image, next, upper), c.Weight),
+                    Mix(Colour(image, c.First, lower), Colour(image, next, lower), c.Weight),
+                    row.Weight);
         }
     }
-    return scaled;
+    return true;
 }

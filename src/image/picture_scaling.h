@@ -8,9 +8,10 @@
 #include "image/png_decoder.h"
 
 #include <cstdint>
-#include <vector>
 
-// The picture's colours at `width` × `height`, rows from top to bottom, each
-// pixel 0x00RRGGBB (the layout of a 32-bit Windows DIB). Empty when the
-// picture or the size is.
-std::vector<uint32_t> ScalePicture(const TPNGImage& image, uint32_t width, uint32_t height);
+// Writes the picture's colours at `width` × `height` into `out` (room for
+// width × height pixels), rows from top to bottom, each pixel 0x00RRGGBB
+// (the layout of a 32-bit Windows DIB). It takes no memory of its own, so
+// it cannot fail; false, and nothing written, when the picture or the size
+// is empty.
+bool ScalePicture(const TPNGImage& image, uint32_t width, uint32_t height, uint32_t* out);

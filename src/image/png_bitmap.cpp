@@ -3,7 +3,6 @@
 #include "image/picture_scaling.h"
 
 #include <cstring>
-#include <vector>
 
 HBITMAP CreatePaletteBitmap(const TPNGImage& image) {
     if (image.Empty()) return nullptr;
@@ -47,8 +46,7 @@ HBITMAP CreateScaledBitmap(const TPNGImage& image, int dpi) {
     if (dpi == 96) return CreatePaletteBitmap(image);
     const int width = MulDiv(int(image.Width), dpi, 96),
               height = MulDiv(int(image.Height), dpi, 96);
-    const std::vector<uint32_t> pixels = ScalePicture(image, uint32_t(width), uint32_t(height));
-    if (pixels.empty()) return nullptr;
+    if (image.Empty() || width <= 0 || height <= 0) return nullptr;
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof info.bmiHeader;
     info.bmiHeader.biWidth = width;
@@ -62,7 +60,8 @@ HBITMAP CreateScaledBitmap(const TPNGImage& image, int dpi) {
         if (bitmap) DeleteObject(bitmap);
         return nullptr;
     }
-    std::memcpy(bits, pixels.data(), pixels.size() * sizeof pixels[0]);
+    // Drawn straight into the bitmap's own memory: scaling takes none.
+    ScalePicture(image, uint32_t(width), uint32_t(height), static_cast<uint32_t*>(bits));
     return bitmap;
 }
 

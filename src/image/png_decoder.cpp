@@ -18,7 +18,7 @@ constexpr uint8_t kColourGrey = 0;
 constexpr uint8_t kColourPalette = 3;
 
 template <class T> std::unique_ptr<TChunk> Make() {
-    return std::make_unique<T>();
+    return std::unique_ptr<TChunk>(new (std::nothrow) T);
 }
 
 struct TChunkClass {
@@ -42,8 +42,9 @@ uint32_t ReadType(const uint8_t* p) {
     return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
 }
 
-// Splits the file into chunks. False on anything that does not hold together;
-// a length field is never trusted beyond the bytes that are really there.
+// Splits the file into chunks. False on anything that does not hold together,
+// or when memory is short; a length field is never trusted beyond the bytes
+// that are really there.
 bool ReadChunks(const uint8_t* data, size_t size, TChunkList& list) {
     if (size < sizeof kSignature || std::memcmp(data, kSignature, sizeof kSignature) != 0)
         return false;
@@ -64,13 +65,15 @@ bool ReadChunks(const uint8_t* data, size_t size, TChunkList& list) {
         TChunkClasses::Factory create = TChunkClasses::Find(type);
         if (!create) continue;
         if (type == kIDAT && idat) {
-            idat->Data.insert(idat->Data.end(), body, body + length);
+            if (!idat->Data.Append(body, length)) return false;
             continue;
         }
         std::unique_ptr<TChunk> chunk = create();
+        if (!chunk) return false;
         chunk->Type = type;
-        chunk->Data.assign(body, body + length);
+        if (!chunk->Data.Append(body, length)) return false;
         TChunk* added = list.Add(std::move(chunk));
+        if (!added) return false;
         if (type == kIDAT) idat = added;
         if (type == kIEND) break;
     }
@@ -158,20 +161,25 @@ TChunkClasses::Factory TChunkClasses::Find(uint32_t type) {
     return nullptr;
 }
 
+TChunkList::~TChunkList() {
+    for (TChunk* c : Items)
+        delete c;
+}
+
 TChunk* TChunkList::Add(std::unique_ptr<TChunk> chunk) {
     chunk->List = this;
-    Items.push_back(std::move(chunk));
-    return Items.back().get();
+    if (!Items.Append(chunk.get())) return nullptr;
+    return chunk.release();
 }
 
 TChunk* TChunkList::Find(uint32_t type) const {
-    for (const auto& c : Items)
-        if (c->Type == type) return c.get();
+    for (TChunk* c : Items)
+        if (c->Type == type) return c;
     return nullptr;
 }
 
 bool TChunkList::ProcessAll() {
-    for (const auto& c : Items)
+    for (TChunk* c : Items)
         if (!c->Process()) return false;
     return true;
 }
@@ -225,10 +233,10 @@ bool TChunkIDAT::Process() {
     image.Height = height;
     image.BitsPerPixel = bitsPerPixel;
     image.Stride = size_t(stride);
-    image.Palette.resize(plte->Count());
+    if (!image.Palette.Assign(plte->Count())) return false;
     for (size_t i = 0; i < plte->Count(); ++i)
         image.Palette[i] = plte->Entry(i);
-    image.Pixels.assign(size_t(stride * height), 0);
+    if (!image.Pixels.Assign(size_t(stride * height))) return false;
 
     Inflater inflater;
     if (inflateInit(&inflater.Stream) != Z_OK) return false;
@@ -239,7 +247,9 @@ bool TChunkIDAT::Process() {
     // The left neighbour of a byte is the same byte of the pixel before,
     // which for 16-bit samples lies two bytes back.
     const size_t distance = depth == 16 ? 2 : 1;
-    std::vector<uint8_t> previous(size_t(rowBytes) + 1, 0), current(size_t(rowBytes) + 1);
+    TCheckedArray<uint8_t> previous, current;
+    if (!previous.Assign(size_t(rowBytes) + 1) || !current.Assign(size_t(rowBytes) + 1))
+        return false;
     for (uint32_t y = 0; y < height; ++y) {
         if (!inflater.Read(current.data(), current.size())) return false;
         if (!Unfilter(current[0], current.data() + 1, previous.data() + 1, size_t(rowBytes),
@@ -258,11 +268,9 @@ void TPNGImage::Clear() {
 bool TPNGImage::LoadFromStream(const uint8_t* data, size_t size) {
     Clear();
     TPNGImage result;
-    try {
+    {
         TChunkList list(result);
         if (!ReadChunks(data, size, list) || !list.ProcessAll()) return false;
-    } catch (const std::bad_alloc&) {
-        return false;
     }
     *this = std::move(result);
     return true;

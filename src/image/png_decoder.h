@@ -14,14 +14,16 @@
 // The palette is the PLTE chunk, one entry per three bytes. Anything else
 // (a damaged file, a missing chunk, a size the reader cannot place) ends in a
 // silent abort: LoadFromStream returns false and the image stays empty.
-// Chunk CRCs are never checked. This file knows nothing of Windows so that it
+// So does memory that is not there: every allocation is checked. Chunk
+// CRCs are never checked. This file knows nothing of Windows so that it
 // also builds natively.
 #pragma once
+
+#include "image/checked_array.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <memory>
-#include <vector>
 
 struct TPaletteEntry {
     uint8_t Red = 0, Green = 0, Blue = 0;
@@ -46,8 +48,8 @@ class TPNGImage {
     uint32_t Height = 0;
     int BitsPerPixel = 0; // 1, 4 or 8
     size_t Stride = 0;
-    std::vector<TPaletteEntry> Palette;
-    std::vector<uint8_t> Pixels;
+    TCheckedArray<TPaletteEntry> Palette;
+    TCheckedArray<uint8_t> Pixels;
 };
 
 // Chunk type codes: the four bytes as they stand in the file, read as one
@@ -68,7 +70,7 @@ class TChunk {
     virtual bool Process() { return true; }
 
     uint32_t Type = 0;
-    std::vector<uint8_t> Data;
+    TCheckedArray<uint8_t> Data;
     TChunkList* List = nullptr;
 };
 
@@ -109,8 +111,13 @@ class TChunkIEND : public TChunk {};
 class TChunkList {
   public:
     explicit TChunkList(TPNGImage& image) : Image(image) {}
+    TChunkList(const TChunkList&) = delete;
+    TChunkList& operator=(const TChunkList&) = delete;
+    ~TChunkList();
+    // The chunk as the list holds it; null (and the chunk freed) when the
+    // list cannot grow.
     TChunk* Add(std::unique_ptr<TChunk> chunk);
-    TChunk* First() const { return Items.empty() ? nullptr : Items.front().get(); }
+    TChunk* First() const { return Items.empty() ? nullptr : Items[0]; }
     TChunk* Find(uint32_t type) const;
     size_t Count() const { return Items.size(); }
     bool ProcessAll();
@@ -118,12 +125,13 @@ class TChunkList {
     TPNGImage& Image;
 
   private:
-    std::vector<std::unique_ptr<TChunk>> Items;
+    TCheckedArray<TChunk*> Items; // owned
 };
 
 // The chunk kinds the reader knows, by type code; every other type is skipped.
 class TChunkClasses {
   public:
+    // A factory returns null when the memory is not there.
     using Factory = std::unique_ptr<TChunk> (*)();
     // Null for an unknown type.
     static Factory Find(uint32_t type);

@@ -7,7 +7,7 @@
 #include "payload/update_log_merge.h"
 
 #include <algorithm>
-#include <unordered_set>
+#include <set>
 
 std::unique_ptr<std::vector<std::string>> InstallLog;
 std::string InstallLogPath;
@@ -15,9 +15,10 @@ int LogSuppression = 0;
 
 namespace {
 // Upper-cased copies of the log's lines, so that the duplicate test does
-// not grow with the length of the log. Rebuilt when the log was replaced or
-// its length changed behind AddLogLine's back.
-std::unordered_set<std::string> LogIndex;
+// not read the whole log for every line. Rebuilt when the log was replaced
+// or its length changed behind AddLogLine's back. (An ordered set: the
+// program has its tree code anyway, and a hash table's is 3 KB more.)
+std::set<std::string> LogIndex;
 const std::vector<std::string>* IndexedLog = nullptr;
 size_t IndexedLines = 0;
 

@@ -2,7 +2,7 @@
 
 #include <cstdint>
 #include <cstring>
-#include <unordered_set>
+#include <set>
 
 namespace {
 bool IsHeader(const std::string& line) {
@@ -26,7 +26,9 @@ std::vector<std::string>
 MergeUpdateLog(const std::vector<std::string>& oldLines,
                const std::vector<std::string>& publicFiles, const std::string& header,
                const std::function<std::string(const std::string&)>& fold) {
-    std::unordered_set<std::string> current;
+    // An ordered set, as the installation log's index: one kind of set
+    // keeps the program small.
+    std::set<std::string> current;
     for (const auto& f : publicFiles)
         current.insert(fold(f));
 

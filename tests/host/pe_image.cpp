@@ -30,6 +30,7 @@ PeImage::PeImage(std::vector<uint8_t> bytes) : bytes_(std::move(bytes)) {
     const size_t file = pe + 4;
     machine_ = U16(file);
     const uint16_t sectionCount = U16(file + 2);
+    timeDateStamp_ = U32(file + 4);
     const uint16_t optionalSize = U16(file + 16);
     characteristics_ = U16(file + 18);
     const size_t opt = file + 20;
@@ -43,17 +44,23 @@ PeImage::PeImage(std::vector<uint8_t> bytes) : bytes_(std::move(bytes)) {
     // The data directories follow the fields whose width depends on the kind.
     const size_t dirs = opt + (magic_ == kPe32 ? 96 : 112);
     const uint32_t dirCount = U32(dirs - 4);
-    if (dirCount > 1) importRva_ = U32(dirs + 8);
-    if (dirCount > 2) resourceRva_ = U32(dirs + 16);
+    for (uint32_t i = 0; i < dirCount && i < 16; ++i)
+        directories_.push_back({U32(dirs + 8 * i), U32(dirs + 8 * i + 4)});
+    importRva_ = DataDirectory(kImportDirectory).rva;
+    resourceRva_ = DataDirectory(kResourceDirectory).rva;
     const size_t sections = opt + optionalSize;
     if (sections + size_t(sectionCount) * 40 > bytes_.size()) return;
     for (uint16_t i = 0; i < sectionCount; ++i) {
         const size_t s = sections + size_t(i) * 40;
         const char* name = reinterpret_cast<const char*>(&bytes_[s]);
         sections_.push_back({std::string(name, strnlen(name, 8)), U32(s + 12), U32(s + 8),
-                             U32(s + 20), U32(s + 16)});
+                             U32(s + 20), U32(s + 16), U32(s + 36)});
     }
     valid_ = true;
+}
+
+PeImage::Directory PeImage::DataDirectory(size_t index) const {
+    return index < directories_.size() ? directories_[index] : Directory{};
 }
 
 size_t PeImage::Offset(uint32_t rva, size_t length) const {
@@ -75,30 +82,48 @@ std::string PeImage::String(uint32_t rva) const {
 }
 
 std::set<std::string> PeImage::Imports() const {
-    std::set<std::string> out;
-    if (!valid_ || !importRva_) return out;
+    std::set<std::string> names, differing;
+    WalkImports(names, differing);
+    return names;
+}
+
+std::set<std::string> PeImage::ImportsWhoseAddressSlotDiffers() const {
+    std::set<std::string> names, differing;
+    WalkImports(names, differing);
+    return differing;
+}
+
+// Every import of every DLL by the name table (the address table where a
+// file has none), and those whose address slot says otherwise.
+void PeImage::WalkImports(std::set<std::string>& names, std::set<std::string>& differing) const {
+    if (!valid_ || !importRva_) return;
     const bool wide = magic_ == kPe32Plus;
     const size_t thunkSize = wide ? 8 : 4;
+    auto thunk = [&](uint32_t rva, bool& ok) -> uint64_t {
+        const size_t at = Offset(rva, thunkSize);
+        ok = at != 0;
+        return !ok ? 0 : wide ? U64(at) : U32(at);
+    };
     for (uint32_t desc = importRva_;; desc += 20) {
         const size_t at = Offset(desc, 20);
         if (!at || !U32(at + 12)) break;
         std::string dll = String(U32(at + 12));
         std::transform(dll.begin(), dll.end(), dll.begin(),
                        [](unsigned char c) { return char(std::tolower(c)); });
-        const uint32_t thunks = U32(at) ? U32(at) : U32(at + 16);
-        for (uint32_t t = thunks;; t += uint32_t(thunkSize)) {
-            const size_t tat = Offset(t, thunkSize);
-            if (!tat) break;
-            const uint64_t value = wide ? U64(tat) : U32(tat);
-            if (!value) break;
+        const uint32_t addresses = U32(at + 16);
+        const uint32_t lookups = U32(at) ? U32(at) : addresses;
+        for (uint32_t i = 0;; ++i) {
+            bool ok = false;
+            const uint64_t value = thunk(lookups + i * uint32_t(thunkSize), ok);
+            if (!ok || !value) break;
             const bool byOrdinal = wide ? (value >> 63) != 0 : (value >> 31) != 0;
-            if (byOrdinal)
-                out.insert(dll + "!#" + std::to_string(value & 0xFFFF));
-            else
-                out.insert(dll + "!" + String(uint32_t(value) + 2));
+            const std::string name = byOrdinal ? dll + "!#" + std::to_string(value & 0xFFFF)
+                                               : dll + "!" + String(uint32_t(value) + 2);
+            names.insert(name);
+            if (thunk(addresses + i * uint32_t(thunkSize), ok) != value || !ok)
+                differing.insert(name);
         }
     }
-    return out;
 }
 
 std::optional<uint32_t> PeImage::FindEntry(size_t base, size_t dir, const ResourceId& id) const {

@@ -234,9 +234,9 @@ TEST(PngBitmapDepths, OneAndFourBitPicturesKeepTheirBitCount) {
         // More entries than the bit count can address: only the first
         // 2 or 16 go into the colour table.
         for (int i = 0; i < 20; ++i)
-            image.Palette.push_back({uint8_t(i * 10), uint8_t(200 - i), uint8_t(i * 3)});
+            ASSERT_TRUE(image.Palette.Append({uint8_t(i * 10), uint8_t(200 - i), uint8_t(i * 3)}));
         for (size_t i = 0; i < image.Stride * 3; ++i)
-            image.Pixels.push_back(uint8_t(i * 37 + 5));
+            ASSERT_TRUE(image.Pixels.Append(uint8_t(i * 37 + 5)));
         Bitmap bitmap{CreatePaletteBitmap(image)};
         ASSERT_NE(bitmap.Handle, nullptr);
         ExpectBitmapHolds(bitmap.Handle, image);
