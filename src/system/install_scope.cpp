@@ -24,7 +24,7 @@ TInstallScope DecideInstallScope() {
     const LONG entry = RegOpenKeyExA(HKEY_LOCAL_MACHINE, kUninstallKey, 0, KEY_SET_VALUE, &opened);
     TKeyHandle entryKey(opened);
     return entry == ERROR_SUCCESS || entry == ERROR_FILE_NOT_FOUND ? TInstallScope::ForEveryone
-                                                                    : TInstallScope::ForMe;
+                                                                   : TInstallScope::ForMe;
 }
 
 const char* InstallScopeText(TInstallScope scope) {
