@@ -154,11 +154,10 @@ class TLockedFile {
 } // namespace
 
 // The thread asks about a file it cannot write, and the user tries to quit
-// while that question is open.
+// while that question is open. The file lies in the destination: a shared
+// file of an installation for everyone is never asked about.
 class QuitDuringTheFileQuestion : public QuitTest {
   protected:
-    static constexpr int kLocked = 5;
-
     // Starts the copy and waits for the question about the locked file.
     Message StartUntilTheFileQuestion(TPerson& person) {
         if (!person.WalkTo(kStartTitle) || !person.Press(kNext)) return {};
@@ -167,15 +166,21 @@ class QuitDuringTheFileQuestion : public QuitTest {
         EXPECT_NE(question.text.find(LockedPath()), std::string::npos) << question.text;
         return question;
     }
-    static std::string LockedPath() { return JoinPath(PublicFolder(), BigName(kLocked)); }
+    void SetUp() override { Destination_ = JoinPath(ScratchDir(), "Quorvale"); }
+    const std::string& Destination() const { return Destination_; }
+    std::string LockedPath() const { return JoinPath(Destination_, "Hyphenation.dat"); }
 
     // Nothing after the locked file was written; the files before it are whole.
     void ExpectStoppedAtTheLockedFile() {
-        for (int i = kLocked + 1; i < kFiles; ++i)
+        for (int i = 0; i < kFiles; ++i)
             EXPECT_FALSE(FileExists(JoinPath(PublicFolder(), BigName(i)))) << i;
-        for (int i = 0; i < kLocked; ++i)
-            EXPECT_TRUE(IsInstalled(JoinPath(PublicFolder(), BigName(i)), (*Entries_)[size_t(i)]));
+        const std::vector<TEntry> entries = PayloadOf(*Exe_);
+        for (const char* name : {"kel.exe", "License.txt"})
+            EXPECT_TRUE(IsInstalled(JoinPath(Destination(), name), *FindEntry(entries, name)));
     }
+
+  private:
+    std::string Destination_;
 };
 
 // The close box of the wizard under the question does nothing; the
@@ -184,7 +189,7 @@ TEST_F(QuitDuringTheFileQuestion, TheCloseBoxWaitsForTheAnswerAndAbortEnds) {
     DeleteTree(BigFolder());
     TLockedFile lock(LockedPath());
     ASSERT_TRUE(lock.Held());
-    TPerson person(*Exe_, TPerson::Into(JoinPath(ScratchDir(), "Quorvale")));
+    TPerson person(*Exe_, TPerson::Into(Destination()));
     const Message question = StartUntilTheFileQuestion(person);
     ASSERT_TRUE(question.window);
     PostMessageA(person.Wizard, WM_SYSCOMMAND, SC_CLOSE, 0);
@@ -204,7 +209,7 @@ TEST_F(QuitDuringTheFileQuestion, AQuitConfirmedOverTheQuestionEndsCleanly) {
     DeleteTree(BigFolder());
     TLockedFile lock(LockedPath());
     ASSERT_TRUE(lock.Held());
-    TPerson person(*Exe_, TPerson::Into(JoinPath(ScratchDir(), "Quorvale")));
+    TPerson person(*Exe_, TPerson::Into(Destination()));
     const Message question = StartUntilTheFileQuestion(person);
     ASSERT_TRUE(question.window);
     PostMessageA(person.Wizard, WM_CLOSE, 0, 0);

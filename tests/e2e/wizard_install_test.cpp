@@ -678,11 +678,21 @@ TEST(UnattendedInstall, ALogNeverWritesThroughWhatIsThereAndTellsWhatHappened) {
         << written.substr(0, 80);
     EXPECT_NE(written.find("Copy: " + JoinPath(dest, "kel.exe") + ": written"), std::string::npos);
 
-    // Installed again: the same files are replaced, and the log says so.
-    ASSERT_EQ(Unattended(exe, {"-d" + dest, "/S", "/LOG=" + log}), 0);
-    EXPECT_NE(ReadFile(JoinPath(scratch, "setup-3.log"))
-                  .find("Copy: " + JoinPath(dest, "kel.exe") + ": replaced"),
-              std::string::npos);
+    // Installed again: the same files are replaced, and the log says so. A
+    // file shared by every user that another program holds is left as it
+    // is, without a question, and the run still succeeds.
+    {
+        TLockedFile shared(JoinPath(PublicFolder(), "Basic.asn"), "held");
+        ASSERT_TRUE(shared.Held());
+        ASSERT_EQ(Unattended(exe, {"-d" + dest, "/S", "/LOG=" + log}), 0);
+    }
+    const std::string again = ReadFile(JoinPath(scratch, "setup-3.log"));
+    EXPECT_NE(again.find("Copy: " + JoinPath(dest, "kel.exe") + ": replaced"), std::string::npos);
+    EXPECT_NE(again.find("Copy: " + JoinPath(PublicFolder(), "Basic.asn") +
+                         ": cannot be written (error "),
+              std::string::npos)
+        << again;
+    EXPECT_EQ(again.find("Question:"), std::string::npos);
 
     // A second copy with the same log while the first runs: another setup
     // runs, which deployment tools try again later.
