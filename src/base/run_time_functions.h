@@ -18,5 +18,5 @@ template <typename F> F LoadedFunction(const char* dll, const char* name) {
 
 // Loads a system DLL by its full path in the system folder, never from the
 // program's own folder or the current folder (where a planted copy could
-// run with the setup's rights).
+// run with the setup's rights); the DLLs it imports are found beside it.
 void* LoadSystemLibrary(const char* name);

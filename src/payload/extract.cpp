@@ -47,18 +47,17 @@ bool WriteBytes(const std::string&, const std::string& target, const uint8_t* da
 bool WriteBytes(const std::string& folder, const std::string& target, const uint8_t* data,
                 int32_t size, double stamp) {
     std::string temporary;
-    HANDLE file = CreateUniqueFile(folder, WritePrefix(), ".tmp", temporary);
-    if (file == INVALID_HANDLE_VALUE) return false;
+    TFileHandle file(CreateUniqueFile(folder, WritePrefix(), ".tmp", temporary));
+    if (!file) return false;
     DWORD written = 0;
-    const bool ok = size == 0 || (WriteFile(file, data, DWORD(size), &written, nullptr) &&
+    const bool ok = size == 0 || (WriteFile(file.Get(), data, DWORD(size), &written, nullptr) &&
                                   written == DWORD(size));
     bool placed = false;
     if (ok) {
-        SetFileDate(file, stamp); // a stamp that cannot be set is no failure
-        placed = MoveOverTarget(file, temporary, target); // closes it
-    } else {
-        CloseHandle(file);
+        SetFileDate(file.Get(), stamp); // a stamp that cannot be set is no failure
+        placed = MoveOverTarget(std::move(file), temporary, target);
     }
+    file.Reset();
     if (!placed) DeleteFileA(temporary.c_str());
     return placed;
 }

@@ -1,5 +1,6 @@
 #include "payload/move_over.h"
 
+#include "base/open_items.h"
 #include "base/run_time_functions.h"
 
 #include <windows.h>
@@ -10,21 +11,17 @@
 #include <vector>
 
 namespace {
-// FILE_RENAME_INFO and its class number, which the headers for Windows 2000
-// do not have.
+// FILE_RENAME_INFORMATION and its class number, which the headers for
+// Windows 2000 do not have.
 struct TRenameInfo {
     BOOLEAN ReplaceIfExists;
     HANDLE RootDirectory;
     DWORD FileNameLength; // in bytes, without the terminating zero
     WCHAR FileName[1];
 };
-constexpr int kFileRenameInfo = 3;
+constexpr int kFileRenameInformation = 10;
 
 bool RenameThroughHandle(HANDLE file, const std::string& target) {
-    using TSetFileInformationByHandle = BOOL(WINAPI*)(HANDLE, int, LPVOID, DWORD);
-    const auto setInformation =
-        LoadedFunction<TSetFileInformationByHandle>("kernel32.dll", "SetFileInformationByHandle");
-    if (!setInformation) return false;
     // The call takes the name as the file system sees it: "\??\C:\..." or
     // "\??\UNC\server\share\...".
     const int n = MultiByteToWideChar(CP_ACP, 0, target.c_str(), int(target.size()), nullptr, 0);
@@ -42,7 +39,7 @@ bool RenameThroughHandle(HANDLE file, const std::string& target) {
     info->RootDirectory = nullptr;
     info->FileNameLength = DWORD(name.size() * sizeof(WCHAR));
     std::copy(name.begin(), name.end(), info->FileName);
-    return setInformation(file, kFileRenameInfo, info, DWORD(bytes)) != FALSE;
+    return SetOpenItemInformation(file, kFileRenameInformation, info, uint32_t(bytes));
 }
 
 // MoveFileExA, looked up: the kernel of Windows 95 lacks it (that system
@@ -52,20 +49,58 @@ bool MoveReplacing(const std::string& from, const std::string& to) {
     const auto move = LoadedFunction<TMoveFileExA>("kernel32.dll", "MoveFileExA");
     return move && move(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING) != FALSE;
 }
+
+bool IsWrittenFile(HANDLE file, const TFileIdentity& written) {
+    TFileIdentity found;
+    return IdentifyFile(file, found) && found == written;
+}
 } // namespace
 
-bool MoveOverTarget(void* file, const std::string& temporary, const std::string& target) {
+bool IdentifyFile(HANDLE file, TFileIdentity& identity) {
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!GetFileInformationByHandle(file, &info)) return false;
+    identity = TFileIdentity{info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow};
+    return true;
+}
+
+bool MoveOverTarget(TFileHandle file, const std::string& temporary, const std::string& target) {
     // Windows refuses to replace a read-only file, but a file system that
     // keeps the attribute elsewhere (Wine on a Unix one) may let the rename
     // through: the attribute is asked here so that it holds everywhere.
     const DWORD attributes = GetFileAttributesA(target.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
-        CloseHandle(file);
         SetLastError(ERROR_ACCESS_DENIED);
         return false;
     }
-    bool moved = RenameThroughHandle(file, target);
-    const bool closed = CloseHandle(file) != FALSE;
-    if (!moved && closed) moved = MoveReplacing(temporary, target);
-    return moved && closed;
+    if (RenameThroughHandle(file.Get(), target)) return CloseHandle(file.Release()) != FALSE;
+    TFileIdentity written;
+    const bool identified = IdentifyFile(file.Get(), written);
+    if (!CloseHandle(file.Release()) || !identified) return false;
+    return MoveWrittenFile(written, temporary, target);
+}
+
+bool MoveWrittenFile(const TFileIdentity& written, const std::string& temporary,
+                     const std::string& target) {
+    // Someone who may rename items in the folder could have put another
+    // file, or a link, at the temporary name once the written one was
+    // closed. Held open, the written file cannot be deleted and its
+    // identity not given to another; held without data access, it does not
+    // stand in the move's way.
+    TFileHandle held(CreateFileA(temporary.c_str(), FILE_READ_ATTRIBUTES,
+                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                 OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    if (!held || !IsWrittenFile(held.Get(), written)) {
+        SetLastError(ERROR_FILE_INVALID);
+        return false;
+    }
+    if (!MoveReplacing(temporary, target)) return false;
+    // The name could still have been swapped between that check and the
+    // move: what now lies at the target must be the written file. Anything
+    // else goes again, and the copy fails.
+    const TOpenItem placed = OpenItem(target, 0, HasReparsePoint);
+    if (placed.Handle && IsWrittenFile(placed.Handle.Get(), written)) return true;
+    const TOpenItem other = OpenItem(target, DELETE, HasReparsePoint);
+    if (other.Handle && !IsWrittenFile(other.Handle.Get(), written)) DeleteOpenItem(other);
+    SetLastError(ERROR_FILE_INVALID);
+    return false;
 }

@@ -37,32 +37,36 @@ std::string WritePrefix() {
     return TempPrefix() + "-";
 }
 
-void RemoveLeftoverWrites(const std::string& folder) {
+void RemoveLeftoverWrites(const std::string& folder, TLinkTest isLink) {
     if (folder.empty()) return;
     const std::string prefix = WritePrefix();
-    ForEachInFolder(folder + prefix + "*.tmp", [&](const TFolderItem& item) {
+    const TOpenItem held = OpenItem(folder, kEnterAccess, isLink);
+    std::vector<TListedItem> listed;
+    ListOpenFolder(held, listed, prefix + "*.tmp");
+    for (const TListedItem& entry : listed) {
         // Only names of exactly our form: the prefix, digits, ".tmp".
-        const std::string& name = item.Name;
-        if (item.IsFolder() || item.IsLink()) return;
+        const std::string& name = entry.Name;
         if (name.size() <= prefix.size() + 4 || name.compare(0, prefix.size(), prefix) != 0 ||
             name.compare(name.size() - 4, 4, ".tmp") != 0)
-            return;
+            continue;
         const std::string number = name.substr(prefix.size(), name.size() - prefix.size() - 4);
-        if (number.find_first_not_of("0123456789") != std::string::npos) return;
-        DeleteFileA((folder + name).c_str());
-    });
+        if (number.find_first_not_of("0123456789") != std::string::npos) continue;
+        // A folder goes only when empty: the system refuses any other.
+        const TOpenItem item = OpenItemIn(held, entry, DELETE, isLink);
+        if (!item.Link) DeleteOpenItem(item);
+    }
 }
 
-void CleanTempFiles() {
+void CleanTempFiles(TLinkTest isLink) {
     const std::string folder = TempFolder();
     // Without a temporary folder the listing would be of the current folder.
     if (folder.empty()) return;
     const std::string prefix = TempPrefix();
-    ForEachInFolder(folder + "*.*", [&](const TFolderItem& item) {
-        if (item.Name.compare(0, prefix.size(), prefix) != 0) return;
-        if (item.IsFolder())
-            DeleteFolderTree(folder + item.Name);
-        else
-            DeleteFileA((folder + item.Name).c_str());
-    });
+    const TOpenItem held = OpenItem(folder, kEnterAccess, isLink);
+    std::vector<TListedItem> listed;
+    ListOpenFolder(held, listed, prefix + "*");
+    for (const TListedItem& entry : listed) {
+        if (entry.Name.compare(0, prefix.size(), prefix) != 0) continue;
+        DeleteItemTree(OpenItemIn(held, entry, DELETE, isLink), isLink);
+    }
 }

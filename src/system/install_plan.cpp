@@ -1,16 +1,13 @@
 #include "system/install_plan.h"
 
-#include "base/folder_items.h"
 #include "base/paths.h"
-#include "base/shell_folders.h"
 #include "payload/file_time.h"
 #include "payload/folders.h"
 #include "payload/install_log.h"
 #include "system/data_folders.h"
+#include "system/old_clip_images.h"
 
 #include <windows.h>
-
-#include <shlobj.h>
 
 namespace {
 // Last-run versions below these get the clip library installed anyway, and
@@ -25,30 +22,6 @@ void PlanIntoDataFolder(TAttachedFiles& catalogue, const char* pattern, TDataFol
                         const TInstallPlanInput& input, int component, int mode) {
     const std::string folder = DataFolder(kind, input.DestDir, input.Portable, input.Scope);
     if (!folder.empty()) catalogue.PlanFiles(pattern, folder, component, mode);
-}
-
-void RemoveOldClipImages(const std::string& dest, bool portable) {
-    std::string base;
-    if (portable) {
-        base = dest;
-    } else {
-        const std::string documents = SpecialFolder(CSIDL_PERSONAL);
-        if (!documents.empty()) base = JoinPath(documents, "Quorvale");
-    }
-    if (base.empty()) return;
-    base = JoinPath(base, "");
-    // Under the user's documents anyone with the user's rights may have made
-    // one of these folders a link; an elevated run would then delete what it
-    // points at. A link on the way stops the clean-up.
-    const std::string images = base + "Clip Library\\Images\\";
-    for (const std::string& folder : {base, base + "Clip Library\\", images})
-        if (IsLink(folder)) return;
-    DeleteFolderTree(images + "Checkmarks");
-    const std::string bullets = images + "Bullets\\";
-    if (IsLink(bullets)) return;
-    for (int n = 1; n <= 32; ++n)
-        DeleteFileA((bullets + "Bullet " + std::to_string(n) + ".gif").c_str());
-    DeleteFileA((bullets + "Target.gif").c_str());
 }
 
 void WriteStampFile(const std::string& path, double stamp) {

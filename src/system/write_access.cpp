@@ -3,6 +3,7 @@
 #include "base/paths.h"
 #include "base/shell_folders.h"
 #include "payload/folders.h"
+#include "payload/temp_files.h"
 #include "payload/unique_file.h"
 
 #include <windows.h>
@@ -10,8 +11,6 @@
 #include <shlobj.h>
 
 namespace {
-constexpr char kTryName[] = "~QuorvaleWordProcessorSetup-";
-
 TWriteAccess FromError(DWORD error) {
     switch (error) {
     case ERROR_ACCESS_DENIED:
@@ -41,9 +40,11 @@ TWriteAccess FolderWriteAccess(const std::string& folder) {
     }
     if (existing.empty()) return TWriteAccess::Unknown;
 
+    // What the test of a run killed in the middle of it left here.
+    RemoveLeftoverWrites(existing);
     for (int attempt = 0; attempt < 10; ++attempt) {
         const std::string name =
-            JoinPath(existing, kTryName + std::to_string(RandomNumber()) + ".tmp");
+            JoinPath(existing, WritePrefix() + std::to_string(RandomNumber()) + ".tmp");
         if (missing) {
             // Making the first missing folder is what the installation
             // would do first; what it then writes inside is its own.

@@ -13,7 +13,8 @@ enum class TWriteAccess {
 
 // Tries to create a new item where installing into `folder` would first
 // create one: a file in the folder when it exists, else a folder in the
-// nearest existing folder above it. The item is removed again at once.
+// nearest existing folder above it. The item is removed again at once, and
+// the items of that form that a run killed while trying left there before.
 TWriteAccess FolderWriteAccess(const std::string& folder);
 
 // The per-user programs folder: "Programs\Quorvale" under the user's local

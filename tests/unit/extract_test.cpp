@@ -4,6 +4,8 @@
 #include "engine_test_support.h"
 #include "payload/folders.h"
 #include "payload/install_log.h"
+#include "payload/move_over.h"
+#include "payload/temp_files.h"
 #include "wizard/message_dialog.h"
 
 #include <gtest/gtest.h>
@@ -198,6 +200,31 @@ TEST_F(Extract, ANameWithoutEntryAsksUntilIgnored) {
     }));
     EXPECT_EQ(questions, 3);
     EXPECT_FALSE(Exists(Root + "n.txt"));
+}
+
+// Where the file system refuses to rename the open file, it is moved by
+// name: only while the file at the temporary name is the one written.
+TEST_F(Extract, TheMoveByNameTakesOnlyTheFileThatWasWritten) {
+    const std::string target = Root + "Plain.dot", temporary = Root + WritePrefix() + "1.tmp";
+    WriteFileBytes(target, "previous");
+    WriteFileBytes(temporary, "written");
+    TFileIdentity written;
+    {
+        TFileHandle file(CreateFileA(temporary.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                     OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(IdentifyFile(file.Get(), written));
+    }
+    // Someone who may rename items in the folder puts another file there.
+    ASSERT_TRUE(MoveFileA(temporary.c_str(), (Root + "aside").c_str()));
+    WriteFileBytes(temporary, "planted");
+    EXPECT_FALSE(MoveWrittenFile(written, temporary, target));
+    EXPECT_EQ(ReadFileBytes(target), "previous");
+
+    DeleteFileA(temporary.c_str());
+    ASSERT_TRUE(MoveFileA((Root + "aside").c_str(), temporary.c_str()));
+    EXPECT_TRUE(MoveWrittenFile(written, temporary, target));
+    EXPECT_EQ(ReadFileBytes(target), "written");
+    EXPECT_FALSE(Exists(temporary));
 }
 
 namespace {

@@ -1,6 +1,9 @@
 #include "base/folder_items.h"
 #include "base/paths.h"
+#include "base/shell_folders.h"
 #include "payload/folders.h"
+#include "payload/temp_files.h"
+#include "system/old_clip_images.h"
 
 #include "engine_test_support.h"
 #include "payload/components.h"
@@ -10,6 +13,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
+
+#include <shlobj.h>
 
 using namespace enginetest;
 
@@ -111,37 +117,109 @@ TEST_F(Folders, DeleteFolderTreeRemovesEverythingButWhatCannotBeDeleted) {
     EXPECT_FALSE(Exists(Root + "Tree"));
 }
 
-// A folder that is a link, given or met inside, is unlinked and never
-// entered: what lies behind it stays. Wine cannot make junctions or
-// symbolic links, so the test for links is played by a stand-in here; the
-// real one (IsLink) follows when the system can make a link.
-TEST_F(Folders, DeleteFolderTreeNeverEntersALink) {
-    static std::string linked;
-    const auto isLinked = [](const std::string& path) { return SameName(path, linked); };
-    MakeFolder(Root + "Given\\");
-    WriteFileBytes(Root + "Given\\behind.txt", "b");
-    linked = Root + "Given\\";
-    DeleteFolderTree(Root + "Given", isLinked);
-    EXPECT_EQ(ReadFileBytes(Root + "Given\\behind.txt"), "b");
+namespace {
+// Wine cannot make junctions or symbolic links: the test for links is
+// played by a stand-in that takes the one folder named here for a link.
+std::string PlayedLink;
+bool IsPlayedLink(const std::string& path, uint32_t) {
+    return SameName(WithoutBackslash(path), WithoutBackslash(PlayedLink));
+}
+} // namespace
 
+// Each clean-up meets a link on its way, from the folder it starts at down
+// to what it deletes: what lies behind the link stays, while the rest of
+// the clean-up goes on where it may.
+TEST_F(Folders, NoCleanUpEntersALinkOnItsWay) {
+    const std::string portable = Root + "Portable\\", images = portable + "Clip Library\\Images\\";
+    const std::string documents = JoinPath(SpecialFolder(CSIDL_PERSONAL), "");
+    const std::string oldImages = documents + "Quorvale\\Clip Library\\Images\\";
+    const std::string temp = TempFolder(), writes = Root + "Writes\\";
+    struct TCase {
+        const char* What;
+        std::string Link, Kept, Gone; // Kept lies behind the link
+        std::function<void()> CleanUp;
+    };
+    const std::vector<TCase> cases = {
+        {"a folder in a deleted tree", Root + "Tree\\Link", Root + "Tree\\Link\\behind.txt",
+         Root + "Tree\\own.txt", [&] { DeleteFolderTree(Root + "Tree", IsPlayedLink); }},
+        {"the deleted folder itself", Root + "Given", Root + "Given\\behind.txt", "",
+         [&] { DeleteFolderTree(Root + "Given\\", IsPlayedLink); }},
+        {"the documents folder", documents, oldImages + "Checkmarks\\c.gif", "",
+         [&] { RemoveOldClipImages(Root, false, IsPlayedLink); }},
+        {"a folder above the old images", portable + "Clip Library", images + "Checkmarks\\c.gif",
+         "", [&] { RemoveOldClipImages(portable, true, IsPlayedLink); }},
+        {"the old check marks", images + "Checkmarks", images + "Checkmarks\\c.gif",
+         images + "Bullets\\Bullet 1.gif",
+         [&] { RemoveOldClipImages(portable, true, IsPlayedLink); }},
+        {"the old bullets", images + "Bullets", images + "Bullets\\Bullet 1.gif",
+         images + "Checkmarks", [&] { RemoveOldClipImages(portable, true, IsPlayedLink); }},
+        {"a temporary folder", temp + TempPrefix() + "Link",
+         temp + TempPrefix() + "Link\\behind.txt", temp + TempPrefix() + "9.tmp",
+         [&] { CleanTempFiles(IsPlayedLink); }},
+        // An empty folder of that form would go, but not as a link.
+        {"a leftover of a write", writes + WritePrefix() + "5.tmp",
+         writes + WritePrefix() + "5.tmp", writes + WritePrefix() + "6.tmp",
+         [&] { RemoveLeftoverWrites(writes, IsPlayedLink); }},
+    };
+    for (const TCase& c : cases) {
+        for (const std::string& base : {portable, documents + "Quorvale\\"}) {
+            MakeFolder(base + "Clip Library\\Images\\Checkmarks\\");
+            MakeFolder(base + "Clip Library\\Images\\Bullets\\");
+            WriteFileBytes(base + "Clip Library\\Images\\Checkmarks\\c.gif", "c");
+            WriteFileBytes(base + "Clip Library\\Images\\Bullets\\Bullet 1.gif", "b");
+        }
+        MakeFolder(Root + "Tree\\");
+        MakeFolder(writes + WritePrefix() + "6.tmp\\");
+        MakeFolder(c.Link + "\\");
+        if (c.Kept != c.Link) WriteFileBytes(c.Kept, "behind");
+        WriteFileBytes(Root + "Tree\\own.txt", "own");
+        WriteFileBytes(temp + TempPrefix() + "9.tmp", "leftover");
+        PlayedLink = c.Link;
+
+        c.CleanUp();
+
+        PlayedLink.clear();
+        EXPECT_TRUE(Exists(c.Kept)) << c.What;
+        if (!c.Gone.empty()) EXPECT_FALSE(Exists(c.Gone)) << c.What;
+        DeleteFolderTree(Root);
+        MakeFolder(Root);
+        DeleteFolderTree(documents + "Quorvale");
+        CleanTempFiles();
+    }
+}
+
+// The walk holds every folder from where it starts down to the item it
+// visits: none of them can be renamed or removed meanwhile, so none can be
+// swapped for a link. Items come before their folder; a link is visited,
+// never entered.
+TEST_F(Folders, WalkHoldsEachFolderOnTheWayAndVisitsItemsFirst) {
+    MakeFolder(Root + "Tree\\A\\B\\");
     MakeFolder(Root + "Tree\\Link\\");
+    WriteFileBytes(Root + "Tree\\A\\B\\x.txt", "x");
     WriteFileBytes(Root + "Tree\\Link\\behind.txt", "b");
-    WriteFileBytes(Root + "Tree\\own.txt", "o");
-    linked = Root + "Tree\\Link\\";
-    DeleteFolderTree(Root + "Tree", isLinked);
-    EXPECT_EQ(ReadFileBytes(Root + "Tree\\Link\\behind.txt"), "b");
-    EXPECT_FALSE(Exists(Root + "Tree\\own.txt"));
+    PlayedLink = Root + "Tree\\Link";
+    std::vector<std::string> visited;
+    std::vector<std::string> movedWhileHeld;
+    const bool complete = WalkFolderTree(
+        Root + "Tree", 0,
+        [&](const TOpenItem& item) {
+            visited.push_back(item.Path.substr(Root.size()) + (item.Link ? " (link)" : ""));
+            if (item.Path != Root + "Tree\\A\\B\\x.txt") return;
+            for (const char* folder : {"Tree\\A\\B", "Tree\\A", "Tree"})
+                if (MoveFileA((Root + folder).c_str(), (Root + "Swapped").c_str()))
+                    movedWhileHeld.push_back(folder);
+        },
+        IsPlayedLink);
+    PlayedLink.clear();
 
-    // A real link, where this system can make one.
-    using TCreateSymbolicLink = BOOLEAN(WINAPI*)(LPCSTR, LPCSTR, DWORD);
-    const auto create = reinterpret_cast<TCreateSymbolicLink>(reinterpret_cast<void*>(
-        GetProcAddress(GetModuleHandleA("kernel32.dll"), "CreateSymbolicLinkA")));
-    MakeFolder(Root + "Victim\\");
-    WriteFileBytes(Root + "Victim\\precious.txt", "p");
-    if (!create || !create((Root + "Planted").c_str(), (Root + "Victim").c_str(), 1) ||
-        !IsLink(Root + "Planted"))
-        GTEST_SKIP() << "this system cannot make a symbolic link to a folder";
-    DeleteFolderTree(Root + "Planted");
-    EXPECT_FALSE(Exists(Root + "Planted"));
-    EXPECT_EQ(ReadFileBytes(Root + "Victim\\precious.txt"), "p");
+    EXPECT_TRUE(complete);
+    EXPECT_EQ(movedWhileHeld, std::vector<std::string>{});
+    // The listing's order is the system's: the link may come first.
+    const std::vector<std::string> branch = {"Tree\\A\\B\\x.txt", "Tree\\A\\B", "Tree\\A"};
+    std::vector<std::string> linkLast = branch, linkFirst = {"Tree\\Link (link)"};
+    linkLast.push_back("Tree\\Link (link)");
+    linkFirst.insert(linkFirst.end(), branch.begin(), branch.end());
+    linkLast.push_back("Tree");
+    linkFirst.push_back("Tree");
+    EXPECT_TRUE(visited == linkLast || visited == linkFirst) << ::testing::PrintToString(visited);
 }

@@ -2,8 +2,11 @@
 
 #include "engine_test_support.h"
 #include "payload/folders.h"
+#include "system/write_access.h"
 
 #include <gtest/gtest.h>
+
+#include <functional>
 
 using namespace enginetest;
 
@@ -43,28 +46,39 @@ TEST(TempFiles, NamesAreNewFilesUnderRandomNumbers) {
     EXPECT_FALSE(Exists(first));
 }
 
-// What a run killed while writing left: only names of exactly that form go.
-TEST(TempFiles, LeftoverWritesAreRemovedAndNothingElse) {
+// What a run killed while writing, or while trying whether it may write,
+// left: only names of exactly that form go, folders only when empty. The
+// next write into the folder removes them, and so does the next try.
+TEST(TempFiles, LeftoversAreRemovedAndNothingElse) {
     const std::string folder = FreshFolder("leftover-writes");
     const std::string prefix = WritePrefix();
     EXPECT_EQ(prefix, TempPrefix() + "-");
     const std::vector<std::string> leftovers = {prefix + "0.tmp", prefix + "4294967295.tmp"};
-    const std::vector<std::string> others = {prefix + "12a.tmp", prefix + ".tmp",
+    const std::vector<std::string> others = {prefix + "12a.tmp",     prefix + ".tmp",
                                              prefix + "12.tmp.keep", TempPrefix() + "12.tmp",
-                                             "userdicen.tlx"};
-    for (const auto& name : leftovers)
-        WriteFileBytes(folder + name, "part");
-    for (const auto& name : others)
-        WriteFileBytes(folder + name, "keep");
-    MakeFolder(folder + prefix + "7.tmp\\");
+                                             "userdicen.tlx",        prefix + "8.tmp\\inside.txt"};
+    const std::vector<std::function<void()>> removals = {
+        [&] { RemoveLeftoverWrites(folder); },
+        [&] { EXPECT_EQ(FolderWriteAccess(folder), TWriteAccess::Allowed); },
+        [&] { EXPECT_EQ(FolderWriteAccess(folder + "Missing\\Deeper"), TWriteAccess::Allowed); },
+    };
+    for (const auto& remove : removals) {
+        MakeFolder(folder + prefix + "7.tmp\\");
+        MakeFolder(folder + prefix + "8.tmp\\");
+        for (const auto& name : leftovers)
+            WriteFileBytes(folder + name, "part");
+        for (const auto& name : others)
+            WriteFileBytes(folder + name, "keep");
 
-    RemoveLeftoverWrites(folder);
+        remove();
 
-    for (const auto& name : leftovers)
-        EXPECT_FALSE(Exists(folder + name)) << name;
-    for (const auto& name : others)
-        EXPECT_EQ(ReadFileBytes(folder + name), "keep") << name;
-    EXPECT_TRUE(FolderExists(folder + prefix + "7.tmp"));
+        for (const auto& name : leftovers)
+            EXPECT_FALSE(Exists(folder + name)) << name;
+        EXPECT_FALSE(Exists(folder + prefix + "7.tmp"));
+        for (const auto& name : others)
+            EXPECT_EQ(ReadFileBytes(folder + name), "keep") << name;
+        EXPECT_FALSE(Exists(folder + "Missing"));
+    }
 }
 
 TEST(TempFiles, CleaningRemovesPrefixedFilesAndFoldersButNotOtherCase) {

@@ -1,0 +1,222 @@
+#include "base/open_items.h"
+
+#include "base/paths.h"
+#include "base/run_time_functions.h"
+
+#include <windows.h>
+
+#include <winternl.h>
+
+namespace {
+// The file system's calls behind Win32's, in ntdll.dll on every Windows NT.
+// Win32 has no way to open an item relative to an open folder, to list a
+// folder through its handle, or (before Windows Vista) to delete or rename
+// an open item.
+using TNtOpenFile = NTSTATUS(NTAPI*)(PHANDLE, ACCESS_MASK, POBJECT_ATTRIBUTES, PIO_STATUS_BLOCK,
+                                     ULONG, ULONG);
+using TNtQueryDirectoryFile = NTSTATUS(NTAPI*)(HANDLE, HANDLE, PVOID, PVOID, PIO_STATUS_BLOCK,
+                                               PVOID, ULONG, int, BOOLEAN, PUNICODE_STRING,
+                                               BOOLEAN);
+using TNtSetInformationFile = NTSTATUS(NTAPI*)(HANDLE, PIO_STATUS_BLOCK, PVOID, ULONG, int);
+using TNtQueryInformationFile = NTSTATUS(NTAPI*)(HANDLE, PIO_STATUS_BLOCK, PVOID, ULONG, int);
+using TRtlNtStatusToDosError = ULONG(NTAPI*)(NTSTATUS);
+
+constexpr ULONG kOpenReparsePoint = 0x00200000; // FILE_OPEN_REPARSE_POINT
+constexpr ULONG kSynchronousIo = 0x00000020;    // FILE_SYNCHRONOUS_IO_NONALERT
+constexpr ULONG kDirectoryFile = 0x00000001;    // FILE_DIRECTORY_FILE
+constexpr ULONG kNonDirectoryFile = 0x00000040; // FILE_NON_DIRECTORY_FILE
+constexpr ULONG kCaseInsensitive = 0x00000040;  // OBJ_CASE_INSENSITIVE
+constexpr int kFileDirectoryInformation = 1;
+constexpr int kFileBasicInformation = 4;
+constexpr int kFileDispositionInformation = 13;
+constexpr NTSTATUS kNoMoreFiles = NTSTATUS(0x80000006);
+constexpr NTSTATUS kNoSuchFile = NTSTATUS(0xC000000F);
+
+// FILE_DIRECTORY_INFORMATION, one entry of a listing.
+struct TDirectoryEntry {
+    ULONG NextEntryOffset;
+    ULONG FileIndex;
+    LARGE_INTEGER Times[4];
+    LARGE_INTEGER EndOfFile;
+    LARGE_INTEGER AllocationSize;
+    ULONG FileAttributes;
+    ULONG FileNameLength; // in bytes
+    WCHAR FileName[1];
+};
+
+// FILE_BASIC_INFORMATION: the times and the attributes of an open item.
+struct TBasicInformation {
+    LARGE_INTEGER Times[4];
+    ULONG FileAttributes;
+};
+
+constexpr DWORD kShare = FILE_SHARE_READ | FILE_SHARE_WRITE;
+
+// Keeps the system's reason for a refusal where Win32 callers look for it.
+void SetLastStatus(NTSTATUS status) {
+    const auto toError =
+        LoadedFunction<TRtlNtStatusToDosError>("ntdll.dll", "RtlNtStatusToDosError");
+    SetLastError(toError ? toError(status) : ERROR_GEN_FAILURE);
+}
+
+// Reads what the open item is and decides whether it counts as a link. Its
+// attributes alone are asked: what GetFileInformationByHandle adds (the
+// volume's serial number) costs several times the rest under Wine.
+TOpenItem Described(HANDLE handle, const std::string& path, TLinkTest isLink) {
+    TOpenItem item;
+    item.Handle.Reset(handle);
+    item.Path = path;
+    const auto query =
+        LoadedFunction<TNtQueryInformationFile>("ntdll.dll", "NtQueryInformationFile");
+    TBasicInformation basic = {};
+    IO_STATUS_BLOCK io = {};
+    if (!item.Handle || !query ||
+        query(handle, &io, &basic, sizeof basic, kFileBasicInformation) < 0) {
+        item.Handle.Reset();
+        return item;
+    }
+    item.Attributes = basic.FileAttributes;
+    item.Link = isLink(path, item.Attributes);
+    return item;
+}
+
+TOpenItem OpenRelative(const TOpenItem& folder, const std::wstring& name, const std::string& path,
+                       uint32_t access, ULONG kind, TLinkTest isLink) {
+    const auto open = LoadedFunction<TNtOpenFile>("ntdll.dll", "NtOpenFile");
+    // A name with a backslash, or a dot for this folder or the one above,
+    // would look further than this folder.
+    if (!open || !folder.IsFolder() || name.empty() || name == L"." || name == L".." ||
+        name.find(L'\\') != std::wstring::npos || name.size() * sizeof(WCHAR) > 0xFFF0) {
+        SetLastError(ERROR_INVALID_NAME);
+        return TOpenItem{};
+    }
+    UNICODE_STRING text;
+    text.Buffer = const_cast<PWSTR>(name.c_str());
+    text.Length = USHORT(name.size() * sizeof(WCHAR));
+    text.MaximumLength = text.Length;
+    OBJECT_ATTRIBUTES attributes = {};
+    attributes.Length = sizeof attributes;
+    attributes.RootDirectory = folder.Handle.Get();
+    attributes.ObjectName = &text;
+    attributes.Attributes = kCaseInsensitive;
+    IO_STATUS_BLOCK io = {};
+    HANDLE handle = nullptr;
+    const NTSTATUS status = open(&handle, access | FILE_READ_ATTRIBUTES | SYNCHRONIZE, &attributes,
+                                 &io, kShare, kOpenReparsePoint | kSynchronousIo | kind);
+    if (status < 0) {
+        SetLastStatus(status);
+        return TOpenItem{};
+    }
+    return Described(handle, path, isLink);
+}
+
+std::string AnsiName(const std::wstring& name) {
+    const int n = WideCharToMultiByte(CP_ACP, 0, name.c_str(), int(name.size()), nullptr, 0,
+                                      nullptr, nullptr);
+    if (n <= 0) return std::string();
+    std::string text(size_t(n), '\0');
+    WideCharToMultiByte(CP_ACP, 0, name.c_str(), int(name.size()), &text[0], n, nullptr, nullptr);
+    return text;
+}
+
+std::wstring WideName(const std::string& name) {
+    const int n = MultiByteToWideChar(CP_ACP, 0, name.c_str(), int(name.size()), nullptr, 0);
+    if (n <= 0) return std::wstring();
+    std::wstring text(size_t(n), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, name.c_str(), int(name.size()), &text[0], n);
+    return text;
+}
+} // namespace
+
+bool HasReparsePoint(const std::string&, uint32_t attributes) {
+    return attributes & FILE_ATTRIBUTE_REPARSE_POINT;
+}
+
+TOpenItem OpenItem(const std::string& path, uint32_t access, TLinkTest isLink) {
+    // With a backslash at the end the system would open what a link there
+    // points at; a drive's root keeps its own.
+    std::string item = path;
+    while (item.size() > 3 && (item.back() == '\\' || item.back() == '/'))
+        item.pop_back();
+    if (item.empty()) return TOpenItem{};
+    HANDLE handle = CreateFileA(item.c_str(), access | FILE_READ_ATTRIBUTES | SYNCHRONIZE, kShare,
+                                nullptr, OPEN_EXISTING,
+                                FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    return Described(handle, item, isLink);
+}
+
+TOpenItem OpenItemIn(const TOpenItem& folder, const std::string& name, uint32_t access,
+                     TLinkTest isLink) {
+    return OpenRelative(folder, WideName(name), JoinPath(folder.Path, name), access, 0, isLink);
+}
+
+TOpenItem OpenItemIn(const TOpenItem& folder, const TListedItem& listed, uint32_t access,
+                     TLinkTest isLink) {
+    const bool isFolder = listed.Attributes & FILE_ATTRIBUTE_DIRECTORY;
+    return OpenRelative(folder, listed.ExactName, JoinPath(folder.Path, listed.Name),
+                        isFolder ? access | kEnterAccess : access,
+                        isFolder ? kDirectoryFile : kNonDirectoryFile, isLink);
+}
+
+std::vector<TOpenItem> OpenFolderChain(const std::string& folder,
+                                       std::initializer_list<const char*> names, TLinkTest isLink) {
+    std::vector<TOpenItem> chain;
+    chain.push_back(OpenItem(folder, kEnterAccess, isLink));
+    for (const char* name : names) {
+        if (!chain.back().IsFolder()) break;
+        chain.push_back(OpenItemIn(chain.back(), name, kEnterAccess, isLink));
+    }
+    if (!chain.back().IsFolder()) chain.clear();
+    return chain;
+}
+
+bool ListOpenFolder(const TOpenItem& folder, std::vector<TListedItem>& items,
+                    const std::string& pattern) {
+    const auto query = LoadedFunction<TNtQueryDirectoryFile>("ntdll.dll", "NtQueryDirectoryFile");
+    if (!query || !folder.IsFolder()) return false;
+    std::wstring mask = WideName(pattern);
+    UNICODE_STRING maskText;
+    maskText.Buffer = &mask[0];
+    maskText.Length = USHORT(mask.size() * sizeof(WCHAR));
+    maskText.MaximumLength = maskText.Length;
+    std::vector<unsigned long long> buffer(8192); // 64 KB, aligned for the entries
+    for (BOOLEAN restart = TRUE;; restart = FALSE) {
+        IO_STATUS_BLOCK io = {};
+        const NTSTATUS status = query(folder.Handle.Get(), nullptr, nullptr, nullptr, &io,
+                                      buffer.data(), ULONG(buffer.size() * sizeof buffer[0]),
+                                      kFileDirectoryInformation, FALSE, nullptr, restart);
+        if (status == kNoMoreFiles || (status == kNoSuchFile && restart)) return true;
+        if (status < 0) {
+            SetLastStatus(status);
+            return false;
+        }
+        const auto* bytes = reinterpret_cast<const char*>(buffer.data());
+        for (size_t at = 0;;) {
+            const auto* entry = reinterpret_cast<const TDirectoryEntry*>(bytes + at);
+            const std::wstring name(entry->FileName, entry->FileNameLength / sizeof(WCHAR));
+            if (name != L"." && name != L"..")
+                items.push_back(TListedItem{AnsiName(name), name, entry->FileAttributes});
+            if (entry->NextEntryOffset == 0) break;
+            at += entry->NextEntryOffset;
+        }
+    }
+}
+
+bool DeleteOpenItem(const TOpenItem& item) {
+    if (!item.Handle) return false;
+    BOOLEAN deleteFile = TRUE;
+    return SetOpenItemInformation(item.Handle.Get(), kFileDispositionInformation, &deleteFile,
+                                  sizeof deleteFile);
+}
+
+bool SetOpenItemInformation(HANDLE item, int informationClass, void* data, uint32_t size) {
+    const auto set = LoadedFunction<TNtSetInformationFile>("ntdll.dll", "NtSetInformationFile");
+    if (!set) {
+        SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
+        return false;
+    }
+    IO_STATUS_BLOCK io = {};
+    const NTSTATUS status = set(item, &io, data, size, informationClass);
+    if (status < 0) SetLastStatus(status);
+    return status >= 0;
+}

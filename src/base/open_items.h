@@ -1,0 +1,82 @@
+// Items of the file system worked on through handles, so that what was
+// checked is what is then used: an item inside an open folder is looked up
+// in that very folder, never again along its path, and a link is opened
+// itself, never followed. Someone who may change a folder cannot turn a
+// deletion there into one somewhere else by swapping a name for a link.
+#pragma once
+
+#include "base/scoped_win.h"
+
+#include <cstdint>
+#include <initializer_list>
+#include <string>
+#include <vector>
+
+// Whether an opened item counts as a link (a junction, a symbolic link or
+// another reparse point), given its path and the attributes its handle
+// reports. Tests play a link with a stand-in of their own: Wine makes none.
+using TLinkTest = bool (*)(const std::string& path, uint32_t attributes);
+bool HasReparsePoint(const std::string& path, uint32_t attributes);
+
+// What a folder is opened with to be listed and held: a handle that reads
+// its data takes part in sharing, so that while it is open nobody can
+// rename the folder, remove it or replace it with a link.
+constexpr uint32_t kEnterAccess = FILE_LIST_DIRECTORY | FILE_TRAVERSE;
+
+struct TOpenItem {
+    TFileHandle Handle; // invalid when the item could not be opened
+    std::string Path;
+    uint32_t Attributes = 0; // FILE_ATTRIBUTE_* as the open item reports them
+    bool Link = false;       // never entered, whatever it points at
+
+    // A folder that may be entered: a real one, not a link.
+    bool IsFolder() const { return Handle && !Link && (Attributes & FILE_ATTRIBUTE_DIRECTORY); }
+};
+
+// One item of a folder's listing: its name in the ANSI code page (for
+// comparing and showing), the name exactly as the file system keeps it
+// (for opening it), and the attributes the listing gives.
+struct TListedItem {
+    std::string Name;
+    std::wstring ExactName;
+    uint32_t Attributes;
+};
+
+// Every item is opened with `access` besides reading its attributes, and
+// shared for reading and writing but never for deletion.
+//
+// Opens the item at `path` itself: a link there is opened, not followed
+// (the folders above it are taken as the system finds them).
+TOpenItem OpenItem(const std::string& path, uint32_t access, TLinkTest isLink);
+// Opens the item of that name in the open folder.
+TOpenItem OpenItemIn(const TOpenItem& folder, const std::string& name, uint32_t access,
+                     TLinkTest isLink);
+// Opens a listed item of the open folder; a folder also with kEnterAccess.
+// A listed folder that has become a file since, or a file that has become a
+// folder, is not opened.
+TOpenItem OpenItemIn(const TOpenItem& folder, const TListedItem& listed, uint32_t access,
+                     TLinkTest isLink);
+// Opens `folder` and then each of `names` inside the one before, holding
+// them all: the last is the folder wanted. Empty when any of them is
+// missing, no folder, or a link.
+std::vector<TOpenItem> OpenFolderChain(const std::string& folder,
+                                       std::initializer_list<const char*> names, TLinkTest isLink);
+
+// Lists the open folder through its handle ("." and ".." left out); with a
+// pattern, only the names that match it as the system matches wildcards
+// ("*" and "?", letter case ignored). False when it cannot be listed.
+bool ListOpenFolder(const TOpenItem& folder, std::vector<TListedItem>& items,
+                    const std::string& pattern = std::string());
+
+// Marks the open item for deletion through its handle: it goes when the last
+// handle to it is closed. A file, a link (the link, never what it points
+// at) or an empty folder; false, with the system's reason as the last
+// error, for a read-only file, a folder that is not empty, or an item
+// opened without DELETE access.
+bool DeleteOpenItem(const TOpenItem& item);
+
+// The file system's own call for changing an open item (a rename, a
+// deletion), which every Windows NT has: Win32 offers it only from Windows
+// Vista on. False, with the system's reason as the last error, when
+// refused.
+bool SetOpenItemInformation(HANDLE item, int informationClass, void* data, uint32_t size);
