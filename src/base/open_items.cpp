@@ -25,7 +25,11 @@ constexpr ULONG kOpenReparsePoint = 0x00200000; // FILE_OPEN_REPARSE_POINT
 constexpr ULONG kSynchronousIo = 0x00000020;    // FILE_SYNCHRONOUS_IO_NONALERT
 constexpr ULONG kDirectoryFile = 0x00000001;    // FILE_DIRECTORY_FILE
 constexpr ULONG kNonDirectoryFile = 0x00000040; // FILE_NON_DIRECTORY_FILE
-constexpr ULONG kCaseInsensitive = 0x00000040;  // OBJ_CASE_INSENSITIVE
+// FILE_OPEN_FOR_BACKUP_INTENT, as FILE_FLAG_BACKUP_SEMANTICS for a path: an
+// administrator who has turned on the rights to take items back opens
+// what a planted access list would shut him out of.
+constexpr ULONG kBackupIntent = 0x00004000;
+constexpr ULONG kCaseInsensitive = 0x00000040; // OBJ_CASE_INSENSITIVE
 constexpr int kFileDirectoryInformation = 1;
 constexpr int kFileBasicInformation = 4;
 constexpr int kFileDispositionInformation = 13;
@@ -101,8 +105,9 @@ TOpenItem OpenRelative(const TOpenItem& folder, const std::wstring& name, const 
     attributes.Attributes = kCaseInsensitive;
     IO_STATUS_BLOCK io = {};
     HANDLE handle = nullptr;
-    const NTSTATUS status = open(&handle, access | FILE_READ_ATTRIBUTES | SYNCHRONIZE, &attributes,
-                                 &io, kShare, kOpenReparsePoint | kSynchronousIo | kind);
+    const NTSTATUS status =
+        open(&handle, access | FILE_READ_ATTRIBUTES | SYNCHRONIZE, &attributes, &io, kShare,
+             kOpenReparsePoint | kSynchronousIo | kBackupIntent | kind);
     if (status < 0) {
         SetLastStatus(status);
         return TOpenItem{};

@@ -46,68 +46,54 @@ std::string DataFolder(TDataFolderKind kind, const std::string& destDir, bool po
     return folder;
 }
 
-namespace {
-// Whether anything below the folder (with a trailing backslash) is a link.
-bool HoldsLink(const std::string& folder, const TDataFolderChecks& checks) {
-    bool found = false;
-    ForEachInFolder(folder + "*.*", [&](const TFolderItem& item) {
-        const std::string path = folder + item.Name;
-        if (found) return;
-        if (item.IsLink() || checks.IsLink(path))
-            found = true;
-        else if (item.IsFolder())
-            found = HoldsLink(path + "\\", checks);
-    });
-    return found;
-}
-
-// Everything below the folder back to the administrators, from the top
-// down (a folder must be theirs before what it holds can be listed);
-// links are removed themselves, never entered.
-void TakeBackBelow(const std::string& folder, const TDataFolderChecks& checks,
-                   TProtectionForEveryone& protection) {
-    ForEachInFolder(folder + "*.*", [&](const TFolderItem& item) {
-        const std::string path = folder + item.Name;
-        if (item.IsLink() || checks.IsLink(path)) {
-            const bool removed = item.IsFolder() ? RemoveDirectoryA(path.c_str()) != FALSE
-                                                 : DeleteFileA(path.c_str()) != FALSE;
-            Diagnose("Data folder: the link " + path + (removed ? " removed" : " not removed, ") +
-                     (removed ? std::string() : SystemErrorText(GetLastError())));
-            return;
-        }
-        TakeBack(path, protection);
-        if (item.IsFolder()) TakeBackBelow(path + "\\", checks, protection);
-    });
-}
-} // namespace
-
 void SecureMachineDataFolder() {
-    SecureMachineDataFolder({OwnedByAdministrators, IsLink});
+    SecureMachineDataFolder({OwnedByAdministrators, HasReparsePoint});
 }
 
 void SecureMachineDataFolder(const TDataFolderChecks& checks) {
     const std::string base =
         DataFolderPath(TDataFolderKind::Base, std::string(), false, TInstallScope::ForEveryone);
     if (base.empty()) return;
-    TProtectionForEveryone protection;
     const std::string folder = WithoutBackslash(base);
-    if (checks.IsLink(folder)) {
+    TProtectionForEveryone protection;
+    TTakingBack rights;
+    {
         // Made by someone to point elsewhere: the link goes, the folder is
         // made anew.
-        RemoveDirectoryA(folder.c_str());
-        Diagnose("Data folder: " + folder + " was a link: removed");
+        const TOpenItem top = OpenItem(folder, DELETE, checks.IsLink);
+        if (top.Handle && top.Link) {
+            const bool removed = DeleteOpenItem(top);
+            Diagnose("Data folder: " + folder + " is a link" +
+                     (removed ? ": removed" : ", and it cannot be removed"));
+            if (!removed) return;
+        }
     }
     if (!FolderExists(folder)) {
         MakeFolder(base, protection.Attributes());
         return;
     }
     const bool owned = checks.OwnedByAdministrators(folder);
-    if (owned && !HoldsLink(base, checks)) return;
+    bool link = false;
+    WalkFolderTree(
+        folder, 0, [&](const TOpenItem& item) { link = link || item.Link; }, checks.IsLink);
+    if (owned && !link) return;
     Diagnose("Data folder: " + folder +
              (owned ? " holds a link" : " belongs to someone who is no administrator") +
              ": taken back for the administrators before anything is written into it");
-    if (!TakeBack(folder, protection))
-        Diagnose("Data folder: its owner and protection cannot be reset (" +
-                 SystemErrorText(GetLastError()) + ")");
-    TakeBackBelow(base, checks, protection);
+    // Everything in it, and the folder itself last; links are removed
+    // themselves, never entered.
+    WalkFolderTree(
+        folder, DELETE | WRITE_OWNER | WRITE_DAC,
+        [&](const TOpenItem& item) {
+            if (item.Link) {
+                const bool removed = DeleteOpenItem(item);
+                Diagnose(
+                    "Data folder: the link " + item.Path +
+                    (removed ? " removed" : " not removed, " + SystemErrorText(GetLastError())));
+            } else if (!TakeBack(item.Handle.Get(), protection)) {
+                Diagnose("Data folder: " + item.Path + ": owner and protection not reset, " +
+                         SystemErrorText(GetLastError()));
+            }
+        },
+        checks.IsLink);
 }

@@ -2,6 +2,7 @@
 // data folders.
 #pragma once
 
+#include "base/open_items.h"
 #include "system/install_scope.h"
 
 #include <string>
@@ -29,7 +30,7 @@ std::string DataFolder(TDataFolderKind kind, const std::string& destDir, bool po
 // tests play links and owners that Wine cannot make.
 struct TDataFolderChecks {
     bool (*OwnedByAdministrators)(const std::string& path);
-    bool (*IsLink)(const std::string& path);
+    TLinkTest IsLink;
 };
 // Before an installation for everyone writes into the machine-wide data
 // folder (the common application data followed by "Quorvale"): a missing

@@ -95,30 +95,6 @@ std::vector<unsigned char> ProcessUser() {
     return std::vector<unsigned char>(bytes, bytes + sidLength(sid));
 }
 
-// Lets this process set an owner other than itself (an administrator has
-// the right, but it is off until asked for). Looked up, as every token call.
-void EnableTakingOwnership() {
-    using TOpenToken = BOOL(WINAPI*)(HANDLE, DWORD, PHANDLE);
-    using TLookup = BOOL(WINAPI*)(LPCSTR, LPCSTR, PLUID);
-    using TAdjust =
-        BOOL(WINAPI*)(HANDLE, BOOL, PTOKEN_PRIVILEGES, DWORD, PTOKEN_PRIVILEGES, PDWORD);
-    const auto openToken = LoadedFunction<TOpenToken>("advapi32.dll", "OpenProcessToken");
-    const auto lookup = LoadedFunction<TLookup>("advapi32.dll", "LookupPrivilegeValueA");
-    const auto adjust = LoadedFunction<TAdjust>("advapi32.dll", "AdjustTokenPrivileges");
-    HANDLE token = nullptr;
-    if (!openToken || !lookup || !adjust ||
-        !openToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &token))
-        return;
-    const TKernelHandle owned(token);
-    for (const char* name : {"SeTakeOwnershipPrivilege", "SeRestorePrivilege"}) {
-        TOKEN_PRIVILEGES privileges{};
-        privileges.PrivilegeCount = 1;
-        privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
-        if (lookup(nullptr, name, &privileges.Privileges[0].Luid))
-            adjust(token, FALSE, &privileges, 0, nullptr, nullptr);
-    }
-}
-
 constexpr DWORD kWriteRights = FILE_WRITE_DATA | FILE_APPEND_DATA | FILE_WRITE_EA |
                                FILE_DELETE_CHILD | FILE_WRITE_ATTRIBUTES | DELETE | WRITE_DAC |
                                WRITE_OWNER | GENERIC_WRITE | GENERIC_ALL;
@@ -178,22 +154,57 @@ bool OwnedByAdministrators(const std::string& path) {
     return self.size() == size && std::memcmp(self.data(), bytes, size) == 0;
 }
 
-bool TakeBack(const std::string& path, TProtectionForEveryone& protection) {
+bool TakeBack(HANDLE item, TProtectionForEveryone& protection) {
     using TSetOwner = BOOL(WINAPI*)(PSECURITY_DESCRIPTOR, PSID, BOOL);
-    using TSetSecurity = BOOL(WINAPI*)(LPCSTR, SECURITY_INFORMATION, PSECURITY_DESCRIPTOR);
+    using TSetSecurity = BOOL(WINAPI*)(HANDLE, SECURITY_INFORMATION, PSECURITY_DESCRIPTOR);
     const auto setOwner = LoadedFunction<TSetOwner>("advapi32.dll", "SetSecurityDescriptorOwner");
-    const auto setSecurity = LoadedFunction<TSetSecurity>("advapi32.dll", "SetFileSecurityA");
+    const auto setSecurity =
+        LoadedFunction<TSetSecurity>("advapi32.dll", "SetKernelObjectSecurity");
     SECURITY_ATTRIBUTES* attributes = protection.Attributes();
     if (!setOwner || !setSecurity || !attributes) return false;
-    EnableTakingOwnership();
-    // The owner first: until then a planted folder's owner may have shut
-    // the administrators out of its access list.
+    // The owner first: until then a planted item's owner may have shut the
+    // administrators out of its access list.
     SECURITY_DESCRIPTOR owner{};
     std::memcpy(&owner, attributes->lpSecurityDescriptor, sizeof owner);
     TWellKnownSid administrators = kAdministrators;
-    return setOwner(&owner, &administrators, FALSE) &&
-           setSecurity(path.c_str(), OWNER_SECURITY_INFORMATION, &owner) &&
-           setSecurity(path.c_str(), DACL_SECURITY_INFORMATION, attributes->lpSecurityDescriptor);
+    const bool owned = setOwner(&owner, &administrators, FALSE) &&
+                       setSecurity(item, OWNER_SECURITY_INFORMATION, &owner);
+    const bool protectedNow =
+        setSecurity(item, DACL_SECURITY_INFORMATION, attributes->lpSecurityDescriptor) != FALSE;
+    return owned && protectedNow;
+}
+
+TTakingBack::TTakingBack() {
+    using TOpenToken = BOOL(WINAPI*)(HANDLE, DWORD, PHANDLE);
+    using TLookup = BOOL(WINAPI*)(LPCSTR, LPCSTR, PLUID);
+    using TAdjust =
+        BOOL(WINAPI*)(HANDLE, BOOL, PTOKEN_PRIVILEGES, DWORD, PTOKEN_PRIVILEGES, PDWORD);
+    const auto openToken = LoadedFunction<TOpenToken>("advapi32.dll", "OpenProcessToken");
+    const auto lookup = LoadedFunction<TLookup>("advapi32.dll", "LookupPrivilegeValueA");
+    const auto adjust = LoadedFunction<TAdjust>("advapi32.dll", "AdjustTokenPrivileges");
+    if (!openToken || !lookup || !adjust ||
+        !openToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &Token_))
+        return;
+    struct {
+        DWORD Count;
+        LUID_AND_ATTRIBUTES Privileges[3];
+    } wanted{};
+    for (const char* name : {"SeTakeOwnershipPrivilege", "SeRestorePrivilege", "SeBackupPrivilege"})
+        if (lookup(nullptr, name, &wanted.Privileges[wanted.Count].Luid))
+            wanted.Privileges[wanted.Count++].Attributes = SE_PRIVILEGE_ENABLED;
+    DWORD size = 0;
+    Changed_ = wanted.Count &&
+               adjust(Token_, FALSE, reinterpret_cast<PTOKEN_PRIVILEGES>(&wanted), sizeof Previous_,
+                      reinterpret_cast<PTOKEN_PRIVILEGES>(Previous_), &size);
+}
+
+TTakingBack::~TTakingBack() {
+    using TAdjust =
+        BOOL(WINAPI*)(HANDLE, BOOL, PTOKEN_PRIVILEGES, DWORD, PTOKEN_PRIVILEGES, PDWORD);
+    const auto adjust = LoadedFunction<TAdjust>("advapi32.dll", "AdjustTokenPrivileges");
+    if (Changed_ && adjust)
+        adjust(Token_, FALSE, reinterpret_cast<PTOKEN_PRIVILEGES>(Previous_), 0, nullptr, nullptr);
+    if (Token_) CloseHandle(Token_);
 }
 
 bool UsersMayWrite(const std::string& folder) {

@@ -34,9 +34,26 @@ class TProtectionForEveryone {
 // setup program runs as (an administrator, when it installs for everyone).
 bool OwnedByAdministrators(const std::string& path);
 
-// Makes the item belong to the administrators again: Administrators as its
-// owner and `protection`'s access list. False when the system refused.
-bool TakeBack(const std::string& path, TProtectionForEveryone& protection);
+// Makes the open item (opened with WRITE_OWNER and WRITE_DAC) belong to the
+// administrators again: Administrators as its owner and `protection`'s
+// access list. False when the system refused.
+bool TakeBack(HANDLE item, TProtectionForEveryone& protection);
+
+// While it lives, an administrator's rights to take items back (to make
+// Administrators their owner, and to open them whatever their access list
+// says) are turned on; they are turned off again after.
+class TTakingBack {
+  public:
+    TTakingBack();
+    ~TTakingBack();
+    TTakingBack(const TTakingBack&) = delete;
+    TTakingBack& operator=(const TTakingBack&) = delete;
+
+  private:
+    HANDLE Token_ = nullptr;
+    alignas(DWORD) unsigned char Previous_[64] = {};
+    bool Changed_ = false;
+};
 
 // Whether the folder's access list lets users who are no administrators
 // (everyone, authenticated users, users, interactive users) create or

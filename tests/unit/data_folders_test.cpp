@@ -166,8 +166,9 @@ TEST_F(DataFolders, APlantedMachineWideFolderIsTakenBackAndItsLinksAreNotFollowe
     linked = base + "\\Public\\Elsewhere";
     const std::string log = FreshFolder("planted") + "setup.log";
     ASSERT_FALSE(OpenDiagnosticLog(log).empty());
-    SecureMachineDataFolder({[](const std::string&) { return true; },
-                             [](const std::string& path) { return SameName(path, linked); }});
+    SecureMachineDataFolder(
+        {[](const std::string&) { return true; },
+         [](const std::string& path, uint32_t) { return SameName(path, linked); }});
     CloseDiagnosticLog();
     EXPECT_NE(ReadFileBytes(log).find("Data folder: " + base + " holds a link: taken back"),
               std::string::npos)
