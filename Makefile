@@ -107,8 +107,9 @@ sign: win
 	@$(write_sums)
 
 # The same sources built again in another folder must give the same bytes
-# as dist/setup.exe. The copy lies inside this checkout, so git, asked
-# about the sources there, answers as it does here.
+# as dist/setup.exe. The copy has no repository of its own, so it is handed
+# the header's time stamp that the first build took from this one: what is
+# compared is everything a build does with the sources, in another folder.
 AGAIN := $(BUILD)/same-bytes
 same-bytes: dist/setup.exe host
 	@echo "== Building the setup program a second time in $(AGAIN), to compare the bytes"
@@ -116,7 +117,7 @@ same-bytes: dist/setup.exe host
 	@tar -C . --exclude=./$(BUILD) --exclude=./dist --exclude=./.git -cf - . | tar -C $(AGAIN)/src -xf -
 	@cmake -S $(AGAIN)/src -B $(AGAIN)/win -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/$(AGAIN)/src/cmake/mingw-i686.cmake \
 	    -DHOST_BIN=$(CURDIR)/$(HOST)/bin $(PRODUCT_OPTION) >/dev/null
-	cmake --build $(AGAIN)/win -j $(JOBS) --target setup >/dev/null
+	SOURCE_DATE_EPOCH=$$(cat $(WIN)/source-date) cmake --build $(AGAIN)/win -j $(JOBS) --target setup >/dev/null
 	$(HOST)/bin/same_bytes dist/setup.exe $(AGAIN)/win/bin/setup.exe
 
 # Which Wine runs the programs is only known once Wine is installed.
