@@ -10,9 +10,11 @@
 #include "base/shell_folders.h"
 #include "engine/ask_user.h"
 #include "payload/catalogue.h"
+#include "payload/catalogue_loading.h"
 #include "payload/diagnostic_log.h"
 #include "payload/install_log.h"
 #include "payload/size_text.h"
+#include "system/settings.h"
 #include "wizard/main_dlg_form.h"
 #include "wizard/message_dialog.h"
 
@@ -29,8 +31,8 @@ void ShowDamagedSetup(const std::string& reason) {
     MessageBoxA(nullptr, text.c_str(), kApplicationTitle, MB_OK | MB_ICONERROR);
 }
 
-// The product's files are unpacked into memory before any window: a large
-// product on a system short of memory ends here, with what it takes.
+// The product's files are unpacked into memory behind the Welcome page: a
+// large product on a system short of memory ends there, with what it takes.
 std::string NotEnoughMemoryText(uint64_t needed) {
     return "There is not enough memory to unpack the files of " + std::string(kProductName) +
            ": setup needs " + FormatSize(int64_t(needed)) +
@@ -53,6 +55,14 @@ void DiagnoseStart() {
     Diagnose(std::string("Administrator rights: ") + (!isAdmin    ? "unknown"
                                                       : isAdmin() ? "yes"
                                                                   : "no"));
+}
+
+void DiagnoseLoadFailure(const TCatalogueLoading& loading) {
+    if (const uint64_t needed = loading.MemoryNeeded())
+        Diagnose("Not enough memory to unpack the files: " + std::to_string(needed) +
+                 " bytes were needed");
+    else
+        Diagnose("The setup program is damaged: " + loading.Error());
 }
 
 int Finish(int code) {
@@ -95,6 +105,12 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     // without the wizard it only says so in its exit code.
     TSingleSetup single(unattended.Mode == TRunMode::Wizard);
     if (single.Second()) return Finish(unattended.Mode == TRunMode::Wizard ? 0 : kExitProductRuns);
+
+    // The catalogue outlives the wizard. It is inflated behind the Welcome
+    // page, which needs none of it; whatever needs it waits for it.
+    auto catalogue = std::make_unique<TAttachedFiles>();
+    TCatalogueLoading loading(*catalogue);
+
     InitShellFolders();
     RecordMainThread(MessageDialog);
     // Released last, after the wizard (which waits for the install thread)
@@ -105,38 +121,24 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
 
     HICON icon = LoadIconA(instance, MAKEINTRESOURCEA(1));
 
-    // The catalogue exists before any window and outlives the wizard.
-    auto catalogue = std::make_unique<TAttachedFiles>();
-    std::string error;
-    if (!catalogue->LoadFromResource(error)) {
-        const uint64_t needed = catalogue->MemoryNeeded();
-        if (needed) {
-            Diagnose("Not enough memory to unpack the files: " + std::to_string(needed) +
-                     " bytes were needed");
-        } else {
-            Diagnose("The setup program is damaged: " + error);
-        }
-        // Without the wizard nobody is there to read a message.
-        if (unattended.Mode != TRunMode::Wizard) return Finish(kExitFailed);
-        if (needed)
-            MessageBoxA(nullptr, NotEnoughMemoryText(needed).c_str(), kApplicationTitle,
-                        MB_OK | MB_ICONERROR);
-        else
-            ShowDamagedSetup(error);
-        return Finish(0);
-    }
-    Catalogue = catalogue.get();
-
     if (unattended.Mode != TRunMode::Wizard) {
+        // Without the wizard nobody is there to read a message.
+        if (loading.Wait() != TCatalogueLoading::TState::Loaded) {
+            DiagnoseLoadFailure(loading);
+            return Finish(kExitFailed);
+        }
         const int code = RunUnattended(unattended);
         Catalogue = nullptr;
         catalogue.reset(); // removes leftover temporary files
         return Finish(code);
     }
-    {
+    // A payload found damaged before the first window gets no wizard; one
+    // found damaged behind the Welcome page ends the wizard from there.
+    if (loading.State() != TCatalogueLoading::TState::Failed) {
         std::string folder;
         const bool given = DestinationArgument(FirstArgument(GetCommandLineA()), folder);
-        TMainDlgForm wizard(icon, given ? std::optional<std::string>(folder) : std::nullopt);
+        TMainDlgForm wizard(icon, given ? std::optional<std::string>(folder) : std::nullopt,
+                            loading);
         wizard.ShowModal();
         // After a quit the thread may still be finishing the file in hand;
         // it writes the log until then.
@@ -147,6 +149,20 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
             wizard.SaveSettings();
             if (!wizard.Portable()) SaveInstallLog();
         }
+    }
+    // A wizard closed while the files were still unpacked stops that. With
+    // sound files the run leaves the settings keys, as reading them makes
+    // them; the wizard read them without, in case the files were damaged.
+    const TCatalogueLoading::TState loaded = loading.Stop();
+    if (loaded == TCatalogueLoading::TState::Loaded) CreateSettingsKeys();
+    if (loaded == TCatalogueLoading::TState::Failed) {
+        DiagnoseLoadFailure(loading);
+        const uint64_t needed = loading.MemoryNeeded();
+        if (needed)
+            MessageBoxA(nullptr, NotEnoughMemoryText(needed).c_str(), kApplicationTitle,
+                        MB_OK | MB_ICONERROR);
+        else
+            ShowDamagedSetup(loading.Error());
     }
 
     Catalogue = nullptr;

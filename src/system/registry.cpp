@@ -9,13 +9,14 @@ void TRegistry::SetRootKey(HKEY root) {
     Root_ = root;
 }
 
-bool TRegistry::OpenKey(const char* path) {
+bool TRegistry::OpenKey(const char* path, bool create) {
     CloseKey();
     Path_ = path;
     HKEY key = nullptr;
-    if (RegCreateKeyExA(Root_, path, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr,
-                        &key, nullptr) != ERROR_SUCCESS)
-        return false;
+    const LONG result = create ? RegCreateKeyExA(Root_, path, 0, nullptr, REG_OPTION_NON_VOLATILE,
+                                                 KEY_ALL_ACCESS, nullptr, &key, nullptr)
+                               : RegOpenKeyExA(Root_, path, 0, KEY_READ, &key);
+    if (result != ERROR_SUCCESS) return false;
     Key_.Reset(key);
     return true;
 }

@@ -19,8 +19,9 @@ class TRegistry {
 
     // Closes the open key, if any, and works under another root from now on.
     void SetRootKey(HKEY root);
-    // Opens (creating when missing) a key below the root; closes the previous one.
-    bool OpenKey(const char* path);
+    // Opens (creating when missing, unless `create` is false) a key below
+    // the root; closes the previous one.
+    bool OpenKey(const char* path, bool create = true);
     void CloseKey();
     bool HasKey() const { return Key_.Valid(); }
 

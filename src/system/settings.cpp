@@ -32,10 +32,10 @@ std::string OfferedDestination(const std::string& mainDir) {
     return programs;
 }
 
-TSavedSettings LoadSettings() {
+TSavedSettings LoadSettings(bool createKeys) {
     TSavedSettings s;
     TRegistry registry;
-    registry.OpenKey(kInstallKey);
+    registry.OpenKey(kInstallKey, createKeys);
     registry.ReadString("MAINDIR", s.MainDir);
     int32_t number;
     if (registry.ReadInteger("COMPS (1.6.6.2)", number)) s.Components = uint32_t(number);
@@ -43,9 +43,15 @@ TSavedSettings LoadSettings() {
     if (registry.ReadInteger("DSKSHORTCUT", number)) s.DesktopShortcut = number != 0;
     registry.ReadString("EXTENSIONS", s.Extensions);
     if (registry.ReadInteger("LAUNCH", number)) s.Launch = number != 0;
-    registry.OpenKey(kInternalKey);
+    registry.OpenKey(kInternalKey, createKeys);
     registry.ReadInteger("LastRunVer", s.LastRunVersion);
     return s;
+}
+
+void CreateSettingsKeys() {
+    TRegistry registry;
+    registry.OpenKey(kInstallKey);
+    registry.OpenKey(kInternalKey);
 }
 
 uint32_t ComponentsToSave(uint32_t loaded, const bool checked[6]) {

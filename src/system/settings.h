@@ -41,8 +41,11 @@ std::string DefaultDestination();
 // user who may not write there, the per-user programs folder instead.
 std::string OfferedDestination(const std::string& mainDir);
 
-// Reads both keys (creating them when missing, as every open does).
-TSavedSettings LoadSettings();
+// Reads both keys, creating them when missing as every open does; with
+// `createKeys` false a missing key reads as empty and stays missing.
+TSavedSettings LoadSettings(bool createKeys = true);
+// Creates both keys where they are missing, as reading them would have.
+void CreateSettingsKeys();
 
 // The component set to save: bits 0 to 5 from the rows' ticks, the rest as
 // loaded.

@@ -63,8 +63,9 @@ HFONT MakeFont(const char* face, int height, bool bold) {
 }
 } // namespace
 
-TMainDlgForm::TMainDlgForm(HICON icon, std::optional<std::string> givenDestination)
-    : Icon_(icon), GivenDestination_(std::move(givenDestination)) {}
+TMainDlgForm::TMainDlgForm(HICON icon, std::optional<std::string> givenDestination,
+                           const TCatalogueLoading& loading)
+    : Icon_(icon), GivenDestination_(std::move(givenDestination)), WelcomePage_(loading) {}
 
 TMainDlgForm::~TMainDlgForm() = default;
 
@@ -110,7 +111,10 @@ INT_PTR TMainDlgForm::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         RequestClose(IDCANCEL);
         return TRUE;
     case WM_TIMER:
-        if (wp == kInstallTimer) PollInstallThread();
+        if (wp == kInstallTimer) {
+            PollWelcomePage();
+            PollInstallThread();
+        }
         if (wp == kDriveTimer) DestDirPage_.RefreshDriveList();
         return TRUE;
     case WM_ACTIVATEAPP:
@@ -189,6 +193,7 @@ void TMainDlgForm::Construct() {
                        FormatText(LayoutRow(label).Text, kProductName, std::string()));
 
     LoadSettings();
+    WelcomePage_.Attach(Handle_, Controls_);
     SelCompPage_.Attach(Handle_, Controls_);
     DestDirPage_.Attach(Handle_, Controls_);
     InstallingPage_.Attach(Controls_);
@@ -197,12 +202,17 @@ void TMainDlgForm::Construct() {
     SetTimer(Handle_, kInstallTimer, kInstallTimerMs, nullptr);
     SetTimer(Handle_, kDriveTimer, kDriveTimerMs, nullptr);
     GoToPage(kNoPage, kWelcomePage);
+    // Files found damaged while the dialog was built: it never shows.
+    PollWelcomePage();
 }
 
 // The choices of an earlier run, or a first run's defaults. A saved
 // folder that is gone gives the default; a "-d" argument replaces either.
 void TMainDlgForm::LoadSettings() {
-    const TSavedSettings saved = ::LoadSettings();
+    // Read without making the keys: the start-up makes them once the
+    // product's files are known to be sound, so that a damaged setup
+    // program leaves nothing behind.
+    const TSavedSettings saved = ::LoadSettings(false);
     Options.DestDir = OfferedDestination(saved.MainDir);
     if (GivenDestination_) Options.DestDir = *GivenDestination_;
     Options.Components = saved.Components;
@@ -367,6 +377,8 @@ bool TMainDlgForm::WordProcessorStopsUs() {
 // ---------------------------------------------------------------- entry work
 
 bool TMainDlgForm::EnterLicense(uint8_t from) {
+    // Nothing past the Welcome page goes without the product's files.
+    if (from == kWelcomePage && !WelcomePage_.ReadyForNext()) return false;
     // The licence is loaded once per run, coming from the Welcome page.
     if (from != kWelcomePage || GetWindowTextLengthA(Item(TCtl::LicenseMemo)) > 0) return true;
     if (WordProcessorStopsUs()) return false;
@@ -445,6 +457,23 @@ void TMainDlgForm::SaveSettings() {
 void TMainDlgForm::StartInstallation() {
     InstallStarted = true;
     InstallingPage_.Start(Options, SelCompPage_.SelectedComponents(), LastRunVersion);
+}
+
+// Timer 1, while the Welcome page waits for the product's files: a held
+// Next goes on once they are ready; files that cannot be had end the
+// wizard, and the start-up says why.
+void TMainDlgForm::PollWelcomePage() {
+    if (Asking_ || Closing_) return;
+    switch (WelcomePage_.Poll()) {
+    case TWelcomePage::TTick::Nothing:
+        break;
+    case TWelcomePage::TTick::GoOn:
+        GoToPage(kWelcomePage, kLicensePage);
+        break;
+    case TWelcomePage::TTick::Failed:
+        EndWizard(IDCANCEL);
+        break;
+    }
 }
 
 // Timer 1. Ticks go on arriving while a dialog is open: a tick while the

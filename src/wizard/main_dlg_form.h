@@ -9,6 +9,7 @@
 #include "wizard/destination_page.h"
 #include "wizard/installing_page.h"
 #include "wizard/layout.h"
+#include "wizard/welcome_page.h"
 
 #include <windows.h>
 
@@ -39,8 +40,10 @@ enum : uint8_t {
 class TMainDlgForm {
   public:
     // `givenDestination`: the folder of a "-d" argument, which replaces the
-    // saved or default destination.
-    TMainDlgForm(HICON icon, std::optional<std::string> givenDestination);
+    // saved or default destination. `loading` brings the catalogue, which
+    // nothing after the Welcome page goes without.
+    TMainDlgForm(HICON icon, std::optional<std::string> givenDestination,
+                 const TCatalogueLoading& loading);
     ~TMainDlgForm();
     TMainDlgForm(const TMainDlgForm&) = delete;
     TMainDlgForm& operator=(const TMainDlgForm&) = delete;
@@ -96,6 +99,7 @@ class TMainDlgForm {
 
     // The installation.
     void StartInstallation();
+    void PollWelcomePage();
     void PollInstallThread();
 
     HWND Handle_ = nullptr;
@@ -107,6 +111,7 @@ class TMainDlgForm {
     // The logos; their static controls do not own them, so they outlive the window.
     TGdiHandle<HBITMAP> LogoSmall_, Logo_;
     // The pages that own their controls; each writes its part of Options.
+    TWelcomePage WelcomePage_;
     TDestinationPage DestDirPage_{Options};
     TComponentsPage SelCompPage_{Options};
     TCheckBoxPages CheckBoxPages_{Options};

@@ -219,6 +219,20 @@ Message WaitMessage(const Process& process, HWND besides, DWORD timeout) {
     return ReadMessage(dialog);
 }
 
+Message WaitStartupMessage(const Process& process, DWORD timeout) {
+    const DWORD start = GetTickCount();
+    do {
+        for (HWND window : process.Windows())
+            if (!TryFindControl(window, "&Next >")) {
+                Settle(window);
+                return ReadMessage(window);
+            }
+        Sleep(50);
+    } while (!process.Exited() && GetTickCount() - start < timeout);
+    Fail("no message at the start; " + process.Describe());
+    return {};
+}
+
 bool Answer(const Message& message, const std::string& button) {
     if (!message.window) {
         Fail("no message to answer with \"" + button + "\"");

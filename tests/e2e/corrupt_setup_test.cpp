@@ -136,7 +136,7 @@ TEST_F(CorruptSetup, EveryDamagedPayloadEndsWithTheMessageAndLeavesNoTrace) {
         launch.dir = scratch;
         {
             Process setup(exe, launch);
-            const Message message = WaitMessage(setup);
+            const Message message = WaitStartupMessage(setup);
             ASSERT_TRUE(message.window) << setup.Describe();
             EXPECT_EQ(message.caption, kWizardCaption);
             EXPECT_EQ(message.text.rfind("The setup program is damaged", 0), 0u) << message.text;

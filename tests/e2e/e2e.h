@@ -51,6 +51,10 @@ struct Launch {
     std::vector<std::string> args;                        // quoted as needed
     std::vector<std::pair<std::string, std::string>> env; // added or replaced
     std::string dir;                                      // empty: inherited
+    // Holds the first thread the program starts besides its main one
+    // (setup.exe's unpacking) before it runs, until Process::ResumeHeld():
+    // a machine as slow as the test wants.
+    bool holdFirstThread = false;
 };
 
 // A started program. It runs in a job of its own, so the program and every
@@ -74,6 +78,9 @@ class Process {
     // True when the program ended within `timeout` (no failure otherwise).
     bool Exited(DWORD timeout = 0) const;
     void Kill();
+    // Lets the thread held by Launch::holdFirstThread run; false when
+    // none was held.
+    bool ResumeHeld();
 
     // Its visible top-level windows, topmost first.
     std::vector<HWND> Windows() const;
@@ -89,8 +96,11 @@ class Process {
     std::string Describe() const;
 
   private:
+    void HoldFirstThread();
+
     HANDLE process_ = nullptr;
     HANDLE job_ = nullptr;
+    HANDLE held_ = nullptr;
     DWORD id_ = 0;
     std::string name_;
 };
@@ -158,6 +168,10 @@ struct Message {
 Message ReadMessage(HWND dialog);
 // Waits for a dialog of the program other than `besides` and reads it.
 Message WaitMessage(const Process& process, HWND besides = nullptr, DWORD timeout = kWait);
+// Waits for a message of the program at its start, passing over the wizard
+// (a dialog with a "&Next >" button): files found damaged behind the
+// Welcome page close the wizard, and then the message comes.
+Message WaitStartupMessage(const Process& process, DWORD timeout = kWait);
 // Presses one of its buttons and waits for the dialog to go.
 bool Answer(const Message& message, const std::string& button);
 // Closes the wizard with its close box and, if a question with "&Abort"

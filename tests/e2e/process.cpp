@@ -129,8 +129,8 @@ Process::Process(const std::string& exe, const Launch& launch) : name_(FileName(
     PROCESS_INFORMATION info{};
     const BOOL created =
         CreateProcessA(exe.c_str(), &commandLine[0], nullptr, nullptr, null != INVALID_HANDLE_VALUE,
-                       CREATE_SUSPENDED, &env[0], launch.dir.empty() ? nullptr : launch.dir.c_str(),
-                       &startup, &info);
+                       CREATE_SUSPENDED | (launch.holdFirstThread ? DEBUG_ONLY_THIS_PROCESS : 0),
+                       &env[0], launch.dir.empty() ? nullptr : launch.dir.c_str(), &startup, &info);
     const DWORD error = GetLastError();
     if (null != INVALID_HANDLE_VALUE) CloseHandle(null);
     if (!created) {
@@ -142,10 +142,56 @@ Process::Process(const std::string& exe, const Launch& launch) : name_(FileName(
     CloseHandle(info.hThread);
     process_ = info.hProcess;
     id_ = info.dwProcessId;
+    if (launch.holdFirstThread) HoldFirstThread();
+}
+
+// As the program's debugger, until its second thread reports its start:
+// that thread is suspended before it runs, and the program let go.
+void Process::HoldFirstThread() {
+    DebugSetProcessKillOnExit(FALSE);
+    DEBUG_EVENT event;
+    bool ended = false;
+    while (!held_ && !ended && WaitForDebugEvent(&event, kWait)) {
+        DWORD status = DBG_CONTINUE;
+        switch (event.dwDebugEventCode) {
+        case CREATE_PROCESS_DEBUG_EVENT:
+            if (event.u.CreateProcessInfo.hFile) CloseHandle(event.u.CreateProcessInfo.hFile);
+            break;
+        case LOAD_DLL_DEBUG_EVENT:
+            if (event.u.LoadDll.hFile) CloseHandle(event.u.LoadDll.hFile);
+            break;
+        case CREATE_THREAD_DEBUG_EVENT:
+            // The handle belongs to the debugging; ours outlives it.
+            if (DuplicateHandle(GetCurrentProcess(), event.u.CreateThread.hThread,
+                                GetCurrentProcess(), &held_, 0, FALSE, DUPLICATE_SAME_ACCESS))
+                SuspendThread(held_);
+            break;
+        case EXCEPTION_DEBUG_EVENT:
+            // The loader's breakpoint is ours; anything else the program's.
+            if (event.u.Exception.ExceptionRecord.ExceptionCode != EXCEPTION_BREAKPOINT)
+                status = DBG_EXCEPTION_NOT_HANDLED;
+            break;
+        case EXIT_PROCESS_DEBUG_EVENT:
+            ended = true;
+            break;
+        }
+        ContinueDebugEvent(event.dwProcessId, event.dwThreadId, status);
+    }
+    DebugActiveProcessStop(id_);
+    if (!held_) Fail(name_ + " started no second thread");
+}
+
+bool Process::ResumeHeld() {
+    if (!held_) return false;
+    ResumeThread(held_);
+    CloseHandle(held_);
+    held_ = nullptr;
+    return true;
 }
 
 Process::~Process() {
     Kill();
+    if (held_) CloseHandle(held_);
     if (process_) CloseHandle(process_);
     if (job_) CloseHandle(job_);
 }
