@@ -1,6 +1,5 @@
 #include "engine/install_thread.h"
 
-#include "base/scoped_win.h"
 #include "engine/ask_user.h"
 #include "engine/install_status.h"
 #include "payload/diagnostic_log.h"
@@ -24,10 +23,12 @@ struct TFileFacts {
     }
 };
 
+// Asked of the path, not through a search: no handle to open and close for
+// every file of a logged run.
 TFileFacts FactsOf(const std::string& path) {
     TFileFacts facts;
-    WIN32_FIND_DATAA found;
-    if (!TFindHandle(FindFirstFileA(path.c_str(), &found))) return facts;
+    WIN32_FILE_ATTRIBUTE_DATA found;
+    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &found)) return facts;
     facts = {true, found.nFileSizeLow, found.ftLastWriteTime};
     return facts;
 }

@@ -1,6 +1,10 @@
 #include "payload/catalogue_loading.h"
 
+#include "payload/diagnostic_log.h"
+
 #include <process.h>
+
+#include <string>
 
 TCatalogueLoading::TCatalogueLoading(TAttachedFiles& catalogue) : Catalogue_(catalogue) {
     const uint8_t* data = nullptr;
@@ -24,6 +28,8 @@ unsigned __stdcall TCatalogueLoading::ThreadMain(void* self) {
 void TCatalogueLoading::Load() {
     std::string error;
     if (Catalogue_.LoadFromResource(error, &Watch_)) {
+        Diagnose("Unpacked: " + std::to_string(Catalogue_.Files().size()) + " files, " +
+                 std::to_string(Catalogue_.BufferSize()) + " bytes");
         Catalogue = &Catalogue_;
         State_.store(TState::Loaded, std::memory_order_release);
     } else {
