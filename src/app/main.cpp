@@ -107,7 +107,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     if (single.Second()) return Finish(unattended.Mode == TRunMode::Wizard ? 0 : kExitProductRuns);
 
     // The catalogue outlives the wizard. It is inflated behind the Welcome
-    // page, which needs none of it; whatever needs it waits for it.
+    // page, which needs none of it and starts it once it is up; whatever
+    // needs the catalogue waits for it.
     auto catalogue = std::make_unique<TAttachedFiles>();
     TCatalogueLoading loading(*catalogue);
 
@@ -123,6 +124,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
 
     if (unattended.Mode != TRunMode::Wizard) {
         // Without the wizard nobody is there to read a message.
+        loading.Start();
         if (loading.Wait() != TCatalogueLoading::TState::Loaded) {
             DiagnoseLoadFailure(loading);
             return Finish(kExitFailed);
@@ -132,9 +134,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
         catalogue.reset(); // removes leftover temporary files
         return Finish(code);
     }
-    // A payload found damaged before the first window gets no wizard; one
-    // found damaged behind the Welcome page ends the wizard from there.
-    if (loading.State() != TCatalogueLoading::TState::Failed) {
+    {
         std::string folder;
         const bool given = DestinationArgument(FirstArgument(GetCommandLineA()), folder);
         TMainDlgForm wizard(icon, given ? std::optional<std::string>(folder) : std::nullopt,

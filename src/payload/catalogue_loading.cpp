@@ -2,25 +2,24 @@
 
 #include "payload/diagnostic_log.h"
 
-#include <process.h>
-
 #include <string>
-
-TCatalogueLoading::TCatalogueLoading(TAttachedFiles& catalogue) : Catalogue_(catalogue) {
-    const uint8_t* data = nullptr;
-    if (!LoadPayloadResource("FILES", "FILES", data, PayloadSize_)) PayloadSize_ = 0;
-    const uintptr_t thread = _beginthreadex(nullptr, 0, ThreadMain, this, 0, nullptr);
-    if (thread)
-        Thread_.Reset(reinterpret_cast<HANDLE>(thread));
-    else
-        Load(); // slower to the first window, but the same outcome
-}
 
 TCatalogueLoading::~TCatalogueLoading() {
     Stop();
 }
 
-unsigned __stdcall TCatalogueLoading::ThreadMain(void* self) {
+void TCatalogueLoading::Start() {
+    if (Started_) return;
+    Started_ = true;
+    const uint8_t* data = nullptr;
+    if (!LoadPayloadResource("FILES", "FILES", data, PayloadSize_)) PayloadSize_ = 0;
+    // CreateThread, not the C library's call: the C run-time is a DLL that
+    // sets up and frees by itself what it keeps per thread.
+    Thread_.Reset(CreateThread(nullptr, 0, ThreadMain, this, 0, nullptr));
+    if (!Thread_) Load(); // slower to the first page, but the same outcome
+}
+
+DWORD WINAPI TCatalogueLoading::ThreadMain(void* self) {
     static_cast<TCatalogueLoading*>(self)->Load();
     return 0;
 }
@@ -49,6 +48,8 @@ TCatalogueLoading::TState TCatalogueLoading::Wait() {
 }
 
 TCatalogueLoading::TState TCatalogueLoading::Stop() {
+    if (!Started_) State_.store(TState::Stopped, std::memory_order_release);
+    Started_ = true;
     Watch_.stop = true;
     return Wait();
 }

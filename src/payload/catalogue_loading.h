@@ -16,20 +16,25 @@ class TCatalogueLoading {
   public:
     enum class TState : uint8_t { Loading, Loaded, Failed, Stopped };
 
-    // Starts loading the program's payload into `catalogue`, which must
-    // outlive this object. Without a thread it loads before returning.
-    explicit TCatalogueLoading(TAttachedFiles& catalogue);
+    // For the program's payload, to be loaded into `catalogue`, which must
+    // outlive this object.
+    explicit TCatalogueLoading(TAttachedFiles& catalogue) : Catalogue_(catalogue) {}
     // Stops a load still running and waits for its thread.
     ~TCatalogueLoading();
     TCatalogueLoading(const TCatalogueLoading&) = delete;
     TCatalogueLoading& operator=(const TCatalogueLoading&) = delete;
 
+    // Starts loading (once; later calls do nothing). Without a thread it
+    // loads before returning.
+    void Start();
+    // Loading also before Start.
     TState State() const { return State_.load(std::memory_order_acquire); }
     // Of the compressed bytes, how many have been read, in percent.
     int Percent() const;
     // Blocks until the load has ended, and says how.
     TState Wait();
-    // Ends a load still running at its next block (Stopped), then waits.
+    // Ends a load still running at its next block (Stopped), then waits;
+    // one never started is Stopped at once.
     TState Stop();
 
     // After Failed: why, in words for the user, and the bytes of memory it
@@ -38,10 +43,11 @@ class TCatalogueLoading {
     uint64_t MemoryNeeded() const { return Catalogue_.MemoryNeeded(); }
 
   private:
-    static unsigned __stdcall ThreadMain(void* self);
+    static DWORD WINAPI ThreadMain(void* self);
     void Load();
 
     TAttachedFiles& Catalogue_;
+    bool Started_ = false;
     payload::InflateWatch Watch_;
     uint32_t PayloadSize_ = 0;
     std::string Error_;

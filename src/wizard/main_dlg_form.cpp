@@ -64,7 +64,7 @@ HFONT MakeFont(const char* face, int height, bool bold) {
 } // namespace
 
 TMainDlgForm::TMainDlgForm(HICON icon, std::optional<std::string> givenDestination,
-                           const TCatalogueLoading& loading)
+                           TCatalogueLoading& loading)
     : Icon_(icon), GivenDestination_(std::move(givenDestination)), WelcomePage_(loading) {}
 
 TMainDlgForm::~TMainDlgForm() = default;
@@ -202,8 +202,6 @@ void TMainDlgForm::Construct() {
     SetTimer(Handle_, kInstallTimer, kInstallTimerMs, nullptr);
     SetTimer(Handle_, kDriveTimer, kDriveTimerMs, nullptr);
     GoToPage(kNoPage, kWelcomePage);
-    // Files found damaged while the dialog was built: it never shows.
-    PollWelcomePage();
 }
 
 // The choices of an earlier run, or a first run's defaults. A saved

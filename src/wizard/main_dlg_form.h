@@ -43,7 +43,7 @@ class TMainDlgForm {
     // saved or default destination. `loading` brings the catalogue, which
     // nothing after the Welcome page goes without.
     TMainDlgForm(HICON icon, std::optional<std::string> givenDestination,
-                 const TCatalogueLoading& loading);
+                 TCatalogueLoading& loading);
     ~TMainDlgForm();
     TMainDlgForm(const TMainDlgForm&) = delete;
     TMainDlgForm& operator=(const TMainDlgForm&) = delete;

@@ -18,6 +18,7 @@ bool TWelcomePage::ReadyForNext() {
 }
 
 TWelcomePage::TTick TWelcomePage::Poll() {
+    Loading_.Start();
     switch (Loading_.State()) {
     case TCatalogueLoading::TState::Loading:
         if (Held_)

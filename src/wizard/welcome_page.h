@@ -14,7 +14,7 @@
 
 class TWelcomePage {
   public:
-    explicit TWelcomePage(const TCatalogueLoading& loading) : Loading_(loading) {}
+    explicit TWelcomePage(TCatalogueLoading& loading) : Loading_(loading) {}
     TWelcomePage(const TWelcomePage&) = delete;
     TWelcomePage& operator=(const TWelcomePage&) = delete;
 
@@ -26,16 +26,18 @@ class TWelcomePage {
 
     // What a tick of the timer found.
     enum class TTick : uint8_t { Nothing, GoOn, Failed };
-    // Timer 1: the progress of a held Next; GoOn once the files are ready
-    // (the page looks as before, Next is to be carried out); Failed when
-    // they cannot be had, which ends the wizard.
+    // Timer 1: starts the unpacking at the first tick, once the page is up,
+    // so that it never holds the first window back, however few
+    // processors the machine has. Then the progress of a held Next; GoOn
+    // once the files are ready (the page looks as before, Next is to be
+    // carried out); Failed when they cannot be had, which ends the wizard.
     TTick Poll();
 
   private:
     HWND Item(TCtl control) const { return Controls_[int(control)]; }
     void ShowPreparing(bool shown);
 
-    const TCatalogueLoading& Loading_;
+    TCatalogueLoading& Loading_;
     HWND Dialog_ = nullptr;
     const HWND* Controls_ = nullptr;
     bool Held_ = false;

@@ -51,9 +51,9 @@ struct Launch {
     std::vector<std::string> args;                        // quoted as needed
     std::vector<std::pair<std::string, std::string>> env; // added or replaced
     std::string dir;                                      // empty: inherited
-    // Holds the first thread the program starts besides its main one
-    // (setup.exe's unpacking) before it runs, until Process::ResumeHeld():
-    // a machine as slow as the test wants.
+    // Holds the first thread the program starts in its own code (setup.exe's
+    // unpacking) before it runs, until Process::ResumeHeld(): a machine as
+    // slow as the test wants. The Process is made once that thread started.
     bool holdFirstThread = false;
 };
 

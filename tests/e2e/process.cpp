@@ -145,27 +145,43 @@ Process::Process(const std::string& exe, const Launch& launch) : name_(FileName(
     if (launch.holdFirstThread) HoldFirstThread();
 }
 
-// As the program's debugger, until its second thread reports its start:
-// that thread is suspended before it runs, and the program let go.
+// As the program's debugger, until a thread that starts in the program's
+// own code reports its start: that thread is suspended before it runs, and
+// the program let go. (Wine may start threads of its own in the process.)
 void Process::HoldFirstThread() {
     DebugSetProcessKillOnExit(FALSE);
+    uintptr_t imageStart = 0, imageEnd = 0;
     DEBUG_EVENT event;
     bool ended = false;
     while (!held_ && !ended && WaitForDebugEvent(&event, kWait)) {
         DWORD status = DBG_CONTINUE;
         switch (event.dwDebugEventCode) {
-        case CREATE_PROCESS_DEBUG_EVENT:
-            if (event.u.CreateProcessInfo.hFile) CloseHandle(event.u.CreateProcessInfo.hFile);
+        case CREATE_PROCESS_DEBUG_EVENT: {
+            const auto& created = event.u.CreateProcessInfo;
+            if (created.hFile) CloseHandle(created.hFile);
+            imageStart = reinterpret_cast<uintptr_t>(created.lpBaseOfImage);
+            IMAGE_DOS_HEADER dos{};
+            IMAGE_NT_HEADERS nt{};
+            if (ReadProcessMemory(created.hProcess, created.lpBaseOfImage, &dos, sizeof dos,
+                                  nullptr) &&
+                ReadProcessMemory(created.hProcess,
+                                  static_cast<char*>(created.lpBaseOfImage) + dos.e_lfanew, &nt,
+                                  sizeof nt, nullptr))
+                imageEnd = imageStart + nt.OptionalHeader.SizeOfImage;
             break;
+        }
         case LOAD_DLL_DEBUG_EVENT:
             if (event.u.LoadDll.hFile) CloseHandle(event.u.LoadDll.hFile);
             break;
-        case CREATE_THREAD_DEBUG_EVENT:
+        case CREATE_THREAD_DEBUG_EVENT: {
+            const auto start = reinterpret_cast<uintptr_t>(event.u.CreateThread.lpStartAddress);
             // The handle belongs to the debugging; ours outlives it.
-            if (DuplicateHandle(GetCurrentProcess(), event.u.CreateThread.hThread,
+            if (start >= imageStart && start < imageEnd &&
+                DuplicateHandle(GetCurrentProcess(), event.u.CreateThread.hThread,
                                 GetCurrentProcess(), &held_, 0, FALSE, DUPLICATE_SAME_ACCESS))
                 SuspendThread(held_);
             break;
+        }
         case EXCEPTION_DEBUG_EVENT:
             // The loader's breakpoint is ours; anything else the program's.
             if (event.u.Exception.ExceptionRecord.ExceptionCode != EXCEPTION_BREAKPOINT)
@@ -178,7 +194,7 @@ void Process::HoldFirstThread() {
         ContinueDebugEvent(event.dwProcessId, event.dwThreadId, status);
     }
     DebugActiveProcessStop(id_);
-    if (!held_) Fail(name_ + " started no second thread");
+    if (!held_) Fail(name_ + " started no thread of its own");
 }
 
 bool Process::ResumeHeld() {
