@@ -123,7 +123,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     HICON icon = LoadIconA(instance, MAKEINTRESOURCEA(1));
 
     if (unattended.Mode != TRunMode::Wizard) {
-        // Without the wizard nobody is there to read a message.
+        // Without the wizard the whole payload is unpacked and checked
+        // before anything else, and nobody is there to read a message.
         loading.Start();
         if (loading.Wait() != TCatalogueLoading::TState::Loaded) {
             DiagnoseLoadFailure(loading);
