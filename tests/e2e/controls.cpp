@@ -2,6 +2,8 @@
 // message dialogs.
 #include "e2e.h"
 
+#include <algorithm>
+
 namespace e2e {
 
 namespace {
@@ -222,11 +224,17 @@ Message WaitMessage(const Process& process, HWND besides, DWORD timeout) {
 Message WaitStartupMessage(const Process& process, DWORD timeout) {
     const DWORD start = GetTickCount();
     do {
-        for (HWND window : process.Windows())
-            if (!TryFindControl(window, "&Next >")) {
-                Settle(window);
-                return ReadMessage(window);
-            }
+        // A wizard on its way out may show no controls any more, and a
+        // message on its way in buttons without their captions yet.
+        for (HWND window : process.Windows()) {
+            Settle(window);
+            Message message = ReadMessage(window);
+            const auto& buttons = message.buttons;
+            if (!buttons.empty() &&
+                std::find(buttons.begin(), buttons.end(), "&Next >") == buttons.end() &&
+                std::find(buttons.begin(), buttons.end(), "") == buttons.end())
+                return message;
+        }
         Sleep(50);
     } while (!process.Exited() && GetTickCount() - start < timeout);
     Fail("no message at the start; " + process.Describe());

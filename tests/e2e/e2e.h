@@ -168,9 +168,9 @@ struct Message {
 Message ReadMessage(HWND dialog);
 // Waits for a dialog of the program other than `besides` and reads it.
 Message WaitMessage(const Process& process, HWND besides = nullptr, DWORD timeout = kWait);
-// Waits for a message of the program at its start, passing over the wizard
-// (a dialog with a "&Next >" button): files found damaged behind the
-// Welcome page close the wizard, and then the message comes.
+// Waits for a message of the program at its start (a dialog with buttons,
+// none of them "&Next >"), passing over the wizard: files found damaged
+// behind the Welcome page close the wizard, and then the message comes.
 Message WaitStartupMessage(const Process& process, DWORD timeout = kWait);
 // Presses one of its buttons and waits for the dialog to go.
 bool Answer(const Message& message, const std::string& button);
