@@ -9,6 +9,8 @@
 #include "clock.h"
 #include "e2e.h"
 
+#include "base/paths.h"
+#include "base/shell_folders.h"
 #include "engine/install_status.h"
 #include "engine/install_thread.h"
 #include "payload/catalogue.h"

@@ -5,6 +5,10 @@
 //                                    no waiting between pages
 //   qvbench nsis INSTALLER.EXE DEST  one silent run (/S /D=DEST)
 //   qvbench silent SETUP.EXE DEST    one silent run of ours (-dDEST /S)
+//   qvbench phases SETUP.EXE DEST    one silent run of ours with its
+//                                    diagnostic log (DEST.log), split by the
+//                                    log's lines into start, inflate, plan,
+//                                    files and the work after the copy
 //   qvbench inflate SETUP.EXE N      InflatePayload against one-shot zlib on
 //                                    the payload of SETUP.EXE, N rounds each,
 //                                    alternating
@@ -144,6 +148,10 @@ int RunOurs(const std::string& exe, const std::string& dest) {
         return 1;
     }
     const double end = Now();
+    // The Finish page started the word processor (through the desktop's
+    // shell, outside the run's job): a silent run after this one would find
+    // it running and install nothing.
+    CloseStandIns();
     std::printf("welcome_ms %.1f copy_ms %.1f total_ms %.1f finish_ms %.1f peak_ws %lu "
                 "peak_private %lu pages_at %s\n",
                 welcome, copy, end - start, end - assoc, (unsigned long)memory.WorkingSet,
@@ -193,6 +201,68 @@ int RunSilent(const std::string& exe, const std::vector<std::string>& args) {
     std::printf("total_ms %.1f peak_ws %lu peak_private %lu exit %d\n", total,
                 (unsigned long)memory.WorkingSet, (unsigned long)memory.Private, code);
     return code == 0 && !Failed ? 0 : 1;
+}
+
+// Milliseconds since midnight of a diagnostic log line ("hh:mm:ss.mmm ...");
+// negative when the line has no stamp.
+double LineTime(const std::string& line) {
+    unsigned h = 0, m = 0, sec = 0, ms = 0;
+    if (std::sscanf(line.c_str(), "%2u:%2u:%2u.%3u ", &h, &m, &sec, &ms) != 4) return -1;
+    return ((h * 60.0 + m) * 60.0 + sec) * 1000.0 + ms;
+}
+
+double MillisecondsOfDay(const SYSTEMTIME& t) {
+    return ((t.wHour * 60.0 + t.wMinute) * 60.0 + t.wSecond) * 1000.0 + t.wMilliseconds;
+}
+
+// One silent run with the diagnostic log: its lines' stamps mark where the
+// start-up ends (the first line), the catalogue is complete ("Unpacked:"),
+// the files are written (the first and last "Copy:") and the work after
+// them ends ("Exit code:"). The log costs some time of its own (a line and
+// two looks at the target per file), so the whole run is printed as well.
+int RunPhases(const std::string& exe, const std::string& dest) {
+    const std::string log = dest + ".log";
+    MakeFolders(dest.substr(0, dest.find_last_of('\\')));
+    Launch launch;
+    launch.args = {"-d" + dest, "/S", "/LOG=" + log};
+    SYSTEMTIME wall;
+    GetLocalTime(&wall);
+    const double start = Now();
+    Process installer(exe, launch);
+    if (!installer.Started()) return 1;
+    if (installer.WaitExit(600000) != 0) {
+        Report("the logged run fails");
+        return 1;
+    }
+    const double total = Now() - start;
+    const double launched = MillisecondsOfDay(wall);
+    double first = -1, unpacked = -1, copyFirst = -1, copyLast = -1, exit = -1;
+    std::string text = ReadFile(log), line;
+    for (size_t at = 0, end; at < text.size(); at = end + 1) {
+        end = text.find('\n', at);
+        if (end == std::string::npos) end = text.size();
+        line = text.substr(at, end - at);
+        double t = LineTime(line);
+        if (t < 0) continue;
+        if (t < launched - 3600000) t += 86400000; // past midnight
+        const std::string what = line.substr(13);
+        if (first < 0) first = t;
+        if (what.rfind("Unpacked:", 0) == 0) unpacked = t;
+        if (what.rfind("Copy:", 0) == 0) {
+            if (copyFirst < 0) copyFirst = t;
+            copyLast = t;
+        }
+        if (what.rfind("Exit code:", 0) == 0) exit = t;
+    }
+    if (first < 0 || unpacked < 0 || copyFirst < 0 || exit < 0) {
+        Report("the log of " + dest + " lacks the lines that mark the phases");
+        return 1;
+    }
+    std::printf("start_ms %.1f inflate_ms %.1f plan_ms %.1f files_ms %.1f after_ms %.1f "
+                "exit_ms %.1f total_ms %.1f\n",
+                first - launched, unpacked - first, copyFirst - unpacked, copyLast - copyFirst,
+                exit - copyLast, launched + total - exit, total);
+    return Failed ? 1 : 0;
 }
 
 // The same stream through InflatePayload as the catalogue calls it, and
@@ -286,9 +356,10 @@ int main(int argc, char** argv) {
         return RunSilent(argv[2], {"/S", std::string("/D=") + argv[3]});
     if (argc == 4 && mode == "silent")
         return RunSilent(argv[2], {std::string("-d") + argv[3], "/S"});
+    if (argc == 4 && mode == "phases") return RunPhases(argv[2], argv[3]);
     if (argc == 4 && mode == "inflate") return RunInflate(argv[2], std::atoi(argv[3]));
     if (argc == 3 && mode == "stub") return RunStub(argv[2]);
     if (argc == 4 && mode == "base") return RunBase(argv[2], argv[3]);
-    std::fprintf(stderr, "usage: qvbench ours|nsis|silent|inflate|stub|base ...\n");
+    std::fprintf(stderr, "usage: qvbench ours|nsis|silent|phases|inflate|stub|base ...\n");
     return 2;
 }

@@ -15,7 +15,6 @@ add_subdirectory(${GTEST_SOURCE_DIR} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM
 add_subdirectory(tests/host)
 add_subdirectory(tests/fuzz)
 
-# The benchmark's native tools, only in a configuration made for it (bench/run).
-if(QV_BENCH)
-  add_subdirectory(bench)
-endif()
+# The benchmark's native tools: built with everything else, so that they
+# keep compiling; only bench/run runs them.
+add_subdirectory(bench)

@@ -11,6 +11,7 @@
 #include "engine/ask_user.h"
 #include "engine/install_run.h"
 #include "payload/catalogue.h"
+#include "payload/catalogue_loading.h"
 #include "payload/components.h"
 #include "payload/diagnostic_log.h"
 #include "payload/size_text.h"
@@ -32,8 +33,8 @@ void ShowDamagedSetup(const std::string& reason) {
     MessageBoxA(nullptr, text.c_str(), kApplicationTitle, MB_OK | MB_ICONERROR);
 }
 
-// The product's files are unpacked into memory before any window: a large
-// product on a system short of memory ends here, with what it takes.
+// The product's files are unpacked into memory behind the Welcome page: a
+// large product on a system short of memory ends there, with what it takes.
 std::string NotEnoughMemoryText(uint64_t needed) {
     return "There is not enough memory to unpack the files of " + std::string(kProductName) +
            ": setup needs " + FormatSize(int64_t(needed)) +
@@ -82,6 +83,14 @@ bool StartDiagnosticLog(const TUnattendedOptions& options, bool quiet) {
                                                       : admin == TAdministrator::Yes   ? "yes"
                                                                                        : "no"));
     return true;
+}
+
+void DiagnoseLoadFailure(const TCatalogueLoading& loading) {
+    if (const uint64_t needed = loading.MemoryNeeded())
+        Diagnose("Not enough memory to unpack the files: " + std::to_string(needed) +
+                 " bytes were needed");
+    else
+        Diagnose("The setup program is damaged: " + loading.Error());
 }
 
 int Finish(int code) {
@@ -135,6 +144,12 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
                  "install without it)");
         return Finish(kExitBadOptions);
     }
+    // The catalogue outlives the run. The wizard inflates it behind its
+    // Welcome page, which needs none of it; whatever needs the catalogue
+    // waits for it.
+    auto catalogue = std::make_unique<TAttachedFiles>();
+    TCatalogueLoading loading(*catalogue);
+
     InitShellFolders();
     RecordMainThread(wizard ? MessageDialog : NobodyAnswers);
     // Released last, after the run (which waits for the install thread)
@@ -145,37 +160,29 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
 
     HICON icon = LoadIconA(instance, MAKEINTRESOURCEA(1));
 
-    // The catalogue exists before any window and outlives the run.
-    auto catalogue = std::make_unique<TAttachedFiles>();
-    std::string error;
-    if (!catalogue->LoadFromResource(error)) {
-        const uint64_t needed = catalogue->MemoryNeeded();
-        if (needed) {
-            Diagnose("Not enough memory to unpack the files: " + std::to_string(needed) +
-                     " bytes were needed");
-        } else {
-            Diagnose("The setup program is damaged: " + error);
+    if (!wizard) {
+        // Without the wizard the whole payload is unpacked and checked
+        // before anything else, and nobody is there to read a message.
+        loading.Start();
+        if (loading.Wait() != TCatalogueLoading::TState::Loaded) {
+            DiagnoseLoadFailure(loading);
+            return Finish(kExitFailed);
         }
-        // Without the wizard nobody is there to read a message.
-        if (!wizard) return Finish(kExitFailed);
-        if (needed)
-            MessageBoxA(nullptr, NotEnoughMemoryText(needed).c_str(), kApplicationTitle,
-                        MB_OK | MB_ICONERROR);
-        else
-            ShowDamagedSetup(error);
-        return Finish(0);
     }
-    Catalogue = catalogue.get();
 
     int code = kExitSuccess;
     {
-        // The wizard shows a destination given on the command line in its
-        // page; a run without it checks the destination first.
+        // The settings are read without making their keys: the wizard makes
+        // them once the product's files are known to be sound, so that a
+        // damaged setup program leaves nothing behind, and a run without it
+        // only writes them when it installs. The wizard shows a destination
+        // given on the command line in its page; a run without it checks the
+        // destination first.
         TInstallRun run(
             *catalogue,
-            ChoicesFromSettings(LoadSettings(wizard), wizard ? options.Destination : std::nullopt));
+            ChoicesFromSettings(LoadSettings(false), wizard ? options.Destination : std::nullopt));
         if (wizard) {
-            TMainDlgForm form(icon, run);
+            TMainDlgForm form(icon, run, loading);
             form.ShowModal();
             // After a quit the thread may still be finishing the file in
             // hand; it writes the log until then.
@@ -187,6 +194,21 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
         // choices, the uninstall entry, then "Install.log".
         run.Record();
     }
+    // A wizard closed while the files were still unpacked stops that. With
+    // sound files the wizard leaves the settings keys, as reading them makes
+    // them; the wizard read them without, in case the files were damaged.
+    const TCatalogueLoading::TState loaded = loading.Stop();
+    if (loaded == TCatalogueLoading::TState::Loaded && wizard) CreateSettingsKeys();
+    if (loaded == TCatalogueLoading::TState::Failed) {
+        DiagnoseLoadFailure(loading);
+        const uint64_t needed = loading.MemoryNeeded();
+        if (needed)
+            MessageBoxA(nullptr, NotEnoughMemoryText(needed).c_str(), kApplicationTitle,
+                        MB_OK | MB_ICONERROR);
+        else
+            ShowDamagedSetup(loading.Error());
+    }
+
     Catalogue = nullptr;
     catalogue.reset(); // removes leftover temporary files
     return Finish(code);

@@ -28,24 +28,23 @@ bool LoadPayloadResource(const char* name, const char* type, const uint8_t*& dat
     return data != nullptr || size == 0;
 }
 
-bool TAttachedFiles::LoadFromResource(std::string& error) {
+bool TAttachedFiles::LoadFromResource(std::string& error, payload::InflateWatch* watch) {
     const uint8_t* data = nullptr;
     uint32_t size = 0;
     if (!LoadPayloadResource("FILES", "FILES", data, size)) {
         error = "the product files are missing";
         return false;
     }
-    return LoadFromBytes(data, size, error);
+    return LoadFromBytes(data, size, error, nullptr, watch);
 }
 
 bool TAttachedFiles::LoadFromBytes(const uint8_t* data, uint32_t size, std::string& error,
-                                   const payload::Memory* memory) {
+                                   const payload::Memory* memory, payload::InflateWatch* watch) {
     // The first block is the compressed size: a payload that compresses at
     // all inflates to more, so start-up never asks for memory it will not
-    // use; the buffer grows in place to the size the stream projects once it
-    // is full.
+    // use; the buffer grows in place as it fills.
     payload::Inflated inflated = payload::InflatePayload(data, size, payload::GrowthStep(size),
-                                                         memory ? *memory : ReservedMemory);
+                                                         memory ? *memory : ReservedMemory, watch);
     MemoryNeeded_ = inflated.status == payload::InflateStatus::OutOfMemory ? inflated.wanted : 0;
     if (inflated.status != payload::InflateStatus::Ok) {
         error = payload::Describe(inflated.status);

@@ -50,12 +50,14 @@ class TAttachedFiles {
     TAttachedFiles& operator=(const TAttachedFiles&) = delete;
 
     // Finds, inflates and indexes the "FILES" resource of the program's own
-    // module. On failure `error` says why, in words for the user.
-    bool LoadFromResource(std::string& error);
+    // module. On failure `error` says why, in words for the user. `watch`,
+    // if given, follows the inflating from another thread and may stop it.
+    bool LoadFromResource(std::string& error, payload::InflateWatch* watch = nullptr);
     // The same from bytes already in memory (a zlib stream), the inflated
     // bytes held in `memory` (ReservedMemory unless a test says otherwise).
     bool LoadFromBytes(const uint8_t* data, uint32_t size, std::string& error,
-                       const payload::Memory* memory = nullptr);
+                       const payload::Memory* memory = nullptr,
+                       payload::InflateWatch* watch = nullptr);
     // After a load that failed for want of memory: the bytes it asked for and
     // could not get; 0 after any other load.
     uint64_t MemoryNeeded() const { return MemoryNeeded_; }
@@ -113,5 +115,6 @@ class TAttachedFiles {
 // Gives a read-only view of a resource of the program's own module.
 bool LoadPayloadResource(const char* name, const char* type, const uint8_t*& data, uint32_t& size);
 
-// The one catalogue of the run, created at start-up before any window.
+// The one catalogue of the run, set once it is complete (CatalogueLoading)
+// and null until then.
 extern TAttachedFiles* Catalogue;

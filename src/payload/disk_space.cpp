@@ -51,20 +51,29 @@ int32_t ClusterSize(const std::string& path) {
     return size > 0 && size <= 0x40000000u ? int32_t(size) : kFallbackClusterSize;
 }
 
-int32_t SizeOnDisk(const std::string& path, int32_t n) {
-    const int64_t rounded = RoundUp(n, ClusterSize(path));
+namespace {
+int32_t RoundedSize(int32_t n, int32_t cluster) {
+    const int64_t rounded = RoundUp(n, cluster);
     return rounded > INT32_MAX ? INT32_MAX : int32_t(rounded);
+}
+} // namespace
+
+int32_t SizeOnDisk(const std::string& path, int32_t n) {
+    return RoundedSize(n, ClusterSize(path));
 }
 
 int32_t FileListSize(const std::vector<TAttachedFile>& files, const std::string& fileList,
                      const std::string& destDir) {
     int64_t total = 0;
+    // One volume, one cluster size: asked once, not for every file (each
+    // question opens the volume).
+    const int32_t cluster = ClusterSize(destDir);
     const std::vector<std::string> patterns = SplitPatterns(fileList);
     for (auto pattern = patterns.rbegin(); pattern != patterns.rend(); ++pattern) {
         const bool folder = IsFolderPattern(*pattern);
         for (auto entry = files.rbegin(); entry != files.rend(); ++entry) {
             if (!PatternMatches(*pattern, entry->Name)) continue;
-            total += SizeOnDisk(destDir, entry->Size);
+            total += RoundedSize(entry->Size, cluster);
             if (!folder) break;
         }
     }

@@ -24,7 +24,23 @@ uint64_t ProjectedSize(uint64_t produced, uint64_t consumed, uint32_t inSize, ui
     return std::min(whole, limit);
 }
 
-Inflated InflatePayload(const uint8_t* in, uint32_t inSize, uint32_t first, const Memory& memory) {
+namespace {
+constexpr uint64_t kPage = 4096;
+
+// The least a full buffer grows by: one block, or one growth step when the
+// whole stream is smaller than that.
+uint64_t LeastGrowth(uint32_t inSize) {
+    return std::min<uint64_t>(GrowthStep(inSize), kInflateBlock);
+}
+} // namespace
+
+uint64_t GrowthTarget(uint64_t produced, uint64_t consumed, uint32_t inSize, uint64_t limit) {
+    const uint64_t most = std::max(produced + LeastGrowth(inSize), produced * 3);
+    return std::min({ProjectedSize(produced, consumed, inSize, limit), most, limit});
+}
+
+Inflated InflatePayload(const uint8_t* in, uint32_t inSize, uint32_t first, const Memory& memory,
+                        InflateWatch* watch) {
     Inflated result;
     // The inflated size must fit the 32-bit signed fields of the catalogue.
     const uint64_t limit = 0x7FFFFFFF;
@@ -47,44 +63,53 @@ Inflated InflatePayload(const uint8_t* in, uint32_t inSize, uint32_t first, cons
     }
 
     uint64_t produced = 0;
-    int rc = Z_OK;
-    for (;;) {
+    bool ended = false;
+    while (!ended && result.status == InflateStatus::Ok) {
+        if (watch && watch->stop) {
+            result.status = InflateStatus::Stopped;
+            break;
+        }
         if (produced == capacity) {
             if (capacity >= limit) {
-                rc = Z_MEM_ERROR;
                 result.status = InflateStatus::TooLarge;
                 break;
             }
-            // Growing may copy what is there, so the buffer grows rarely: to
-            // the whole the stream promises, as far as it can tell.
-            const uint64_t grown = ProjectedSize(produced, zs.total_in, inSize, limit);
-            uint8_t* bigger = static_cast<uint8_t*>(memory.Grow(buf, size_t(grown)));
+            // Memory too short for the whole step may still have room for
+            // part of it: half the step, and half again, down to one page
+            // (what the stream's last bytes may need).
+            const uint64_t target = GrowthTarget(produced, zs.total_in, inSize, limit);
+            const uint64_t least = produced + std::min<uint64_t>(LeastGrowth(inSize), kPage);
+            uint8_t* bigger = nullptr;
+            uint64_t size = target;
+            while (!(bigger = static_cast<uint8_t*>(memory.Grow(buf, size_t(size)))) &&
+                   size > least)
+                size = std::max(least, produced + (size - produced) / 2);
             if (!bigger) {
-                rc = Z_MEM_ERROR;
                 result.status = InflateStatus::OutOfMemory;
-                result.wanted = grown;
+                result.wanted = target;
                 break;
             }
             buf = bigger;
-            capacity = grown;
+            capacity = size;
             ++result.growths;
         }
+        const uint64_t room = std::min<uint64_t>(capacity - produced, kInflateBlock);
         zs.next_out = buf + produced;
-        zs.avail_out = uInt(capacity - produced);
-        rc = inflate(&zs, Z_NO_FLUSH);
-        produced = capacity - zs.avail_out;
-        if (rc == Z_STREAM_END) break;
-        if (rc == Z_OK) continue;
-        if (rc == Z_BUF_ERROR && zs.avail_out == 0) continue; // needs more room
-        // Z_BUF_ERROR with room left: the input ended before the stream did.
-        result.status = rc == Z_BUF_ERROR ? InflateStatus::Truncated : InflateStatus::Corrupt;
-        break;
+        zs.avail_out = uInt(room);
+        const int rc = inflate(&zs, Z_NO_FLUSH);
+        produced += room - zs.avail_out;
+        if (watch) watch->consumed = uint32_t(zs.total_in);
+        if (rc == Z_STREAM_END)
+            ended = true;
+        else if (rc == Z_BUF_ERROR && zs.avail_out != 0)
+            result.status = InflateStatus::Truncated; // the input ended before the stream
+        else if (rc != Z_OK && rc != Z_BUF_ERROR)
+            result.status = InflateStatus::Corrupt;
     }
     inflateEnd(&zs);
 
-    if (rc != Z_STREAM_END) {
+    if (!ended) {
         memory.Release(buf);
-        if (result.status == InflateStatus::Ok) result.status = InflateStatus::Corrupt;
         return result;
     }
     if (produced == 0) {
@@ -151,6 +176,8 @@ const char* Describe(InflateStatus s) {
         return "not enough memory";
     case InflateStatus::TooLarge:
         return "the data is too large";
+    case InflateStatus::Stopped:
+        return "unpacking was stopped";
     }
     return "unknown error";
 }

@@ -13,6 +13,7 @@
 // This file knows nothing of Windows so that it also builds natively.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -40,31 +41,51 @@ struct ReleaseDeleter {
 };
 using Buffer = std::unique_ptr<uint8_t, ReleaseDeleter>;
 
-enum class InflateStatus { Ok, Corrupt, Truncated, OutOfMemory, TooLarge };
+enum class InflateStatus { Ok, Corrupt, Truncated, OutOfMemory, TooLarge, Stopped };
 
 struct Inflated {
     InflateStatus status = InflateStatus::Ok;
     Buffer data; // exactly `size` bytes (null when size is 0)
     int32_t size = 0;
     uint32_t growths = 0; // how often the buffer had to grow past the first block
-    // OutOfMemory: the size of the block that could not be had.
+    // OutOfMemory: the size the buffer was to grow to when no memory came,
+    // not even for one more block.
     uint64_t wanted = 0;
 };
+
+// An inflate as another thread sees it: how far it has come, and a request
+// to end it early.
+struct InflateWatch {
+    std::atomic<uint32_t> consumed{0}; // compressed bytes read so far
+    std::atomic<bool> stop{false};     // ends the inflate at its next block (Stopped)
+};
+
+// The most bytes one call of zlib produces: a stop request and the progress
+// are seen at least that often, and a buffer grows by that much at least
+// (or by one growth step, when that is less) unless memory is short.
+constexpr uint32_t kInflateBlock = 1u << 20;
 
 // Growth step: the compressed byte count rounded up to a multiple of 256.
 uint32_t GrowthStep(uint32_t compressedSize);
 
-// The size a full buffer grows to: what the whole stream will inflate to if
-// the rest inflates as the `consumed` bytes of `inSize` read so far did into
-// `produced` bytes, a sixteenth more for the rest's own ratio, and at least
-// one growth step more; rounded up to 256 and at most `limit`.
+// What the whole stream will inflate to if the rest inflates as the
+// `consumed` bytes of `inSize` read so far did into `produced` bytes, a
+// sixteenth more for the rest's own ratio, and at least one growth step
+// more; rounded up to 256 and at most `limit`.
 uint64_t ProjectedSize(uint64_t produced, uint64_t consumed, uint32_t inSize, uint64_t limit);
 
+// The size a full buffer of `produced` bytes grows to: the projection, but
+// never more than three times what is there (a stream's start may promise
+// far more than its end gives) and at least one block more; at most `limit`.
+uint64_t GrowthTarget(uint64_t produced, uint64_t consumed, uint32_t inSize, uint64_t limit);
+
 // Inflates a whole zlib stream in one pass into one buffer taken from
-// `memory`, first of `first` bytes (0 stands for one growth step), grown to
-// the projected size whenever it is full, then shrunk to the bytes produced.
+// `memory`, first of `first` bytes (0 stands for one growth step), grown
+// toward GrowthTarget whenever it is full, then shrunk to the bytes
+// produced. A growth that memory refuses is tried again with half the step,
+// down to one page. `watch`, if given, follows the inflate and may stop it.
 Inflated InflatePayload(const uint8_t* in, uint32_t inSize, uint32_t first,
-                        const Memory& memory = HeapMemory);
+                        const Memory& memory = HeapMemory, InflateWatch* watch = nullptr);
 
 struct EntryRecord {
     std::string name;

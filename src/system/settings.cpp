@@ -48,6 +48,12 @@ TSavedSettings LoadSettings(bool createKeys) {
     return s;
 }
 
+void CreateSettingsKeys() {
+    TRegistry registry;
+    registry.OpenKey(kInstallKey);
+    registry.OpenKey(kInternalKey);
+}
+
 uint32_t ComponentsToSave(uint32_t loaded, const bool checked[6]) {
     uint32_t bits = loaded;
     for (int i = 0; i < 6; ++i) {

@@ -44,6 +44,8 @@ std::string OfferedDestination(const std::string& mainDir);
 // Reads both keys, creating them when missing, as every open does; with
 // `createKeys` false they are only read (a run that may change nothing).
 TSavedSettings LoadSettings(bool createKeys = true);
+// Creates both keys where they are missing, as reading them would have.
+void CreateSettingsKeys();
 
 // The component set to save: bits 0 to 5 from the rows' ticks, the rest as
 // loaded.

@@ -31,6 +31,10 @@ constexpr TLayoutRow kLayout[] = {
      "This program will install %s (version 3.3.3.1%s) on your computer.\r\r\r\r\rClick Next to "
      "continue. Click Cancel to quit Setup.",
      0},
+    // Shown only while a Next waits for the product's files to be unpacked.
+    {T::PreparingLbl, T::WelcomeTabSheet, K::Label, 12, 170, 0, 0,
+     "Preparing the installation. Please wait...", lfAutoSize | lfHidden},
+    {T::PreparingProgressBar, T::WelcomeTabSheet, K::ProgressBar, 12, 190, 345, 16, "", lfHidden},
 
     SHEET(LicenseTabSheet),
     {T::C, T::LicenseTabSheet, K::Label, 12, 7, 0, 0,

@@ -13,6 +13,8 @@ enum class TCtl : uint8_t {
     PgCtrl,
     WelcomeTabSheet,
     WelcomeLbl,
+    PreparingLbl,
+    PreparingProgressBar,
     LicenseTabSheet,
     C,
     LicenseMemo,
@@ -93,7 +95,7 @@ enum TLayoutFlags : uint16_t {
     lfTitleFont = 1 << 6,  // Arial, 15 pixels, bold
     lfBoldFont = 1 << 7,   // the default font made bold
     lfNavy = 1 << 8,       // navy text
-    lfHidden = 1 << 9,     // not shown at first (the pages)
+    lfHidden = 1 << 9,     // not shown at first (the pages, the Welcome page's progress)
 };
 
 struct TLayoutRow {

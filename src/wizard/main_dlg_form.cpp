@@ -56,8 +56,8 @@ HFONT MakeFont(const char* face, int height, bool bold) {
 }
 } // namespace
 
-TMainDlgForm::TMainDlgForm(HICON icon, TInstallRun& run)
-    : Icon_(icon), Run_(run), Options(run.Choices.Options) {}
+TMainDlgForm::TMainDlgForm(HICON icon, TInstallRun& run, TCatalogueLoading& loading)
+    : Icon_(icon), Run_(run), Options(run.Choices.Options), WelcomePage_(loading) {}
 
 TMainDlgForm::~TMainDlgForm() = default;
 
@@ -99,7 +99,10 @@ INT_PTR TMainDlgForm::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         RequestClose(IDCANCEL);
         return TRUE;
     case WM_TIMER:
-        if (wp == kInstallTimer) PollInstallThread();
+        if (wp == kInstallTimer) {
+            PollWelcomePage();
+            PollInstallThread();
+        }
         if (wp == kDriveTimer) DestDirPage_.RefreshDriveList();
         return TRUE;
     case WM_ACTIVATEAPP:
@@ -179,6 +182,7 @@ void TMainDlgForm::Construct() {
                        FormatText(LayoutRow(label).Text, kProductName, std::string()));
 
     CheckBoxPages_.Attach(Controls_);
+    WelcomePage_.Attach(Handle_, Controls_);
     SelCompPage_.Attach(Handle_, Controls_);
     DestDirPage_.Attach(Handle_, Controls_);
     InstallingPage_.Attach(Controls_);
@@ -342,6 +346,8 @@ bool TMainDlgForm::WordProcessorStopsUs() {
 // ---------------------------------------------------------------- entry work
 
 bool TMainDlgForm::EnterLicense(uint8_t from) {
+    // Nothing past the Welcome page goes without the product's files.
+    if (from == kWelcomePage && !WelcomePage_.ReadyForNext()) return false;
     // The licence is loaded once per run, coming from the Welcome page.
     if (from != kWelcomePage || GetWindowTextLengthA(Item(TCtl::LicenseMemo)) > 0) return true;
     if (WordProcessorStopsUs()) return false;
@@ -406,6 +412,23 @@ bool TMainDlgForm::LeaveFinish(uint8_t) {
 void TMainDlgForm::StartInstallation() {
     Run_.Choices.Components = SelCompPage_.SelectedComponents();
     InstallingPage_.Start();
+}
+
+// Timer 1, while the Welcome page waits for the product's files: a held
+// Next goes on once they are ready; files that cannot be had end the
+// wizard, and the start-up says why.
+void TMainDlgForm::PollWelcomePage() {
+    if (Asking_ || Closing_) return;
+    switch (WelcomePage_.Poll()) {
+    case TWelcomePage::TTick::Nothing:
+        break;
+    case TWelcomePage::TTick::GoOn:
+        GoToPage(kWelcomePage, kLicensePage);
+        break;
+    case TWelcomePage::TTick::Failed:
+        EndWizard(IDCANCEL);
+        break;
+    }
 }
 
 // Timer 1. Ticks go on arriving while a dialog is open: a tick while the

@@ -10,6 +10,7 @@
 #include "wizard/destination_page.h"
 #include "wizard/installing_page.h"
 #include "wizard/layout.h"
+#include "wizard/welcome_page.h"
 
 #include <windows.h>
 
@@ -34,8 +35,9 @@ class TMainDlgForm {
   public:
     // The wizard drives `run`: its pages show and change the run's choices
     // (a destination given on the command line among them), and the
-    // Installing page starts it.
-    TMainDlgForm(HICON icon, TInstallRun& run);
+    // Installing page starts it. `loading` brings the catalogue, which
+    // nothing after the Welcome page goes without.
+    TMainDlgForm(HICON icon, TInstallRun& run, TCatalogueLoading& loading);
     ~TMainDlgForm();
     TMainDlgForm(const TMainDlgForm&) = delete;
     TMainDlgForm& operator=(const TMainDlgForm&) = delete;
@@ -80,6 +82,7 @@ class TMainDlgForm {
 
     // The installation.
     void StartInstallation();
+    void PollWelcomePage();
     void PollInstallThread();
 
     HWND Handle_ = nullptr;
@@ -92,6 +95,7 @@ class TMainDlgForm {
     // The logos; their static controls do not own them, so they outlive the window.
     TGdiHandle<HBITMAP> LogoSmall_, Logo_;
     // The pages that own their controls; each writes its part of Options.
+    TWelcomePage WelcomePage_;
     TDestinationPage DestDirPage_{Options};
     TComponentsPage SelCompPage_{Options};
     TCheckBoxPages CheckBoxPages_{Run_.Choices};

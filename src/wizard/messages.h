@@ -4,7 +4,9 @@
 #include <windows.h>
 
 // Timers of the wizard dialog.
-constexpr UINT_PTR kInstallTimer = 1; // polls the install thread: progress and its questions
+// Polls the unpacking behind the Welcome page, and the install thread (its
+// progress and its questions).
+constexpr UINT_PTR kInstallTimer = 1;
 constexpr UINT kInstallTimerMs = 100;
 constexpr UINT_PTR kDriveTimer = 2; // looks for drives that came or went
 constexpr UINT kDriveTimerMs = 1000;

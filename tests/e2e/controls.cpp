@@ -2,6 +2,8 @@
 // message dialogs.
 #include "e2e.h"
 
+#include <algorithm>
+
 namespace e2e {
 
 namespace {
@@ -217,6 +219,26 @@ Message WaitMessage(const Process& process, HWND besides, DWORD timeout) {
     if (!dialog) return {};
     Settle(dialog);
     return ReadMessage(dialog);
+}
+
+Message WaitStartupMessage(const Process& process, DWORD timeout) {
+    const DWORD start = GetTickCount();
+    do {
+        // A wizard on its way out may show no controls any more, and a
+        // message on its way in buttons without their captions yet.
+        for (HWND window : process.Windows()) {
+            Settle(window);
+            Message message = ReadMessage(window);
+            const auto& buttons = message.buttons;
+            if (!buttons.empty() &&
+                std::find(buttons.begin(), buttons.end(), "&Next >") == buttons.end() &&
+                std::find(buttons.begin(), buttons.end(), "") == buttons.end())
+                return message;
+        }
+        Sleep(50);
+    } while (!process.Exited() && GetTickCount() - start < timeout);
+    Fail("no message at the start; " + process.Describe());
+    return {};
 }
 
 bool Answer(const Message& message, const std::string& button) {

@@ -7,6 +7,7 @@
 // changed byte.
 #include "wizard_person.h"
 
+#include <algorithm>
 #include <cstring>
 
 using namespace wizard;
@@ -137,7 +138,7 @@ TEST_F(CorruptSetup, EveryDamagedPayloadEndsWithTheMessageAndLeavesNoTrace) {
         launch.dir = scratch;
         {
             Process setup(exe, launch);
-            const Message message = WaitMessage(setup);
+            const Message message = WaitStartupMessage(setup);
             ASSERT_TRUE(message.window) << setup.Describe();
             EXPECT_EQ(message.caption, kWizardCaption);
             EXPECT_EQ(message.text.rfind("The setup program is damaged", 0), 0u) << message.text;
@@ -153,6 +154,28 @@ TEST_F(CorruptSetup, EveryDamagedPayloadEndsWithTheMessageAndLeavesNoTrace) {
     EXPECT_EQ(FolderEntries(TempFolder(), "~Quorvale*"), tempBefore);
     RecordProperty("variants", tried);
     std::printf("damaged setup programs tried: %d\n", tried);
+}
+
+// Without the wizard the payload is unpacked before anything else is done:
+// damage found at its very end (the checksum) ends the run with 1603,
+// nothing written but the log, which says why.
+TEST_F(CorruptSetup, ASilentRunOfADamagedSetupProgramChangesNothing) {
+    std::string payload = ShippedPayload();
+    payload.back() = char(~payload.back());
+    const std::string scratch = ScratchDir();
+    const std::string exe = JoinPath(scratch, "setup.exe");
+    ASSERT_TRUE(MakeSetupCopy(exe, &payload));
+    const std::string log = JoinPath(scratch, "setup.log");
+    Launch launch;
+    launch.args = {"-d" + JoinPath(scratch, "Quorvale"), "/S", "/LOG=" + log};
+    Process setup(exe, launch);
+    EXPECT_EQ(setup.WaitExit(), 1603);
+    std::vector<std::string> items = FolderEntries(scratch);
+    std::sort(items.begin(), items.end());
+    EXPECT_EQ(items, (std::vector<std::string>{"setup.exe", "setup.log"}));
+    EXPECT_NE(ReadFile(log).find("The setup program is damaged: the compressed data is corrupt"),
+              std::string::npos);
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kProductKey));
 }
 
 // The same damage at 200 places spread over the payload, through the very
@@ -233,7 +256,7 @@ TEST_F(CorruptSetup, ASignedSetupInstallsAndStillNoticesAChangedByte) {
     ASSERT_TRUE(WriteFile(changed, signedBytes));
     const std::string changedDest = JoinPath(scratch, "Changed");
     Process setup(changed, TPerson::Into(changedDest));
-    const Message message = WaitMessage(setup);
+    const Message message = WaitStartupMessage(setup);
     ASSERT_TRUE(message.window) << setup.Describe();
     EXPECT_EQ(message.text.rfind("The setup program is damaged", 0), 0u) << message.text;
     ASSERT_TRUE(Answer(message, "OK"));

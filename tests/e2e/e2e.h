@@ -52,6 +52,10 @@ struct Launch {
     std::vector<std::pair<std::string, std::string>> env; // added or replaced
     std::string dir;                                      // empty: inherited
     std::string desktop; // "station\\desktop" to start on; empty: inherited
+    // Holds the first thread the program starts in its own code (setup.exe's
+    // unpacking) before it runs, until Process::ResumeHeld(): a machine as
+    // slow as the test wants. The Process is made once that thread started.
+    bool holdFirstThread = false;
 };
 
 // A started program. It runs in a job of its own, so the program and every
@@ -75,6 +79,9 @@ class Process {
     // True when the program ended within `timeout` (no failure otherwise).
     bool Exited(DWORD timeout = 0) const;
     void Kill();
+    // Lets the thread held by Launch::holdFirstThread run; false when
+    // none was held.
+    bool ResumeHeld();
 
     // Its visible top-level windows, topmost first.
     std::vector<HWND> Windows() const;
@@ -90,8 +97,11 @@ class Process {
     std::string Describe() const;
 
   private:
+    void HoldFirstThread();
+
     HANDLE process_ = nullptr;
     HANDLE job_ = nullptr;
+    HANDLE held_ = nullptr;
     DWORD id_ = 0;
     std::string name_;
 };
@@ -159,6 +169,10 @@ struct Message {
 Message ReadMessage(HWND dialog);
 // Waits for a dialog of the program other than `besides` and reads it.
 Message WaitMessage(const Process& process, HWND besides = nullptr, DWORD timeout = kWait);
+// Waits for a message of the program at its start (a dialog with buttons,
+// none of them "&Next >"), passing over the wizard: files found damaged
+// behind the Welcome page close the wizard, and then the message comes.
+Message WaitStartupMessage(const Process& process, DWORD timeout = kWait);
 // Presses one of its buttons and waits for the dialog to go.
 bool Answer(const Message& message, const std::string& button);
 // Closes the wizard with its close box and, if a question with "&Abort"

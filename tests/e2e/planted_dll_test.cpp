@@ -237,8 +237,8 @@ TEST_F(PlantedDlls, NoneIsLoadedThroughAWholeInstallation) {
                 early.size());
 }
 
-// A damaged setup program stops early, through its own message box: that
-// path must not load them either.
+// A damaged setup program stops early (at most its Welcome page shown),
+// through its own message box: that path must not load them either.
 TEST_F(PlantedDlls, NoneIsLoadedByTheDamagedSetupMessage) {
     const std::string exe = JoinPath(Downloads, "setup.exe");
     const std::string damaged = "not a zlib stream";
@@ -247,7 +247,7 @@ TEST_F(PlantedDlls, NoneIsLoadedByTheDamagedSetupMessage) {
     launch.dir = Current;
     launch.env.push_back({"WINEDLLOVERRIDES", NativeFirstOverrides()});
     Process setup(exe, launch);
-    const Message message = WaitMessage(setup);
+    const Message message = WaitStartupMessage(setup);
     ASSERT_TRUE(message.window);
     ASSERT_TRUE(Answer(message, "OK"));
     EXPECT_EQ(setup.WaitExit(), 0);

@@ -129,11 +129,20 @@ Process::Process(const std::string& exe, const Launch& launch) : name_(FileName(
         startup.hStdInput = startup.hStdOutput = startup.hStdError = null;
     }
     PROCESS_INFORMATION info{};
-    const BOOL created =
-        CreateProcessA(exe.c_str(), &commandLine[0], nullptr, nullptr, null != INVALID_HANDLE_VALUE,
-                       CREATE_SUSPENDED, &env[0], launch.dir.empty() ? nullptr : launch.dir.c_str(),
-                       &startup, &info);
-    const DWORD error = GetLastError();
+    BOOL created = FALSE;
+    DWORD error = 0;
+    // Wine on a loaded machine now and then fails a start with an internal
+    // error before the program ran any of its code: tried again, a little
+    // later, as a person would.
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        if (attempt) Sleep(500);
+        created = CreateProcessA(
+            exe.c_str(), &commandLine[0], nullptr, nullptr, null != INVALID_HANDLE_VALUE,
+            CREATE_SUSPENDED | (launch.holdFirstThread ? DEBUG_ONLY_THIS_PROCESS : 0), &env[0],
+            launch.dir.empty() ? nullptr : launch.dir.c_str(), &startup, &info);
+        error = GetLastError();
+        if (created || error != ERROR_INTERNAL_ERROR) break;
+    }
     if (null != INVALID_HANDLE_VALUE) CloseHandle(null);
     if (!created) {
         Fail("cannot start " + commandLine + " (error " + std::to_string(error) + ")");
@@ -144,10 +153,72 @@ Process::Process(const std::string& exe, const Launch& launch) : name_(FileName(
     CloseHandle(info.hThread);
     process_ = info.hProcess;
     id_ = info.dwProcessId;
+    if (launch.holdFirstThread) HoldFirstThread();
+}
+
+// As the program's debugger, until a thread that starts in the program's
+// own code reports its start: that thread is suspended before it runs, and
+// the program let go. (Wine may start threads of its own in the process.)
+void Process::HoldFirstThread() {
+    DebugSetProcessKillOnExit(FALSE);
+    uintptr_t imageStart = 0, imageEnd = 0;
+    DEBUG_EVENT event;
+    bool ended = false;
+    while (!held_ && !ended && WaitForDebugEvent(&event, kWait)) {
+        DWORD status = DBG_CONTINUE;
+        switch (event.dwDebugEventCode) {
+        case CREATE_PROCESS_DEBUG_EVENT: {
+            const auto& created = event.u.CreateProcessInfo;
+            if (created.hFile) CloseHandle(created.hFile);
+            imageStart = reinterpret_cast<uintptr_t>(created.lpBaseOfImage);
+            IMAGE_DOS_HEADER dos{};
+            IMAGE_NT_HEADERS nt{};
+            if (ReadProcessMemory(created.hProcess, created.lpBaseOfImage, &dos, sizeof dos,
+                                  nullptr) &&
+                ReadProcessMemory(created.hProcess,
+                                  static_cast<char*>(created.lpBaseOfImage) + dos.e_lfanew, &nt,
+                                  sizeof nt, nullptr))
+                imageEnd = imageStart + nt.OptionalHeader.SizeOfImage;
+            break;
+        }
+        case LOAD_DLL_DEBUG_EVENT:
+            if (event.u.LoadDll.hFile) CloseHandle(event.u.LoadDll.hFile);
+            break;
+        case CREATE_THREAD_DEBUG_EVENT: {
+            const auto start = reinterpret_cast<uintptr_t>(event.u.CreateThread.lpStartAddress);
+            // The handle belongs to the debugging; ours outlives it.
+            if (start >= imageStart && start < imageEnd &&
+                DuplicateHandle(GetCurrentProcess(), event.u.CreateThread.hThread,
+                                GetCurrentProcess(), &held_, 0, FALSE, DUPLICATE_SAME_ACCESS))
+                SuspendThread(held_);
+            break;
+        }
+        case EXCEPTION_DEBUG_EVENT:
+            // The loader's breakpoint is ours; anything else the program's.
+            if (event.u.Exception.ExceptionRecord.ExceptionCode != EXCEPTION_BREAKPOINT)
+                status = DBG_EXCEPTION_NOT_HANDLED;
+            break;
+        case EXIT_PROCESS_DEBUG_EVENT:
+            ended = true;
+            break;
+        }
+        ContinueDebugEvent(event.dwProcessId, event.dwThreadId, status);
+    }
+    DebugActiveProcessStop(id_);
+    if (!held_) Fail(name_ + " started no thread of its own");
+}
+
+bool Process::ResumeHeld() {
+    if (!held_) return false;
+    ResumeThread(held_);
+    CloseHandle(held_);
+    held_ = nullptr;
+    return true;
 }
 
 Process::~Process() {
     Kill();
+    if (held_) CloseHandle(held_);
     if (process_) CloseHandle(process_);
     if (job_) CloseHandle(job_);
 }

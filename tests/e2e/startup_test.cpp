@@ -10,6 +10,7 @@ using namespace e2e;
 
 namespace {
 constexpr char kTitle[] = "Quorvale Word Processor - Setup";
+constexpr char kWelcomeTitle[] = "Welcome to the Quorvale Word Processor Setup";
 
 // Starts a setup program, expects the wizard as its only window, closes it
 // with the close box and expects exit code 0.
@@ -22,11 +23,12 @@ void ExpectWizardThenCleanExit(const std::string& exe) {
     EXPECT_EQ(setup.WaitExit(), 0);
 }
 
-// Starts a setup program that must not show the wizard but one message box
-// with an OK button; presses OK and expects exit code 0.
+// Starts a setup program that must end with one message box with an OK
+// button (the wizard, if it came, gone by then); presses OK and expects
+// exit code 0.
 Message ExpectSingleMessageThenCleanExit(const std::string& exe) {
     Process setup(exe);
-    Message message = WaitMessage(setup);
+    Message message = WaitStartupMessage(setup);
     if (!message.window) return message;
     EXPECT_EQ(message.buttons, std::vector<std::string>{"OK"});
     EXPECT_EQ(setup.Windows(), std::vector<HWND>{message.window}) << setup.Describe();
@@ -119,7 +121,7 @@ INSTANTIATE_TEST_SUITE_P(Startup, StartupOnWindows2000AndLater,
                          testing::Values("win2k", "winxp", "win10"));
 
 // A damaged payload: our own message box names the damage, then the program
-// ends with exit code 0 without a wizard.
+// ends with exit code 0; no page but Welcome was ever shown.
 struct DamagedPayload {
     const char* name;
     std::string (*make)();
@@ -186,4 +188,65 @@ TEST(Startup, ShowsTheWizardWithAnEmptyPayload) {
     const std::string exe = SetupWithPayload(Deflate(""));
     ASSERT_FALSE(exe.empty());
     ExpectWizardThenCleanExit(exe);
+}
+
+// The product's files are unpacked behind the Welcome page. A person faster
+// than that (here: the unpacking held at its start) who presses Next stays
+// on the Welcome page, which shows that it prepares, and no licence is read
+// before the files are there; then the wizard goes on by itself.
+TEST(Startup, NextBeforeTheFilesAreUnpackedWaitsOnTheWelcomePageThenGoesOn) {
+    Launch launch;
+    launch.holdFirstThread = true;
+    Process setup(SetupExe(), launch);
+    HWND wizard = setup.WaitWindow(kTitle);
+    ASSERT_TRUE(wizard);
+    HWND preparing = FindControl(wizard, "Preparing the installation. Please wait...");
+    HWND bar = FindControlByClass(wizard, "msctls_progress32", 0);
+    HWND memo = FindControlByClass(wizard, "Edit", 0);
+    EXPECT_FALSE(IsVisible(preparing));
+    ASSERT_TRUE(Press(wizard, "&Next >"));
+    Sleep(500); // several ticks of the wizard's timer
+    ASSERT_TRUE(Settle(wizard));
+    EXPECT_EQ(BannerTitle(wizard), kWelcomeTitle);
+    EXPECT_TRUE(IsVisible(preparing));
+    EXPECT_TRUE(IsVisible(bar));
+    EXPECT_FALSE(IsEnabled(FindControl(wizard, "&Next >")));
+    EXPECT_TRUE(IsEnabled(FindControl(wizard, "Cancel")));
+    EXPECT_EQ(Text(memo), "");
+
+    ASSERT_TRUE(setup.ResumeHeld());
+    const DWORD start = GetTickCount();
+    while (BannerTitle(wizard) != "License Agreement" && GetTickCount() - start < kWait)
+        Sleep(50);
+    EXPECT_EQ(BannerTitle(wizard), "License Agreement");
+    EXPECT_NE(Text(memo), "");
+    CloseWizard(setup, wizard);
+    EXPECT_EQ(setup.WaitExit(), 0);
+}
+
+// Damage found only at the end of the unpacking, while the Welcome page
+// holds a Next: the wizard goes without showing another page, and the
+// damage is told as ever.
+TEST(Startup, DamageFoundBehindTheWelcomePageEndsTheWizardThere) {
+    std::string payload = ShippedPayload();
+    payload[payload.size() - 1] = char(~payload[payload.size() - 1]); // the checksum
+    const std::string exe = SetupWithPayload(payload);
+    ASSERT_FALSE(exe.empty());
+    Launch launch;
+    launch.holdFirstThread = true;
+    Process setup(exe, launch);
+    HWND wizard = setup.WaitWindow(kTitle);
+    ASSERT_TRUE(wizard);
+    ASSERT_TRUE(Press(wizard, "&Next >"));
+    ASSERT_TRUE(Settle(wizard));
+    EXPECT_EQ(BannerTitle(wizard), kWelcomeTitle);
+
+    ASSERT_TRUE(setup.ResumeHeld());
+    const Message message = WaitMessage(setup, wizard);
+    ASSERT_TRUE(message.window);
+    EXPECT_EQ(message.text.rfind("The setup program is damaged", 0), 0u) << message.text;
+    EXPECT_FALSE(IsWindow(wizard));
+    EXPECT_EQ(setup.Windows(), std::vector<HWND>{message.window}) << setup.Describe();
+    Answer(message, "OK");
+    EXPECT_EQ(setup.WaitExit(), 0);
 }

@@ -118,8 +118,9 @@ TEST(WizardPages, EveryPageShowsItsTitleTextsAndButtons) {
     EXPECT_FALSE(IsChecked(person.Control("MS Word DOC Documents")));
     EXPECT_FALSE(IsChecked(person.Control("MS Word DOCX Documents")));
     ExpectButtons(person, {true, false, kNext, true, true});
-    // The progress bar stands full.
-    HWND bar = FindControlByClass(person.Wizard, "msctls_progress32", 0);
+    // The progress bar stands full (the second bar: the Welcome page's own
+    // comes first).
+    HWND bar = FindControlByClass(person.Wizard, "msctls_progress32", 1);
     EXPECT_EQ(SendMessageA(bar, PBM_GETPOS, 0, 0), SendMessageA(bar, PBM_GETRANGE, FALSE, 0));
 
     ASSERT_TRUE(person.NextTo(kFinishTitle));

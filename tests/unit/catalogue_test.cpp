@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 #include <zlib.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -114,14 +115,41 @@ TEST(CatalogueIndex, DuplicateNamesAreAllKeptInPayloadOrder) {
 }
 
 // Every block the catalogue asks for, in order; and a ceiling above which it
-// gets none, as on a system short of memory.
+// gets none, as on a system short of memory. Held is the size of the block
+// it has; Leap the most it asked for at once, as a multiple of that.
 std::vector<size_t> Asked;
 size_t Ceiling = SIZE_MAX;
+size_t Held = 0;
+double Leap = 0;
 void* Recording(void* block, size_t size) {
     Asked.push_back(size);
-    return size > Ceiling ? nullptr : std::realloc(block, size);
+    if (block) Leap = std::max(Leap, double(size) / double(Held));
+    if (size > Ceiling) return nullptr;
+    void* grown = std::realloc(block, size);
+    if (grown) Held = size;
+    return grown;
 }
 const payload::Memory RecordingMemory = {Recording, std::free};
+
+void Record(size_t ceiling) {
+    Asked.clear();
+    Ceiling = ceiling;
+    Held = 0;
+    Leap = 0;
+}
+
+// Bytes that do not compress.
+std::string Noise(size_t size) {
+    std::string bytes(size, '\0');
+    uint32_t x = 2463534242u;
+    for (char& c : bytes) {
+        x ^= x << 13;
+        x ^= x >> 17;
+        x ^= x << 5;
+        c = char(x);
+    }
+    return bytes;
+}
 
 TEST(CatalogueInflate, FirstAsksForNoMoreThanThePayloadInflatesToThenGrowsToTheProjectedSize) {
     // Text of about 2 to 1, as the product compresses.
@@ -131,8 +159,7 @@ TEST(CatalogueInflate, FirstAsksForNoMoreThanThePayloadInflatesToThenGrowsToTheP
     const std::vector<uint8_t> raw = Raw({{"a.txt", 1, text}, {"b.txt", 2, text.substr(0, 1000)}});
     const std::vector<uint8_t> stream = Compress(raw);
     ASSERT_LT(stream.size() * 3 / 2, raw.size());
-    Asked.clear();
-    Ceiling = SIZE_MAX;
+    Record(SIZE_MAX);
     TAttachedFiles c;
     std::string error;
     ASSERT_TRUE(c.LoadFromBytes(stream.data(), uint32_t(stream.size()), error, &RecordingMemory))
@@ -176,21 +203,67 @@ TEST(CatalogueInflate, TheProjectionFollowsTheRatioSoFarWithinTheLimit) {
     // A stream that promises more than the catalogue can hold asks for the
     // limit, no more.
     EXPECT_EQ(payload::ProjectedSize(1u << 30, 1, 1u << 20, 0x7FFFFFFF), 0x7FFFFFFFu);
+    // A full buffer grows to the projection, but to no more than three times
+    // what it holds, and by one block at least.
+    EXPECT_EQ(payload::GrowthTarget(1000, 500, 1000, 0x7FFFFFFF), 2304u);
+    EXPECT_EQ(payload::GrowthTarget(4u << 20, 4096, 4u << 20, 0x7FFFFFFF), 12u << 20);
+    EXPECT_EQ(payload::GrowthTarget(1000, 1000, 50u << 20, 0x7FFFFFFF),
+              1000 + payload::kInflateBlock);
+}
+
+// A start of zeros promises far more than the stream holds: the buffer
+// grows a few times what it has at each step, and a system that gives no
+// block above 256 MB unpacks it.
+TEST(CatalogueInflate, AStartOfZerosGrowsInStepsOfAFewTimesWhatIsThere) {
+    const std::vector<uint8_t> raw =
+        Raw({{"zeros.bin", 1, std::string(20u << 20, '\0')}, {"noise.bin", 2, Noise(4u << 20)}});
+    const std::vector<uint8_t> stream = Compress(raw, Z_DEFAULT_COMPRESSION);
+    Record(256u << 20);
+    TAttachedFiles c;
+    std::string error;
+    ASSERT_TRUE(c.LoadFromBytes(stream.data(), uint32_t(stream.size()), error, &RecordingMemory))
+        << error;
+    ASSERT_EQ(c.BufferSize(), int32_t(raw.size()));
+    EXPECT_EQ(std::memcmp(c.Buffer(), raw.data(), raw.size()), 0);
+    EXPECT_LE(Leap, 3.0);
+    EXPECT_LE(*std::max_element(Asked.begin(), Asked.end()), 3 * raw.size());
+}
+
+// A growth that memory refuses is tried again with smaller steps: here no
+// block may be more than a little above the payload, so the projection's
+// margin is refused every time, and the payload still loads.
+TEST(CatalogueInflate, ARefusedGrowthIsTriedAgainWithSmallerSteps) {
+    std::string text;
+    for (int i = 0; text.size() < 3000000; ++i)
+        text += std::to_string(i * 7919 % 100003) + " ";
+    const std::vector<uint8_t> raw = Raw({{"a.txt", 1, text}});
+    const std::vector<uint8_t> stream = Compress(raw);
+    Record(raw.size() + 4096);
+    TAttachedFiles c;
+    std::string error;
+    ASSERT_TRUE(c.LoadFromBytes(stream.data(), uint32_t(stream.size()), error, &RecordingMemory))
+        << error;
+    EXPECT_EQ(c.BufferSize(), int32_t(raw.size()));
+    EXPECT_EQ(Bytes(c, c.Files()[0]), text);
+    EXPECT_GT(*std::max_element(Asked.begin(), Asked.end()), Ceiling); // some were refused
+    EXPECT_EQ(Asked.back(), raw.size());
 }
 
 TEST(CatalogueInflate, RunningOutOfMemoryIsToldApartFromDamageAndSaysHowMuch) {
     const std::vector<uint8_t> raw = Raw({{"zeros.bin", 1, std::string(3000000, '\0')}});
     std::vector<uint8_t> stream = Compress(raw);
-    Asked.clear();
-    Ceiling = 1 << 20;
+    Record(1 << 20);
     TAttachedFiles c;
     std::string error;
     EXPECT_FALSE(c.LoadFromBytes(stream.data(), uint32_t(stream.size()), error, &RecordingMemory));
     Ceiling = SIZE_MAX;
     EXPECT_EQ(error, "not enough memory");
+    // Given up only when not even one step more could be had; what it
+    // needed is what it set out to grow to.
     ASSERT_FALSE(Asked.empty());
     EXPECT_GT(Asked.back(), size_t(1) << 20);
-    EXPECT_EQ(c.MemoryNeeded(), Asked.back());
+    EXPECT_LE(Asked.back(), (size_t(1) << 20) + payload::GrowthStep(uint32_t(stream.size())));
+    EXPECT_GT(c.MemoryNeeded(), Asked.back());
     EXPECT_TRUE(c.Files().empty());
 
     // A damaged stream is no question of memory.
