@@ -59,11 +59,46 @@ bool ParseExtensions(const std::string& letters, std::string& extensions, std::s
     extensions = ExtensionsFromBoxes(chosen);
     return true;
 }
+
+// The switches without a value, with the names other installers give them
+// that admins already type.
+enum : uint8_t {
+    kSilent = 1,
+    kPassive = 2,
+    kCheck = 4,
+    kUsage = 8,
+    kNoShortcut = 16,
+    kCurrentUser = 32,
+    kNothingToDo = 64,
+};
+constexpr struct {
+    const char* Name;
+    uint8_t Meaning;
+} kSwitches[] = {
+    {"/S", kSilent},
+    {"/QUIET", kSilent},
+    {"/VERYSILENT", kSilent},
+    {"/PASSIVE", kPassive},
+    {"/SILENT", kPassive},
+    {"/CHECK", kCheck},
+    {"/?", kUsage},
+    {"/NOSHORTCUT", kNoShortcut},
+    {"/CURRENTUSER", kCurrentUser},
+    {"/SUPPRESSMSGBOXES", kNothingToDo},
+    {"/NORESTART", kNothingToDo},
+};
+
+uint8_t SwitchMeaning(const std::string& name) {
+    for (const auto& known : kSwitches)
+        if (name == known.Name) return known.Meaning;
+    return 0;
+}
 } // namespace
 
 TUnattendedOptions ParseUnattendedOptions(const std::vector<std::string>& args) {
     TUnattendedOptions options;
-    bool silent = false, passive = false, check = false, usage = false, choices = false;
+    uint8_t given = 0;
+    bool choices = false;
     std::vector<std::string> unknown;
     auto destination = [&](const std::string& folder, const char* how) {
         if (options.Destination && options.Error.empty())
@@ -86,19 +121,10 @@ TUnattendedOptions ParseUnattendedOptions(const std::vector<std::string>& args) 
         const std::string value =
             equals == std::string::npos ? std::string() : arg.substr(equals + 1);
         const bool hasValue = equals != std::string::npos;
-        // The switches of other installers that admins already type.
-        const bool isSilent = name == "/S" || name == "/QUIET" || name == "/VERYSILENT";
-        const bool isPassive = name == "/PASSIVE" || name == "/SILENT";
-        if (!hasValue && (isSilent || isPassive || name == "/CHECK" || name == "/NOSHORTCUT" ||
-                          name == "/CURRENTUSER" || name == "/?" || name == "/SUPPRESSMSGBOXES" ||
-                          name == "/NORESTART")) {
-            silent |= isSilent;
-            passive |= isPassive;
-            check |= name == "/CHECK";
-            usage |= name == "/?";
-            options.NoDesktopShortcut |= name == "/NOSHORTCUT";
-            options.CurrentUserOnly |= name == "/CURRENTUSER";
-            choices |= name == "/NOSHORTCUT" || name == "/CURRENTUSER";
+        const uint8_t meaning = hasValue ? 0 : SwitchMeaning(name);
+        if (meaning) {
+            given |= meaning;
+            choices |= (meaning & (kNoShortcut | kCurrentUser)) != 0;
         } else if (name == "/COMPONENTS" && hasValue) {
             choices = true;
             uint32_t bits = 0;
@@ -116,6 +142,10 @@ TUnattendedOptions ParseUnattendedOptions(const std::vector<std::string>& args) 
             unknown.push_back(arg);
         }
     }
+    const bool silent = given & kSilent, passive = given & kPassive, check = given & kCheck,
+               usage = given & kUsage;
+    options.NoDesktopShortcut = given & kNoShortcut;
+    options.CurrentUserOnly = given & kCurrentUser;
     if (!options.Any) return options; // the wizard, as ever
     options.Mode = check     ? TRunMode::Check
                    : silent  ? TRunMode::Silent

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <algorithm>
+
 std::string AnsiUpperCase(std::string text) {
     if (!text.empty()) CharUpperBuffA(&text[0], DWORD(text.size()));
     return text;
@@ -13,4 +15,10 @@ int AnsiCompareText(const std::string& a, const std::string& b) {
     if (r == 0)
         return AnsiUpperCase(a).compare(AnsiUpperCase(b)); // the call failed: keep some order
     return r - CSTR_EQUAL;
+}
+
+void SortAnsiTexts(std::vector<std::string>& texts) {
+    std::stable_sort(texts.begin(), texts.end(), [](const std::string& a, const std::string& b) {
+        return AnsiCompareText(a, b) < 0;
+    });
 }

@@ -3,9 +3,13 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 // The text upper-cased by the system's ANSI upper-casing.
 std::string AnsiUpperCase(std::string text);
 // Compares without regard to letter case in the user's locale's order:
 // below zero, zero or above zero.
 int AnsiCompareText(const std::string& a, const std::string& b);
+// Sorts in that order; texts that compare equal keep their order. (One sort
+// for every list the program sorts: each other would be code of its own.)
+void SortAnsiTexts(std::vector<std::string>& texts);

@@ -69,9 +69,7 @@ bool WriteUpdateLog(const std::string& dataFolderBase, double installStamp,
                     std::vector<std::string>& publicFiles, std::string& error) {
     // Without a data folder the name would be relative to the current folder.
     if (publicFiles.empty() || dataFolderBase.empty()) return true;
-    std::stable_sort(
-        publicFiles.begin(), publicFiles.end(),
-        [](const std::string& a, const std::string& b) { return AnsiCompareText(a, b) < 0; });
+    SortAnsiTexts(publicFiles);
     std::string path = dataFolderBase;
     if (path.back() != '\\') path += '\\';
     path += "Update.log";

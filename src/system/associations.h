@@ -7,7 +7,7 @@
 // The four document types in their fixed order: letters "A" to "D" of the
 // saved choice, and the suffixes of the association argument.
 constexpr int kDocumentTypes = 4;
-constexpr char kDocumentLetters[kDocumentTypes + 1] = "ABCD";
+inline constexpr char kDocumentLetters[kDocumentTypes + 1] = "ABCD";
 
 // Whether a saved letter string ticks box i (0 to 3): the letter anywhere in it.
 bool DocumentTypeChosen(const std::string& extensions, int box);

@@ -10,7 +10,7 @@
 
 // The product's own folder name, added below a drive root or the Program
 // Files folder.
-constexpr char kProductFolder[] = "Quorvale";
+inline constexpr char kProductFolder[] = "Quorvale";
 
 // The typed destination made usable, in this order: blanks (not tabs) go
 // from both ends; a text without a drive part, or one naming a drive

@@ -5,7 +5,7 @@
 
 #include <string>
 
-constexpr char kRunningMarker[] = "1.x Kestrovane";
+inline constexpr char kRunningMarker[] = "1.x Kestrovane";
 
 // A marked window on this desktop, or, with `destDir`, a process running
 // the destination's "kel.exe" in any session (whose windows this desktop

@@ -9,8 +9,8 @@
 
 class TRegistry;
 
-constexpr char kInstallKey[] = "Software\\Quorvale Word Processor\\Install";
-constexpr char kInternalKey[] = "Software\\Quorvale Word Processor\\Internal";
+inline constexpr char kInstallKey[] = "Software\\Quorvale Word Processor\\Install";
+inline constexpr char kInternalKey[] = "Software\\Quorvale Word Processor\\Internal";
 // Every component ticked: bits 0 to 30.
 constexpr uint32_t kAllComponents = 2147483647u;
 // No last-run version saved: above every version threshold.

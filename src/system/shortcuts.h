@@ -7,8 +7,8 @@
 
 #include <string>
 
-constexpr char kShortcutName[] = "Quorvale Word Processor.lnk";
-constexpr char kShortcutDescription[] =
+inline constexpr char kShortcutName[] = "Quorvale Word Processor.lnk";
+inline constexpr char kShortcutDescription[] =
     "Compact, fast-loading, but still powerful and efficient word processor.";
 
 // Writes one shell link through IShellLinkA and IPersistFile, making the

@@ -7,9 +7,9 @@
 
 class TRegistry;
 
-constexpr char kUninstallKey[] =
+inline constexpr char kUninstallKey[] =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quorvale Word Processor";
-constexpr char kPublisher[] = "The Quorvale Word Processor Team";
+inline constexpr char kPublisher[] = "The Quorvale Word Processor Team";
 
 // Switches `registry` to HKEY_LOCAL_MACHINE and writes the six values for
 // the installation in `destDir`, its size being what the folder holds now.

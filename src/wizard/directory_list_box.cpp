@@ -45,8 +45,7 @@ std::vector<std::string> SubfolderNames(const std::string& folder) {
     ForEachInFolder(JoinPath(folder, "*.*"), [&](const TFolderItem& item) {
         if (item.IsFolder()) names.push_back(item.Name);
     });
-    std::sort(names.begin(), names.end(),
-              [](const std::string& a, const std::string& b) { return AnsiCompareText(a, b) < 0; });
+    SortAnsiTexts(names);
     return names;
 }
 } // namespace

@@ -20,8 +20,11 @@ class TBitmapDc {
 } // namespace
 
 void TListPicture::Load(const char* name) {
-    Image_.Reset(static_cast<HBITMAP>(
-        LoadImageA(GetModuleHandleA(nullptr), name, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+    // In the screen's own format, not as the palette bitmap stored: the
+    // masking below combines colours, which a palette bitmap would combine
+    // as its indices.
+    Image_.Reset(
+        static_cast<HBITMAP>(LoadImageA(GetModuleHandleA(nullptr), name, IMAGE_BITMAP, 0, 0, 0)));
     Mask_.Reset();
     Size_ = {0, 0};
     BITMAP info{};

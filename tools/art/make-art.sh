@@ -22,6 +22,7 @@ mark() { # size file
 }
 mark 16 "$tmp/16.png"; mark 32 "$tmp/32.png"; mark 48 "$tmp/48.png"
 convert "$tmp/16.png" "$tmp/32.png" "$tmp/48.png" "$out/app.ico"
+"$(dirname "$0")/palette-icon-48.py" "$out/app.ico"
 
 # Small logo for the banner, 32 x 32, 8-bit palette.
 mark 32 "$tmp/small.png"
@@ -37,8 +38,9 @@ convert -size 120x260 gradient:'#2a4f93-#0f2246' \
 
 # The pictures of the drive and folder lists, 16 x 16, drawn pixel by pixel
 # in the .xpm files next to this script. Their bottom-left pixel (magenta)
-# is the colour the lists leave transparent. 24-bit BMP for LoadImage.
+# is the colour the lists leave transparent. BMP with a palette of their
+# few colours, 4 bits a pixel (a fourth of the 24-bit file's size).
 art=$(cd "$(dirname "$0")" && pwd)
 for name in fixed-drive removable-drive open-folder closed-folder; do
-    convert "$art/$name.xpm" -alpha off -type TrueColor BMP3:"$out/$(echo "$name" | tr -d -).bmp"
+    convert "$art/$name.xpm" -alpha off -type Palette BMP3:"$out/$(echo "$name" | tr -d -).bmp"
 done
