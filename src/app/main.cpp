@@ -144,12 +144,6 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
                  "install without it)");
         return Finish(kExitBadOptions);
     }
-    // The catalogue outlives the run. The wizard inflates it behind its
-    // Welcome page, which needs none of it; whatever needs the catalogue
-    // waits for it.
-    auto catalogue = std::make_unique<TAttachedFiles>();
-    TCatalogueLoading loading(*catalogue);
-
     InitShellFolders();
     RecordMainThread(wizard ? MessageDialog : NobodyAnswers);
     // Released last, after the run (which waits for the install thread)
@@ -159,6 +153,12 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     } shellFolders;
 
     HICON icon = LoadIconA(instance, MAKEINTRESOURCEA(1));
+
+    // The catalogue outlives the run. The wizard inflates it behind its
+    // Welcome page, which needs none of it; whatever needs the catalogue
+    // waits for it.
+    auto catalogue = std::make_unique<TAttachedFiles>();
+    TCatalogueLoading loading(*catalogue);
 
     if (!wizard) {
         // Without the wizard the whole payload is unpacked and checked
