@@ -25,24 +25,33 @@ struct TFileFacts {
     }
 };
 
-// Asked of the path where the system can (looked up: the first Windows 95
-// lacks the call), which needs no search handle opened and closed for every
-// file of a logged run.
-TFileFacts FactsOf(const std::string& path) {
-    TFileFacts facts;
-    using TGetFileAttributesExA = BOOL(WINAPI*)(LPCSTR, GET_FILEEX_INFO_LEVELS, LPVOID);
-    const auto attributesOf =
-        LoadedFunction<TGetFileAttributesExA>("kernel32.dll", "GetFileAttributesExA");
-    WIN32_FILE_ATTRIBUTE_DATA data;
-    WIN32_FIND_DATAA found;
-    if (attributesOf) {
-        if (attributesOf(path.c_str(), GetFileExInfoStandard, &data))
-            facts = {true, data.nFileSizeLow, data.ftLastWriteTime};
-    } else if (TFindHandle(FindFirstFileA(path.c_str(), &found))) {
-        facts = {true, found.nFileSizeLow, found.ftLastWriteTime};
+// Asked of the path where the system can (looked up once per run: the first
+// Windows 95 lacks the call), which needs no search handle opened and closed
+// for every file of a logged run.
+using TGetFileAttributesExA = BOOL(WINAPI*)(LPCSTR, GET_FILEEX_INFO_LEVELS, LPVOID);
+
+class TFactsReader {
+  public:
+    TFactsReader()
+        : AttributesOf_(
+              LoadedFunction<TGetFileAttributesExA>("kernel32.dll", "GetFileAttributesExA")) {}
+
+    TFileFacts Of(const std::string& path) const {
+        TFileFacts facts;
+        WIN32_FILE_ATTRIBUTE_DATA data;
+        WIN32_FIND_DATAA found;
+        if (AttributesOf_) {
+            if (AttributesOf_(path.c_str(), GetFileExInfoStandard, &data))
+                facts = {true, data.nFileSizeLow, data.ftLastWriteTime};
+        } else if (TFindHandle(FindFirstFileA(path.c_str(), &found))) {
+            facts = {true, found.nFileSizeLow, found.ftLastWriteTime};
+        }
+        return facts;
     }
-    return facts;
-}
+
+  private:
+    TGetFileAttributesExA AttributesOf_;
+};
 
 // What a copy did to its target, for the diagnostic log. A copy that
 // replaces a file with the same bytes and time leaves it looking unchanged,
@@ -70,12 +79,13 @@ unsigned __stdcall ThreadMain(void* catalogue) {
 
 void RunInstallLists(TAttachedFiles& catalogue) {
     const TWriteFailureAsker askUser = AskAboutWriteFailure;
+    const TFactsReader facts;
     for (int component = 0; component < ComponentCount; ++component) {
         InstallStatus.Component.store(uint8_t(component), std::memory_order_release);
         bool stop = false;
         for (const TFileToInstall& copy : catalogue.InstallLists[component]) {
             const bool diagnosed = DiagnosticLogOpen();
-            const TFileFacts before = diagnosed ? FactsOf(copy.Target) : TFileFacts{};
+            const TFileFacts before = diagnosed ? facts.Of(copy.Target) : TFileFacts{};
             if (!copy.Logged) SuppressLog();
             bool written = false;
             const TWriteFailureAsker leaveShared = [&copy](const std::string&) {
@@ -92,7 +102,7 @@ void RunInstallLists(TAttachedFiles& catalogue) {
             }
             if (diagnosed)
                 Diagnose("Copy: " + copy.Target + ": " +
-                         Outcome(before, written, FactsOf(copy.Target)));
+                         Outcome(before, written, facts.Of(copy.Target)));
             InstallStatus.Progress.fetch_add(copy.Source->Size, std::memory_order_release);
             if ((stop = StopAtCheckPoint())) break;
         }

@@ -202,8 +202,10 @@ TEST(DestinationPage, TheDashDArgumentGivesTheFolderAsItIs) {
     // An upper-case D, or "-d" as the second argument, is no destination
     // but an option the program does not know: it says so instead of
     // starting the wizard.
-    for (const Launch& launch :
-         {Launch{{"-D" + wanted}, {}, ""}, Launch{{"-x", "-d" + wanted}, {}, ""}}) {
+    using TArgs = std::vector<std::string>;
+    for (const TArgs& args : {TArgs{"-D" + wanted}, TArgs{"-x", "-d" + wanted}}) {
+        Launch launch;
+        launch.args = args;
         Process setup(SetupExe(), launch);
         const Message usage = WaitMessage(setup);
         EXPECT_NE(usage.text.find("unknown option \"" + launch.args[0] + "\""), std::string::npos)
