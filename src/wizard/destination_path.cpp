@@ -21,7 +21,7 @@ int BackslashCount(const std::string& path) {
     return count;
 }
 
-std::vector<std::string> OpenFolderChain(const std::string& directory) {
+std::vector<std::string> FoldersFromRoot(const std::string& directory) {
     std::vector<std::string> chain;
     std::string rest = directory;
     while (rest.size() > 3) {

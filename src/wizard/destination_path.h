@@ -19,7 +19,7 @@ int BackslashCount(const std::string& path);
 
 // The open folders of the folder list, from the root down to `directory`
 // itself: "c:\a\b\" gives "c:\", "c:\a", "c:\a\b".
-std::vector<std::string> OpenFolderChain(const std::string& directory);
+std::vector<std::string> FoldersFromRoot(const std::string& directory);
 // What a folder-list item shows: the drive ("c:") for the root, else the
 // last element of its path.
 std::string ShownFolderName(const std::string& item, bool isRoot);

@@ -78,10 +78,7 @@ void TDirectoryListBox::SetDirectory(const std::string& path) {
         folder = up;
     }
 
-    const bool driveChanged = Directory_.empty() || Lower(folder[0]) != Lower(Directory_[0]);
     Directory_ = folder;
-    // A linked drive list follows; its call back finds this drive current.
-    if (driveChanged && drive.size() == 2 && DriveCombo) DriveCombo->SetDrive(folder[0]);
     BuildList();
     Changed();
 }
@@ -118,7 +115,7 @@ void TDirectoryListBox::BuildList() {
     CasePreserved_ = (flags & (FILE_CASE_SENSITIVE_SEARCH | FILE_CASE_PRESERVED_NAMES)) != 0;
     CaseSensitive_ = (flags & FILE_CASE_SENSITIVE_SEARCH) != 0;
 
-    for (const std::string& folder : OpenFolderChain(Directory_)) {
+    for (const std::string& folder : FoldersFromRoot(Directory_)) {
         const auto index = SendMessageA(Handle_, LB_ADDSTRING, 0, LPARAM(folder.c_str()));
         if (index >= 0) SendMessageA(Handle_, LB_SETITEMDATA, WPARAM(index), kOpenItem);
     }

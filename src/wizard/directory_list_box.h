@@ -12,8 +12,6 @@
 #include <functional>
 #include <string>
 
-class TDriveComboBox;
-
 class TDirectoryListBox {
   public:
     // The window styles the list needs, for whoever creates it.
@@ -31,9 +29,8 @@ class TDirectoryListBox {
     // The current folder, a full path (a drive root ends in "\"); empty
     // before anything is set.
     const std::string& Directory() const { return Directory_; }
-    // Makes the path the current folder, or its nearest existing parent;
-    // the linked drive list follows a change of drive. OnChange fires when
-    // the folder changed.
+    // Makes the path the current folder, or its nearest existing parent.
+    // OnChange fires when the folder changed.
     void SetDirectory(const std::string& path);
     // Moves to another drive: the Program Files folder's "Quorvale"
     // subfolder (or the Program Files folder) on its drive, else the same
@@ -52,8 +49,6 @@ class TDirectoryListBox {
     // The parent's WM_DRAWITEM for this list box.
     void DrawItem(const DRAWITEMSTRUCT& item) const;
 
-    // Set by TDriveComboBox::SetDirList.
-    TDriveComboBox* DriveCombo = nullptr;
     std::function<void()> OnChange;
 
   private:

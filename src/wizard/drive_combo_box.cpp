@@ -3,7 +3,6 @@
 #include "base/run_time_functions.h"
 #include "base/scoped_win.h"
 #include "system/data_folders.h"
-#include "wizard/directory_list_box.h"
 #include "wizard/font_metrics.h"
 
 namespace {
@@ -85,12 +84,6 @@ void TDriveComboBox::Attach(HWND combo) {
     if (n > 1 && n < sizeof current && current[1] == ':') SetDrive(current[0]);
 }
 
-void TDriveComboBox::SetDirList(TDirectoryListBox* list) {
-    if (DirList_ && DirList_ != list) DirList_->DriveCombo = nullptr;
-    DirList_ = list;
-    if (list) list->DriveCombo = this;
-}
-
 void TDriveComboBox::BuildList() {
     SendMessageA(Handle_, CB_RESETCONTENT, 0, 0);
     Mask_ = PresentDrives();
@@ -124,7 +117,6 @@ void TDriveComboBox::SetDrive(char letter) {
     if (selected && Lower(letter) == Drive_) return;
     Drive_ = Lower(letter);
     SendMessageA(Handle_, CB_SETCURSEL, WPARAM(FindDrive(Drive_)), 0);
-    if (DirList_) DirList_->SetDrive(Drive_);
     if (OnChange) OnChange();
 }
 

@@ -12,8 +12,6 @@
 #include <functional>
 #include <string>
 
-class TDirectoryListBox;
-
 class TDriveComboBox {
   public:
     // The window styles the list needs, for whoever creates it.
@@ -30,15 +28,9 @@ class TDriveComboBox {
     void Attach(HWND combo);
     HWND Handle() const { return Handle_; }
 
-    // Links the folder list that follows this one's drive (and back), for a
-    // pair of lists with nobody between them. The destination page links
-    // neither: it hears both and moves the other itself.
-    void SetDirList(TDirectoryListBox* list);
-    TDirectoryListBox* DirList() const { return DirList_; }
-
     // Re-reads the drives; afterwards no item is selected.
     void BuildList();
-    // Selects the drive; the folder list follows, then OnChange fires.
+    // Selects the drive, then OnChange fires.
     // Nothing happens for the drive already selected.
     void SetDrive(char letter);
     // Selects the item of the current drive again, telling nobody (after
@@ -62,7 +54,6 @@ class TDriveComboBox {
 
     HWND Handle_ = nullptr;
     TListPicture Fixed_, Removable_;
-    TDirectoryListBox* DirList_ = nullptr;
     char Drive_ = 0;
     uint32_t Mask_ = 0;
     uint32_t Listed_ = 0;

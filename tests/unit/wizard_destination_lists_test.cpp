@@ -50,8 +50,8 @@ void Label(const std::string& root, const std::string& label) {
     CloseHandle(file);
 }
 
-// A window holding a linked folder list and drive list, as the
-// destination page does, counting the folder list's changes.
+// A window holding a folder list and a drive list that follow each other,
+// as the destination page makes them, counting the folder list's changes.
 class TLists {
   public:
     explicit TLists(bool linked = true) {
@@ -60,8 +60,12 @@ class TLists {
         Folders.Attach(CreateWindowExA(WS_EX_CLIENTEDGE, "LISTBOX", "", TDirectoryListBox::kStyle,
                                        10, 10, 345, 174, Window_, nullptr,
                                        GetModuleHandleA(nullptr), nullptr));
-        Folders.OnChange = [this] { ++Changes; };
-        if (linked) Drives.SetDirList(&Folders);
+        Folders.OnChange = [this, linked] {
+            ++Changes;
+            const std::string& folder = Folders.Directory();
+            if (linked && folder.size() >= 2 && folder[1] == ':') Drives.SetDrive(folder[0]);
+        };
+        if (linked) Drives.OnChange = [this] { Folders.SetDrive(Drives.Drive()); };
         Drives.Attach(CreateWindowExA(0, "COMBOBOX", "", TDriveComboBox::kStyle, 10, 190, 345, 19,
                                       Window_, nullptr, GetModuleHandleA(nullptr), nullptr));
         Changes = 0;

@@ -85,11 +85,11 @@ TEST(DestinationPaths, SamePathOnAnotherDrive) {
 }
 
 TEST(DestinationPaths, OpenFoldersRunFromTheRootDown) {
-    EXPECT_EQ(OpenFolderChain("c:\\a\\b\\"),
+    EXPECT_EQ(FoldersFromRoot("c:\\a\\b\\"),
               (std::vector<std::string>{"c:\\", "c:\\a", "c:\\a\\b"}));
-    EXPECT_EQ(OpenFolderChain("c:\\a\\b"), (std::vector<std::string>{"c:\\", "c:\\a", "c:\\a\\b"}));
-    EXPECT_EQ(OpenFolderChain("c:\\"), (std::vector<std::string>{"c:\\"}));
-    EXPECT_EQ(OpenFolderChain("C:\\Program Files (x86)\\Quorvale"),
+    EXPECT_EQ(FoldersFromRoot("c:\\a\\b"), (std::vector<std::string>{"c:\\", "c:\\a", "c:\\a\\b"}));
+    EXPECT_EQ(FoldersFromRoot("c:\\"), (std::vector<std::string>{"c:\\"}));
+    EXPECT_EQ(FoldersFromRoot("C:\\Program Files (x86)\\Quorvale"),
               (std::vector<std::string>{"C:\\", "C:\\Program Files (x86)",
                                         "C:\\Program Files (x86)\\Quorvale"}));
 }
