@@ -43,7 +43,8 @@ int main(int argc, char** argv) {
 
     t = Now();
     StartInstallLog(JoinPath(dest, "Install.log"));
-    BuildInstallPlan(catalogue, {dest, 0x3F, 2147483647, IsPortable(dest)});
+    BuildInstallPlan(catalogue,
+                     {{dest, IsPortable(dest), TInstallScope::ForEveryone}, 0x3F, 2147483647});
     const double plan = Now() - t;
 
     t = Now();

@@ -1,4 +1,4 @@
-#include "app/unattended_options.h"
+#include "app/command_line_options.h"
 
 #include "payload/components.h"
 #include "system/associations.h"
@@ -19,8 +19,9 @@ std::string Trimmed(const std::string& s) {
 }
 
 // "1,3,Clip library": numbers or names, separated by commas.
-bool ParseComponents(const std::string& list, uint32_t& bits, std::string& error) {
-    bits = 1; // the first component is always installed
+bool ParseComponents(const std::string& list, TComponentSet& components, std::string& error) {
+    components = TComponentSet();
+    components.Add(kProgram); // always installed
     size_t start = 0;
     while (start <= list.size()) {
         const size_t comma = list.find(',', start);
@@ -39,13 +40,13 @@ bool ParseComponents(const std::string& list, uint32_t& bits, std::string& error
             error = "unknown component \"" + item + "\"";
             return false;
         }
-        bits |= 1u << component;
+        components.Add(component);
     }
     return true;
 }
 
-bool ParseExtensions(const std::string& letters, std::string& extensions, std::string& error) {
-    bool chosen[kDocumentTypes] = {};
+bool ParseDocumentTypes(const std::string& letters, TDocumentTypes& chosen, std::string& error) {
+    chosen = TDocumentTypes();
     for (char c : Upper(letters)) {
         if (c == ',' || c == ' ') continue;
         const std::string all = kDocumentLetters;
@@ -54,9 +55,8 @@ bool ParseExtensions(const std::string& letters, std::string& extensions, std::s
             error = std::string("unknown document type \"") + c + "\"";
             return false;
         }
-        chosen[box] = true;
+        chosen.Set(int(box), true);
     }
-    extensions = ExtensionsFromBoxes(chosen);
     return true;
 }
 
@@ -95,8 +95,8 @@ uint8_t SwitchMeaning(const std::string& name) {
 }
 } // namespace
 
-TUnattendedOptions ParseUnattendedOptions(const std::vector<std::string>& args) {
-    TUnattendedOptions options;
+TCommandLineOptions ParseCommandLineOptions(const std::vector<std::string>& args) {
+    TCommandLineOptions options;
     uint8_t given = 0;
     bool choices = false;
     std::vector<std::string> unknown;
@@ -127,15 +127,15 @@ TUnattendedOptions ParseUnattendedOptions(const std::vector<std::string>& args) 
             choices |= (meaning & (kNoShortcut | kCurrentUser)) != 0;
         } else if (name == "/COMPONENTS" && hasValue) {
             choices = true;
-            uint32_t bits = 0;
-            if (ParseComponents(value, bits, options.Error)) options.Components = bits;
+            TComponentSet components;
+            if (ParseComponents(value, components, options.Error)) options.Components = components;
         } else if (name == "/LOG" && hasValue) {
             options.LogPath = value;
             if (value.empty()) options.Error = "/LOG= needs a file name";
         } else if (name == "/ASSOC" && hasValue) {
             choices = true;
-            std::string extensions;
-            if (ParseExtensions(value, extensions, options.Error)) options.Extensions = extensions;
+            TDocumentTypes types;
+            if (ParseDocumentTypes(value, types, options.Error)) options.DocumentTypes = types;
         } else if ((name == "/DIR" || name == "/D") && hasValue) {
             destination(value, name == "/DIR" ? "/DIR=" : "/D=");
         } else {

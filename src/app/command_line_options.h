@@ -22,6 +22,9 @@
 // Options may stand anywhere, in any letter case. No windows.h.
 #pragma once
 
+#include "payload/components.h"
+#include "system/associations.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -29,21 +32,21 @@
 
 enum class TRunMode { Wizard, Silent, Passive, Check, Usage };
 
-struct TUnattendedOptions {
+struct TCommandLineOptions {
     TRunMode Mode = TRunMode::Wizard;
-    std::string Error;                      // what is wrong with the options; empty when nothing
-    std::optional<std::string> Destination; // of -d, /DIR= or /D=, as given
-    std::string DestinationSwitch;          // which of them gave it, for the log
-    std::optional<uint32_t> Components;     // bit i = component i
+    std::string Error;                       // what is wrong with the options; empty when nothing
+    std::optional<std::string> Destination;  // of -d, /DIR= or /D=, as given
+    std::string DestinationSwitch;           // which of them gave it, for the log
+    std::optional<TComponentSet> Components; // the program always among them
     bool NoDesktopShortcut = false;
     bool CurrentUserOnly = false;
-    std::optional<std::string> Extensions; // letters, in the order A to D
-    std::string LogPath;                   // empty: no diagnostic log
-    bool Any = false;                      // an option at all (not counting a first "-d")
+    std::optional<TDocumentTypes> DocumentTypes;
+    std::string LogPath; // empty: no diagnostic log
+    bool Any = false;    // an option at all (not counting a first "-d")
 };
 
 // Whether the run shows no window at all: silent, or a dry run.
-inline bool ShowsNothing(const TUnattendedOptions& options) {
+inline bool ShowsNothing(const TCommandLineOptions& options) {
     return options.Mode == TRunMode::Silent || options.Mode == TRunMode::Check;
 }
 
@@ -54,7 +57,7 @@ constexpr int kExitFailed = 1603;      // a fatal error during installation
 constexpr int kExitProductRuns = 1618; // another installation is in progress
 
 // `args` without the program name (as Arguments splits them).
-TUnattendedOptions ParseUnattendedOptions(const std::vector<std::string>& args);
+TCommandLineOptions ParseCommandLineOptions(const std::vector<std::string>& args);
 
 // The usage message, with `error` above it when there is one.
 std::string UsageText(const std::string& error);

@@ -4,7 +4,7 @@
 #include "app/os_version.h"
 #include "app/single_setup.h"
 #include "app/unattended_install.h"
-#include "app/unattended_options.h"
+#include "app/command_line_options.h"
 #include "app/window_station.h"
 #include "base/product_names.h"
 #include "base/shell_folders.h"
@@ -56,7 +56,7 @@ std::string Today() {
 // Opens the diagnostic log, when one is asked for, and writes its first
 // lines: what runs, where, with which rights. False when it cannot be
 // created (nothing is installed then).
-bool StartDiagnosticLog(const TUnattendedOptions& options, bool quiet) {
+bool StartDiagnosticLog(const TCommandLineOptions& options, bool quiet) {
     if (options.LogPath.empty()) return true;
     const std::string written = OpenDiagnosticLog(options.LogPath);
     if (written.empty()) {
@@ -93,7 +93,8 @@ void DiagnoseLoadFailure(const TCatalogueLoading& loading) {
         Diagnose("The setup program is damaged: " + loading.Error());
 }
 
-int Finish(int code) {
+// The last line of the diagnostic log, and the process's exit code.
+int ExitWith(int code) {
     Diagnose("Exit code: " + std::to_string(code));
     CloseDiagnosticLog();
     return code;
@@ -104,72 +105,67 @@ int Finish(int code) {
 int NobodyAnswers(const std::string&, uint8_t, uint16_t) {
     return 0;
 }
-} // namespace
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
-    RestrictDllSearch();
-    if (!WindowsNT5OrLater) {
-        MessageBoxA(nullptr, "This program requires Windows 2000 or later.", nullptr,
-                    MB_OK | MB_ICONWARNING);
-        return 0;
-    }
-    TUnattendedOptions options = ParseUnattendedOptions(Arguments(GetCommandLineA()));
+// What the command line and the session make of this run.
+struct TStartUp {
+    TCommandLineOptions Options;
+    bool Visible = true; // the session's windows can be seen
+    bool Quiet = false;  // no window at all
+    bool Wizard() const { return Options.Mode == TRunMode::Wizard; }
+};
+
+TStartUp ReadStartUp() {
+    TStartUp start;
+    start.Options = ParseCommandLineOptions(Arguments(GetCommandLineA()));
     // In a session nobody sees (a deployment tool's service), no window is
     // ever shown: the options run silently, and the wizard cannot run.
-    const bool visible = WindowsCanBeSeen();
-    if (!visible && options.Mode == TRunMode::Passive) options.Mode = TRunMode::Silent;
-    const bool quiet = ShowsNothing(options) || !visible;
+    start.Visible = WindowsCanBeSeen();
+    if (!start.Visible && start.Options.Mode == TRunMode::Passive)
+        start.Options.Mode = TRunMode::Silent;
+    start.Quiet = ShowsNothing(start.Options) || !start.Visible;
+    return start;
+}
 
-    if (!options.Error.empty() || options.Mode == TRunMode::Usage) {
-        // What is wrong goes into the log as well, when one is asked for.
-        if (!options.Error.empty() && StartDiagnosticLog(options, true))
-            Diagnose("Bad options: " + options.Error);
-        if (!quiet)
-            MessageBoxA(nullptr, UsageText(options.Error).c_str(), kApplicationTitle,
-                        MB_OK | (options.Error.empty() ? MB_ICONINFORMATION : MB_ICONERROR));
-        const bool answered = options.Error.empty() && visible;
-        return Finish(answered ? kExitSuccess : kExitBadOptions);
-    }
-    const bool wizard = options.Mode == TRunMode::Wizard;
-    // One setup at a time, asked before anything else is opened; a second
-    // copy shows the first and leaves, or without the wizard says so in
-    // its exit code.
-    TSingleSetup single(wizard && visible);
-    if (single.Second()) return wizard && visible ? kExitSuccess : kExitProductRuns;
-    // The diagnostic log is opened before anything is installed, so that a
-    // run that cannot keep one changes nothing.
-    if (!StartDiagnosticLog(options, quiet)) return kExitBadOptions;
-    if (!visible && wizard) {
-        Diagnose("Nobody can see this session's windows: the wizard is not shown (give /S to "
-                 "install without it)");
-        return Finish(kExitBadOptions);
-    }
-    InitShellFolders();
-    RecordMainThread(wizard ? MessageDialog : NobodyAnswers);
-    // Released last, after the run (which waits for the install thread)
-    // and the catalogue are gone.
-    struct TShellFoldersGuard {
-        ~TShellFoldersGuard() { DoneShellFolders(); }
-    } shellFolders;
+// The usage message, asked for or for options that are wrong; what is
+// wrong goes into the log as well, when one is asked for.
+int ShowUsage(const TStartUp& start) {
+    const std::string& error = start.Options.Error;
+    if (!error.empty() && StartDiagnosticLog(start.Options, true))
+        Diagnose("Bad options: " + error);
+    if (!start.Quiet)
+        MessageBoxA(nullptr, UsageText(error).c_str(), kApplicationTitle,
+                    MB_OK | (error.empty() ? MB_ICONINFORMATION : MB_ICONERROR));
+    return ExitWith(error.empty() && start.Visible ? kExitSuccess : kExitBadOptions);
+}
 
-    HICON icon = LoadIconA(instance, MAKEINTRESOURCEA(1));
+// A wizard whose files were damaged or could not be unpacked says so once
+// it has closed.
+void ShowLoadFailure(const TCatalogueLoading& loading) {
+    if (const uint64_t needed = loading.MemoryNeeded())
+        MessageBoxA(nullptr, NotEnoughMemoryText(needed).c_str(), kApplicationTitle,
+                    MB_OK | MB_ICONERROR);
+    else
+        ShowDamagedSetup(loading.Error());
+}
 
+// The product's files, the installation run and one front-end driving it.
+// Returns the exit code.
+int Install(const TStartUp& start, HICON icon) {
+    const bool wizard = start.Wizard();
     // The catalogue outlives the run. The wizard inflates it behind its
     // Welcome page, which needs none of it; whatever needs the catalogue
     // waits for it.
     auto catalogue = std::make_unique<TAttachedFiles>();
     TCatalogueLoading loading(*catalogue);
-
     if (!wizard) {
         // Without the wizard the whole payload is unpacked and checked
         // before anything else, and nobody is there to read a message.
         loading.Start();
         if (loading.Wait() != TCatalogueLoading::TState::Loaded) {
             DiagnoseLoadFailure(loading);
-            return Finish(kExitFailed);
+            return kExitFailed;
         }
     }
-
     int code = kExitSuccess;
     {
         // The settings are read without making their keys: the wizard makes
@@ -178,18 +174,12 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
         // only writes them when it installs. The wizard shows a destination
         // given on the command line in its page; a run without it checks the
         // destination first.
-        TInstallRun run(
-            *catalogue,
-            ChoicesFromSettings(LoadSettings(false), wizard ? options.Destination : std::nullopt));
-        if (wizard) {
-            TMainDlgForm form(icon, run, loading);
-            form.ShowModal();
-            // After a quit the thread may still be finishing the file in
-            // hand; it writes the log until then.
-            run.WaitForCopy();
-        } else {
-            code = RunUnattended(run, options);
-        }
+        TInstallRun run(*catalogue, LoadSettings(false),
+                        wizard ? start.Options.Destination : std::nullopt);
+        if (wizard)
+            TMainDlgForm(icon, run, loading).ShowModal();
+        else
+            code = RunUnattended(run, start.Options);
         // Only an installation that was started leaves a trace: the
         // choices, the uninstall entry, then "Install.log".
         run.Record();
@@ -201,15 +191,46 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     if (loaded == TCatalogueLoading::TState::Loaded && wizard) CreateSettingsKeys();
     if (loaded == TCatalogueLoading::TState::Failed) {
         DiagnoseLoadFailure(loading);
-        const uint64_t needed = loading.MemoryNeeded();
-        if (needed)
-            MessageBoxA(nullptr, NotEnoughMemoryText(needed).c_str(), kApplicationTitle,
-                        MB_OK | MB_ICONERROR);
-        else
-            ShowDamagedSetup(loading.Error());
+        ShowLoadFailure(loading);
     }
-
     Catalogue = nullptr;
-    catalogue.reset(); // removes leftover temporary files
-    return Finish(code);
+    return code; // the catalogue removes leftover temporary files as it goes
+}
+
+// The shell folders, from the start of the installation to the very end:
+// released after the run and the catalogue are gone.
+struct TShellFoldersScope {
+    TShellFoldersScope() { InitShellFolders(); }
+    ~TShellFoldersScope() { DoneShellFolders(); }
+    TShellFoldersScope(const TShellFoldersScope&) = delete;
+    TShellFoldersScope& operator=(const TShellFoldersScope&) = delete;
+};
+} // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    RestrictDllSearch();
+    if (!WindowsNT5OrLater) {
+        MessageBoxA(nullptr, "This program requires Windows 2000 or later.", nullptr,
+                    MB_OK | MB_ICONWARNING);
+        return 0;
+    }
+    const TStartUp start = ReadStartUp();
+    if (!start.Options.Error.empty() || start.Options.Mode == TRunMode::Usage)
+        return ShowUsage(start);
+    // One setup at a time, asked before anything else is opened; a second
+    // copy shows the first and leaves, or without the wizard says so in
+    // its exit code.
+    TSingleSetup single(start.Wizard() && start.Visible);
+    if (single.Second()) return start.Wizard() && start.Visible ? kExitSuccess : kExitProductRuns;
+    // The diagnostic log is opened before anything is installed, so that a
+    // run that cannot keep one changes nothing.
+    if (!StartDiagnosticLog(start.Options, start.Quiet)) return kExitBadOptions;
+    if (!start.Visible && start.Wizard()) {
+        Diagnose("Nobody can see this session's windows: the wizard is not shown (give /S to "
+                 "install without it)");
+        return ExitWith(kExitBadOptions);
+    }
+    const TShellFoldersScope shellFolders;
+    RecordMainThread(start.Wizard() ? MessageDialog : NobodyAnswers);
+    return ExitWith(Install(start, LoadIconA(instance, MAKEINTRESOURCEA(1))));
 }

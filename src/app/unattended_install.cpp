@@ -1,8 +1,6 @@
 #include "app/unattended_install.h"
 
-#include "base/paths.h"
 #include "base/product_names.h"
-#include "base/shell_folders.h"
 #include "engine/ask_user.h"
 #include "payload/diagnostic_log.h"
 #include "system/destination_rules.h"
@@ -11,7 +9,6 @@
 #include <windows.h>
 
 #include <commctrl.h>
-#include <shlobj.h>
 
 #include <memory>
 
@@ -31,24 +28,17 @@ std::string OneLine(std::string text) {
 }
 
 // The destination as the wizard would take it over from its page: the
-// folder given, or the saved or default one, tidied and then checked as
-// the page checks it. False, with the reason, when it cannot be taken.
-bool TakeDestination(TInstallRun& run, const TUnattendedOptions& options, std::string& refusal) {
-    std::string folder = run.Choices.Options.DestDir;
+// folder given, or the saved or default one, taken over by the run. The
+// reason when it cannot be taken, else empty.
+std::string TakeDestination(TInstallRun& run, const TCommandLineOptions& options) {
+    std::string folder = run.Choices.DestDir;
     if (options.Destination) {
-        refusal = GivenDestinationRefusal(*options.Destination);
-        if (!refusal.empty()) return false;
+        const std::string refusal = GivenDestinationRefusal(*options.Destination);
+        if (!refusal.empty()) return refusal;
         folder = *options.Destination;
         run.Choices.DestinationHow = "given with " + options.DestinationSwitch;
     }
-    const std::string programFiles = SpecialFolder(CSIDL_PROGRAM_FILES);
-    char drive = programFiles.empty() ? 'c' : programFiles[0];
-    if (folder.size() >= 2 && folder[1] == ':') drive = folder[0];
-    folder = NormalizedDestination(folder, drive, programFiles);
-    refusal = run.DestinationRefusal(folder);
-    if (!refusal.empty()) return false;
-    run.Choices.Options.DestDir = folder;
-    return true;
+    return run.TakeDestination(folder, 0).Refusal;
 }
 
 // The answer to the copy question that the install thread puts: Retry a few
@@ -166,20 +156,20 @@ bool CopyFiles(TInstallRun& run, TProgressWindow* window) {
 }
 } // namespace
 
-int RunUnattended(TInstallRun& run, const TUnattendedOptions& options) {
+int RunUnattended(TInstallRun& run, const TCommandLineOptions& options) {
     TInstallChoices& chosen = run.Choices;
-    if (options.Components) chosen.Components = TComponentSet(*options.Components);
+    if (options.Components)
+        for (int component = 0; component < ComponentCount; ++component)
+            chosen.Components.Set(component, options.Components->Has(component));
     chosen.Components.Add(kProgram);
-    if (options.Extensions)
-        for (int box = 0; box < kDocumentTypes; ++box)
-            chosen.DocumentTypes[box] = DocumentTypeChosen(*options.Extensions, box);
+    if (options.DocumentTypes) chosen.DocumentTypes = *options.DocumentTypes;
     if (options.CurrentUserOnly) chosen.InstallToAll = false;
     if (options.NoDesktopShortcut) chosen.Desktop = false;
 
     // The checks, in the order of an installation: the first obstacle
     // decides the exit code, for a dry run as for a real one.
-    std::string refusal;
-    if (!TakeDestination(run, options, refusal)) {
+    const std::string refusal = TakeDestination(run, options);
+    if (!refusal.empty()) {
         Diagnose("The destination cannot be used: " + OneLine(refusal));
         return kExitBadOptions;
     }
@@ -193,7 +183,7 @@ int RunUnattended(TInstallRun& run, const TUnattendedOptions& options) {
         return kExitFailed;
     }
     if (options.Mode == TRunMode::Check) {
-        Diagnose("Check: the installation into " + chosen.Options.DestDir + " would go ahead");
+        Diagnose("Check: the installation into " + chosen.DestDir + " would go ahead");
         return kExitSuccess;
     }
 
@@ -206,8 +196,8 @@ int RunUnattended(TInstallRun& run, const TUnattendedOptions& options) {
         installed = CopyFiles(run, window.get());
     }
     if (installed) {
-        run.Finish();
-        run.Launch(false);
+        run.FinishStep();
+        run.LaunchStep(false);
     }
     return installed ? kExitSuccess : kExitFailed;
 }

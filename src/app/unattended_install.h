@@ -7,10 +7,10 @@
 // and then given up as Abort would be.
 #pragma once
 
-#include "app/unattended_options.h"
+#include "app/command_line_options.h"
 #include "engine/install_run.h"
 
 // Runs the checks and, unless the options ask for a dry run, the
 // installation; returns the exit code (kExitSuccess, ...). What follows an
 // installation that was started (TInstallRun::Record) is the caller's.
-int RunUnattended(TInstallRun& run, const TUnattendedOptions& options);
+int RunUnattended(TInstallRun& run, const TCommandLineOptions& options);

@@ -71,33 +71,44 @@ void PrepareDestination(const std::string& destDir) {
 TInstallChoices ChoicesFromSettings(const TSavedSettings& saved,
                                     const std::optional<std::string>& given) {
     TInstallChoices choices;
-    TOptions& options = choices.Options;
-    options.DestDir = OfferedDestination(saved.MainDir);
+    choices.DestDir = OfferedDestination(saved.MainDir);
     choices.DestinationHow =
-        options.DestDir == saved.MainDir ? "saved by an earlier run" : "the default";
+        choices.DestDir == saved.MainDir ? "saved by an earlier run" : "the default";
     if (given) {
-        options.DestDir = *given;
+        choices.DestDir = *given;
         choices.DestinationHow = "given with -d";
     }
-    options.Components = saved.Components;
-    options.Extensions = saved.Extensions;
     choices.Components = TComponentSet(saved.Components);
     choices.Components.Add(kProgram);
-    for (int box = 0; box < kDocumentTypes; ++box)
-        choices.DocumentTypes[box] = DocumentTypeChosen(saved.Extensions, box);
+    choices.DocumentTypes = TDocumentTypes::FromLetters(saved.Extensions);
     choices.InstallToAll = saved.InstallToAll;
     choices.Desktop = saved.DesktopShortcut;
     choices.Launch = saved.Launch;
-    choices.LastRunVersion = saved.LastRunVersion;
     return choices;
 }
 
-TInstallRun::TInstallRun(TAttachedFiles& catalogue, TInstallChoices choices)
-    : Choices(std::move(choices)), Catalogue_(catalogue), Scope_(DecideInstallScope()) {}
+TInstallRun::TInstallRun(TAttachedFiles& catalogue, const TSavedSettings& saved,
+                         const std::optional<std::string>& given)
+    : Choices(ChoicesFromSettings(saved, given)), Catalogue_(catalogue), Saved_(saved),
+      Scope_(DecideInstallScope()) {}
 
 TInstallRun::~TInstallRun() = default;
 
 // ---------------------------------------------------------------- checks
+
+std::string TidiedDestination(const std::string& typed, char drive) {
+    const std::string programFiles = SpecialFolder(CSIDL_PROGRAM_FILES);
+    if (!drive) drive = programFiles.empty() ? 'c' : programFiles[0];
+    return NormalizedDestination(typed, drive, programFiles);
+}
+
+TTakenDestination TInstallRun::TakeDestination(const std::string& typed, char drive) {
+    TTakenDestination taken;
+    taken.Folder = TidiedDestination(typed, drive);
+    taken.Refusal = DestinationRefusal(taken.Folder);
+    if (taken.Refusal.empty()) Choices.DestDir = taken.Folder;
+    return taken;
+}
 
 std::string TInstallRun::DestinationRefusal(const std::string& folder) const {
     std::vector<std::string> names;
@@ -111,52 +122,58 @@ std::string TInstallRun::DestinationRefusal(const std::string& folder) const {
     return refusal;
 }
 
-int64_t TInstallRun::RequiredSpace() const {
-    int64_t required = 0;
+void TInstallRun::MeasureComponents() {
     for (int component = 0; component < ComponentCount; ++component)
-        if (Choices.Components.Has(component))
-            required += FileListSize(Catalogue_.Files(), ComponentFileLists[component],
-                                     Choices.Options.DestDir);
-    return required;
+        ComponentSizes_[component] =
+            FileListSize(Catalogue_.Files(), ComponentFileLists[component], Choices.DestDir);
 }
 
-int64_t TInstallRun::AvailableSpace() const {
-    return FreeSpace(DrivePart(Choices.Options.DestDir));
+int64_t TInstallRun::ComponentSize(int component) const {
+    return component >= 0 && component < ComponentCount ? ComponentSizes_[component] : 0;
 }
 
-std::string TInstallRun::SpaceShortfall() const {
-    const int64_t required = RequiredSpace(), available = AvailableSpace();
-    if (available != kUnknownFreeSpace && available >= required) return std::string();
-    return "Not enough space on the destination's drive: " + std::to_string(required) +
+TSpaceVerdict TInstallRun::Space(TComponentSet components) const {
+    TSpaceVerdict verdict;
+    for (int component = 0; component < ComponentCount; ++component)
+        if (components.Has(component)) verdict.Required += ComponentSizes_[component];
+    verdict.Available = FreeSpace(DrivePart(Choices.DestDir));
+    return verdict;
+}
+
+std::string TInstallRun::SpaceShortfall() {
+    MeasureComponents();
+    const TSpaceVerdict space = Space(Choices.Components);
+    if (space.Enough()) return std::string();
+    return "Not enough space on the destination's drive: " + std::to_string(space.Required) +
            " bytes needed, " +
-           (available == kUnknownFreeSpace ? std::string("unknown") : std::to_string(available)) +
+           (space.Available == kUnknownFreeSpace ? std::string("unknown")
+                                                 : std::to_string(space.Available)) +
            " available";
 }
 
 bool TInstallRun::WordProcessorRuns() const {
-    return IsWordProcessorRunning(Choices.Options.DestDir);
+    return IsWordProcessorRunning(Choices.DestDir);
 }
 
 // ---------------------------------------------------------------- the run
 
 void TInstallRun::Start() {
     if (Thread_) return;
-    const std::string& destDir = Choices.Options.DestDir;
     // Asked once: a drive that changes its kind, or a stick pulled out,
     // later in the run must not turn half of the installation portable.
-    Portable_ = IsPortable(destDir);
+    Target_.emplace(Choices.DestDir, IsPortable(Choices.DestDir), Scope_);
+    const TInstallTarget& target = *Target_;
     // An earlier run's "Install.log" is continued.
-    StartInstallLog(Portable_ ? std::string() : JoinPath(destDir, "Install.log"));
+    StartInstallLog(target.Portable ? std::string() : JoinPath(target.DestDir, "Install.log"));
     Diagnose(std::string("Installation: ") + InstallScopeText(Scope_));
-    if (!Portable_ && Scope_ == TInstallScope::ForEveryone) {
-        PrepareDestination(destDir);
+    if (!target.Portable && Scope_ == TInstallScope::ForEveryone) {
+        PrepareDestination(target.DestDir);
         SecureMachineDataFolder();
     }
     Choices.Components.Add(kProgram);
-    Stamp_ = BuildInstallPlan(
-        Catalogue_, {destDir, Choices.Components, Choices.LastRunVersion, Portable_, Scope_});
-    DiagnoseInstallation(destDir, Choices.DestinationHow, Portable_, Choices.Components,
-                         Catalogue_);
+    Stamp_ = BuildInstallPlan(Catalogue_, {target, Choices.Components, Saved_.LastRunVersion});
+    DiagnoseInstallation(target.DestDir, Choices.DestinationHow, target.Portable,
+                         Choices.Components, Catalogue_);
     BeginInstallRun();
     Thread_ = std::make_unique<TInstallThread>(Catalogue_);
     Thread_->Start();
@@ -214,37 +231,37 @@ void* TInstallRun::CopyHandle() const {
     return Thread_ ? Thread_->Handle() : nullptr;
 }
 
-void TInstallRun::Finish() {
-    TFinishChoices finish;
-    finish.DestDir = Choices.Options.DestDir;
-    finish.Portable = Portable_;
-    finish.Scope = Scope_;
-    for (int box = 0; box < kDocumentTypes; ++box)
-        finish.DocumentTypes[box] = Choices.DocumentTypes[box];
-    finish.InstallToAll = Choices.InstallToAll;
-    finish.Desktop = Choices.Desktop;
-    const std::string extensions = RunFinishStep(finish);
-    // A portable installation has no document types: its letters stay.
-    if (!Portable_) Choices.Options.Extensions = extensions;
+void TInstallRun::FinishStep() {
+    if (!Target_) return;
+    RunFinishStep(*Target_, {Choices.DocumentTypes, Choices.InstallToAll, Choices.Desktop});
+    Finished_ = true;
 }
 
-void TInstallRun::Launch(bool launch) {
-    RunLaunchStep(Choices.Options.DestDir, Portable_, Scope_, launch, Stamp_,
-                  Catalogue_.PublicFiles);
+void TInstallRun::LaunchStep(bool start) {
+    if (Target_) RunLaunchStep(*Target_, start, Stamp_, Catalogue_.PublicFiles);
 }
 
 void TInstallRun::Record() {
     if (!Thread_) return;
+    // After a quit the thread may still be finishing the file in hand; it
+    // writes the installation log until then.
+    Thread_->WaitFor();
+    TSavedSettings settings = Saved_;
+    settings.MainDir = Choices.DestDir;
     // The first component is always installed rather than chosen: its bit
     // is saved clear, as its row on the components page is never ticked.
-    bool ticked[ComponentCount] = {};
-    for (int component = 1; component < ComponentCount; ++component)
-        ticked[component] = Choices.Components.Has(component);
-    TOptions options = Choices.Options;
-    options.Components = ComponentsToSave(options.Components, ticked);
+    TComponentSet ticked = Choices.Components;
+    ticked.Remove(kProgram);
+    settings.Components = ComponentsToSave(Saved_.Components, ticked);
+    // The document types are saved once handed to the word processor; a
+    // portable installation has none, and keeps the letters it found.
+    if (Finished_ && !Target_->Portable) settings.Extensions = Choices.DocumentTypes.Letters();
+    settings.InstallToAll = Choices.InstallToAll;
+    settings.DesktopShortcut = Choices.Desktop;
+    settings.Launch = Choices.Launch;
     TRegistry registry;
-    SaveSettings(registry, options, Choices.InstallToAll, Choices.Desktop, Choices.Launch);
-    if (Portable_) return;
-    WriteUninstallEntry(registry, options.DestDir, Scope_ == TInstallScope::ForEveryone);
+    SaveSettings(registry, settings);
+    if (Target_->Portable) return;
+    WriteUninstallEntry(registry, settings.MainDir, Scope_ == TInstallScope::ForEveryone);
     SaveInstallLog();
 }

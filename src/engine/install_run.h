@@ -1,27 +1,34 @@
-// The one installation sequence. The wizard and the runs without it (silent,
-// passive, the dry run) all drive it; they differ only in how they ask and
-// what they show. In order:
+// The one installation sequence, and the only door to the installation's
+// data: the wizard and the runs without it (silent, passive, the dry run)
+// all drive it; they differ only in how they ask and what they show. In
+// order:
 //
 //   Choices            loaded from the saved settings (and "-d"), then
-//                      changed by the front-end until Start
-//   the checks         DestinationRefusal (the destination page's Next),
-//                      SpaceShortfall (the components page),
-//                      WordProcessorRuns (leaving Welcome and Ready); a run
-//                      without the wizard asks all of them before Start
-//   Start              the portable decision, the logs, the plan, the
-//                      install thread
+//                      changed by the front-end until Start: each wizard
+//                      page shows its part on entry and writes it back when
+//                      it is left with Next; the command line's options are
+//                      written in before the checks
+//   the checks         TakeDestination (the destination page's Next),
+//                      Space (the components page), WordProcessorRuns
+//                      (leaving Welcome and Ready); a run without the
+//                      wizard asks all of them before Start
+//   Start              the target decided (portable, scope), the logs, the
+//                      plan, the install thread
 //   Poll               the copy's progress and the thread's questions, on
 //                      the front-end's timer or loop
-//   Finish             the finish step (the Finish page's entry)
-//   Launch             the launch step (the Finish button)
-//   Record             after the front-end: the settings, the uninstall
-//                      entry and "Install.log", when Start was reached
+//   FinishStep         the finish step (the Finish page's entry)
+//   LaunchStep         the launch step (the Finish button)
+//   Record             after the front-end, when Start was reached: waits
+//                      for the thread, then the settings, the uninstall
+//                      entry and "Install.log"
 #pragma once
 
 #include "payload/catalogue.h"
 #include "payload/components.h"
+#include "payload/disk_space.h"
 #include "system/associations.h"
 #include "system/install_scope.h"
+#include "system/install_target.h"
 #include "system/settings.h"
 
 #include <cstdint>
@@ -32,15 +39,14 @@
 
 class TInstallThread;
 
-// The user's choices, one record for every front-end.
+// The user's choices, one record for every front-end, one shape per fact.
 struct TInstallChoices {
-    TOptions Options;                        // DestDir, the saved component set, Extensions
-    TComponentSet Components;                // the components to install (the program always)
-    bool DocumentTypes[kDocumentTypes] = {}; // the document types to take over
-    bool InstallToAll = true;                // the Start-menu link for everyone
-    bool Desktop = true;                     // a link on the desktop
-    bool Launch = true;                      // start the word processor at the end
-    int32_t LastRunVersion = kNoLastRunVersion;
+    std::string DestDir;
+    TComponentSet Components;     // the components to install (the program always)
+    TDocumentTypes DocumentTypes; // the document types to take over
+    bool InstallToAll = true;     // the Start-menu link for everyone
+    bool Desktop = true;          // a link on the desktop
+    bool Launch = true;           // start the word processor at the end
     std::string DestinationHow = "chosen in the wizard"; // for the diagnostic log
 };
 
@@ -49,6 +55,27 @@ struct TInstallChoices {
 TInstallChoices ChoicesFromSettings(const TSavedSettings& saved,
                                     const std::optional<std::string>& given);
 
+// What the chosen components need on the destination's volume, and what it
+// has free (kUnknownFreeSpace when it cannot be asked: then the files would
+// be refused as well).
+struct TSpaceVerdict {
+    int64_t Required = 0;
+    int64_t Available = 0;
+    bool Enough() const { return Available != kUnknownFreeSpace && Available >= Required; }
+};
+
+// A typed or given folder tidied as a destination (NormalizedDestination):
+// a folder without a drive gets `drive`, or the drive of Program Files when
+// 0. The destination page shows a folder picked in its list so.
+std::string TidiedDestination(const std::string& typed, char drive);
+
+// A destination as the run takes it over: the folder tidied, and why it
+// cannot be the destination (empty when it can).
+struct TTakenDestination {
+    std::string Folder;
+    std::string Refusal;
+};
+
 // How a front-end asks the user; kinds, buttons and answers are AskUser's.
 using TRunAsk = std::function<int(const std::string& text, uint8_t kind, uint16_t buttons)>;
 
@@ -56,36 +83,50 @@ class TInstallRun {
   public:
     enum class TCopy : uint8_t { Running, Done, Failed };
 
-    TInstallRun(TAttachedFiles& catalogue, TInstallChoices choices);
+    // The choices start as `saved` left them, with a "-d" folder, when
+    // given, as the destination.
+    TInstallRun(TAttachedFiles& catalogue, const TSavedSettings& saved,
+                const std::optional<std::string>& given);
     ~TInstallRun(); // the thread object waits for its thread
     TInstallRun(const TInstallRun&) = delete;
     TInstallRun& operator=(const TInstallRun&) = delete;
 
     TInstallChoices Choices;
 
+    // The product's files, for what shows them before the installation
+    // (the licence); complete once the catalogue has loaded.
+    TAttachedFiles& Catalogue() { return Catalogue_; }
+
     // ------------------------------------------------------------ checks
-    // Why the folder cannot be the destination, in words for the user, or
-    // empty when it can: not a plain folder path, too long for the deepest
-    // file, or one this user may not write to.
-    std::string DestinationRefusal(const std::string& folder) const;
-    // The bytes the chosen components need on the destination's volume,
-    // and what it has free (kUnknownFreeSpace when it cannot be asked).
-    int64_t RequiredSpace() const;
-    int64_t AvailableSpace() const;
-    // Why there is not enough space for the chosen components, or empty.
-    std::string SpaceShortfall() const;
+    // Takes a typed or given folder over as the destination: tidied (a
+    // folder without a drive gets `drive`, or the drive of Program Files
+    // when 0), then checked: not a plain folder path, too long for the
+    // deepest file, or one this user may not write to. Choices.DestDir
+    // becomes the tidied folder unless it is refused.
+    TTakenDestination TakeDestination(const std::string& typed, char drive);
+    // Measures what each component needs on the destination's volume,
+    // anew: the destination or its cluster size may have changed.
+    void MeasureComponents();
+    // Bytes component `component` needs, as last measured.
+    int64_t ComponentSize(int component) const;
+    // The verdict for `components` on the destination's volume, from the
+    // last measure and the free space now.
+    TSpaceVerdict Space(TComponentSet components) const;
+    // Measures, then says why there is not enough space for the chosen
+    // components, or empty.
+    std::string SpaceShortfall();
     // Whether the word processor runs: a marked window, or kel.exe of the
     // destination in any session.
     bool WordProcessorRuns() const;
 
     // ------------------------------------------------------------ the run
-    // Decides once whether the installation is portable, starts the
-    // installation log, creates the destination, plans the copies and
-    // starts the thread. From then on the run is started, whatever comes
-    // of it (Started).
+    // Decides once where the installation writes (portable or not, for
+    // whom), starts the installation log, creates the destination, plans
+    // the copies and starts the thread. From then on the run is started,
+    // whatever comes of it (Started).
     void Start();
     bool Started() const { return Thread_ != nullptr; }
-    bool Portable() const { return Portable_; }
+    bool Portable() const { return Target_ && Target_->Portable; }
     // Whom the installation is for, decided once when the run is made: the
     // rights of the user do not change while it runs.
     TInstallScope Scope() const { return Scope_; }
@@ -107,20 +148,26 @@ class TInstallRun {
     // The thread's handle, to wait on with other things; null before Start.
     void* CopyHandle() const;
 
-    // The finish step: "kel_common.dat", the document types handed to the
-    // word processor, the shortcuts. The letters chosen go into
-    // Choices.Options.Extensions (a portable installation keeps its own).
-    void Finish();
-    // The launch step: "Update.log", then the word processor when `launch`.
-    void Launch(bool launch);
-    // After the front-end has closed, when Start was reached: the settings,
-    // the uninstall entry (unless portable) and "Install.log".
+    // The finish step: "kel_common.dat", the chosen document types handed
+    // to the word processor, the shortcuts.
+    void FinishStep();
+    // The launch step: "Update.log", then the word processor when `start`
+    // (the Finish page's box; a run without the wizard starts nothing).
+    void LaunchStep(bool start);
+    // After the front-end has closed, when Start was reached: once the
+    // thread has ended (it writes the installation log until then), the
+    // settings, the uninstall entry (unless portable) and "Install.log".
     void Record();
 
   private:
+    std::string DestinationRefusal(const std::string& folder) const;
+
     TAttachedFiles& Catalogue_;
+    const TSavedSettings Saved_;
     std::unique_ptr<TInstallThread> Thread_;
-    double Stamp_ = 0;
-    bool Portable_ = false;
+    std::optional<TInstallTarget> Target_; // decided by Start
     TInstallScope Scope_;
+    int64_t ComponentSizes_[ComponentCount] = {};
+    double Stamp_ = 0;
+    bool Finished_ = false; // the finish step has handed the document types over
 };

@@ -34,6 +34,7 @@ class TComponentSet {
     }
     void Add(int component) { Bits_ |= 1u << component; }
     void Remove(int component) { Bits_ &= ~(1u << component); }
+    void Set(int component, bool chosen) { chosen ? Add(component) : Remove(component); }
     constexpr uint32_t Bits() const { return Bits_; }
     constexpr bool operator==(TComponentSet o) const { return Bits_ == o.Bits_; }
 

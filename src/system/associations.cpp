@@ -4,22 +4,24 @@ namespace {
 const char* const kSuffixes[kDocumentTypes] = {"_rtf", "_cod", "_doc", "_docx"};
 }
 
-bool DocumentTypeChosen(const std::string& extensions, int box) {
-    return box >= 0 && box < kDocumentTypes &&
-           extensions.find(kDocumentLetters[box]) != std::string::npos;
+TDocumentTypes TDocumentTypes::FromLetters(const std::string& letters) {
+    TDocumentTypes types;
+    for (int i = 0; i < kDocumentTypes; ++i)
+        types.Set(i, letters.find(kDocumentLetters[i]) != std::string::npos);
+    return types;
 }
 
-std::string ExtensionsFromBoxes(const bool checked[kDocumentTypes]) {
+std::string TDocumentTypes::Letters() const {
     std::string letters;
     for (int i = 0; i < kDocumentTypes; ++i)
-        if (checked[i]) letters += kDocumentLetters[i];
+        if (Has(i)) letters += kDocumentLetters[i];
     return letters;
 }
 
-std::string AssociationArguments(const bool checked[kDocumentTypes]) {
+std::string AssociationArguments(TDocumentTypes types) {
     std::string args = "-assoc adpr";
     for (int i = 0; i < kDocumentTypes; ++i)
-        if (checked[i]) args += kSuffixes[i];
+        if (types.Has(i)) args += kSuffixes[i];
     return args;
 }
 

@@ -11,10 +11,10 @@
 
 #include <shlobj.h>
 
-std::string DataFolderPath(TDataFolderKind kind, const std::string& destDir, bool portable,
-                           TInstallScope scope) {
+std::string DataFolderPath(TDataFolderKind kind, const TInstallTarget& target) {
+    const std::string& destDir = target.DestDir;
     std::string folder;
-    if (portable) {
+    if (target.Portable) {
         // An empty destination would make a folder relative to the current one.
         if (!destDir.empty()) {
             folder = JoinPath(destDir, "");
@@ -23,24 +23,22 @@ std::string DataFolderPath(TDataFolderKind kind, const std::string& destDir, boo
     } else if (kind == TDataFolderKind::Base) {
         // An installation for the user alone keeps its data where it roams
         // with the user and where no other user reaches.
-        std::string root = SpecialFolder(scope == TInstallScope::ForEveryone ? CSIDL_COMMON_APPDATA
-                                                                             : CSIDL_APPDATA);
+        std::string root = SpecialFolder(
+            target.Scope == TInstallScope::ForEveryone ? CSIDL_COMMON_APPDATA : CSIDL_APPDATA);
         if (root.empty()) root = SpecialFolder(CSIDL_PERSONAL);
         if (!root.empty()) folder = JoinPath(root, "Quorvale");
     } else if (kind == TDataFolderKind::Spellcheck) {
-        const std::string shared =
-            DataFolderPath(TDataFolderKind::Public, destDir, portable, scope);
+        const std::string shared = DataFolderPath(TDataFolderKind::Public, target);
         if (!shared.empty()) folder = shared + "Spellcheck\\";
     } else {
-        const std::string base = DataFolderPath(TDataFolderKind::Base, destDir, portable, scope);
+        const std::string base = DataFolderPath(TDataFolderKind::Base, target);
         if (!base.empty()) folder = base + (kind == TDataFolderKind::Hidden ? "Hidden" : "Public");
     }
     return folder.empty() ? folder : JoinPath(folder, "");
 }
 
-std::string DataFolder(TDataFolderKind kind, const std::string& destDir, bool portable,
-                       TInstallScope scope) {
-    const std::string folder = DataFolderPath(kind, destDir, portable, scope);
+std::string DataFolder(TDataFolderKind kind, const TInstallTarget& target) {
+    const std::string folder = DataFolderPath(kind, target);
     // Outermost first: asking for Spellcheck makes Base and Public too.
     MakeFolder(folder);
     return folder;
@@ -52,7 +50,7 @@ void SecureMachineDataFolder() {
 
 void SecureMachineDataFolder(const TDataFolderChecks& checks) {
     const std::string base =
-        DataFolderPath(TDataFolderKind::Base, std::string(), false, TInstallScope::ForEveryone);
+        DataFolderPath(TDataFolderKind::Base, {std::string(), false, TInstallScope::ForEveryone});
     if (base.empty()) return;
     const std::string folder = WithoutBackslash(base);
     TProtectionForEveryone protection;

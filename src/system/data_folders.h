@@ -3,7 +3,7 @@
 #pragma once
 
 #include "base/open_items.h"
-#include "system/install_scope.h"
+#include "system/install_target.h"
 
 #include <string>
 
@@ -22,10 +22,8 @@ enum class TDataFolderKind { Base, Hidden, Public, Spellcheck };
 // Otherwise, for everyone, under the common application-data folder (else
 // the documents folder) followed by "Quorvale"; for me, under the user's
 // own application data (else the documents folder) followed by "Quorvale".
-// Empty when no folder can be found. `portable` and `scope` are the
-// installation's decisions, made once when it began.
-std::string DataFolder(TDataFolderKind kind, const std::string& destDir, bool portable,
-                       TInstallScope scope = TInstallScope::ForEveryone);
+// Empty when no folder can be found.
+std::string DataFolder(TDataFolderKind kind, const TInstallTarget& target);
 // What the check of the machine-wide data folder asks of an item; the
 // tests play links and owners that Wine cannot make.
 struct TDataFolderChecks {
@@ -42,5 +40,4 @@ void SecureMachineDataFolder();
 void SecureMachineDataFolder(const TDataFolderChecks& checks);
 
 // The same path, the folder left as it is.
-std::string DataFolderPath(TDataFolderKind kind, const std::string& destDir, bool portable,
-                           TInstallScope scope);
+std::string DataFolderPath(TDataFolderKind kind, const TInstallTarget& target);

@@ -37,8 +37,8 @@ std::string CommonDataRecord(double now) {
     return record;
 }
 
-void WriteCommonDataFile(const std::string& destDir, bool portable, TInstallScope scope) {
-    const std::string folder = DataFolder(TDataFolderKind::Base, destDir, portable, scope);
+void WriteCommonDataFile(const TInstallTarget& target) {
+    const std::string folder = DataFolder(TDataFolderKind::Base, target);
     // Without a data folder the name would be relative to the current folder.
     if (folder.empty()) return;
     const std::string record = CommonDataRecord(LocalNow());
@@ -57,23 +57,22 @@ void WriteCommonDataFile(const std::string& destDir, bool portable, TInstallScop
     CloseHandle(file);
 }
 
-std::string RunFinishStep(const TFinishChoices& choices) {
-    WriteCommonDataFile(choices.DestDir, choices.Portable, choices.Scope);
-    if (choices.Portable) return std::string();
-    const std::string extensions = ExtensionsFromBoxes(choices.DocumentTypes);
+void RunFinishStep(const TInstallTarget& target, const TFinishChoices& choices) {
+    WriteCommonDataFile(target);
+    if (target.Portable) return;
     // The word processor registers the document types itself; it runs
     // alongside the wizard.
-    StartWordProcessor(choices.DestDir, AssociationArguments(choices.DocumentTypes));
-    PlaceShortcuts(choices.DestDir, choices.InstallToAll, choices.Desktop, choices.Scope);
-    return extensions;
+    StartWordProcessor(target.DestDir, AssociationArguments(choices.DocumentTypes));
+    PlaceShortcuts(target.DestDir, choices.InstallToAll, choices.Desktop, target.Scope);
 }
 
-void RunLaunchStep(const std::string& destDir, bool portable, TInstallScope scope, bool launch,
-                   double installStamp, std::vector<std::string>& publicFiles) {
+void RunLaunchStep(const TInstallTarget& target, bool launch, double installStamp,
+                   std::vector<std::string>& publicFiles) {
+    const std::string& destDir = target.DestDir;
     // Asking for the data folder creates it: only when there is something
     // to record.
-    if (!portable && !publicFiles.empty()) {
-        const std::string base = DataFolder(TDataFolderKind::Base, destDir, portable, scope);
+    if (!target.Portable && !publicFiles.empty()) {
+        const std::string base = DataFolder(TDataFolderKind::Base, target);
         std::string error;
         const bool written = WriteUpdateLog(base, installStamp, publicFiles, error);
         Diagnose("File: " + JoinPath(base, "Update.log") +

@@ -5,7 +5,7 @@
 #pragma once
 
 #include "system/associations.h"
-#include "system/install_scope.h"
+#include "system/install_target.h"
 
 #include <string>
 #include <vector>
@@ -15,27 +15,23 @@
 std::string CommonDataRecord(double now);
 // Writes the record of the current local time into the base data folder,
 // replacing the file. Failures are ignored; the file is not logged.
-void WriteCommonDataFile(const std::string& destDir, bool portable, TInstallScope scope);
+void WriteCommonDataFile(const TInstallTarget& target);
 
-// The choices the finish step works from.
+// What the finish step does beyond the common data file.
 struct TFinishChoices {
-    std::string DestDir;
-    bool Portable = false;
-    TInstallScope Scope = TInstallScope::ForEveryone;
-    bool DocumentTypes[kDocumentTypes] = {}; // the association boxes
-    bool InstallToAll = true;
-    bool Desktop = true;
+    TDocumentTypes DocumentTypes; // handed to the word processor
+    bool InstallToAll;            // the Start-menu link for everyone
+    bool Desktop;                 // a link on the desktop
 };
 
 // Writes "kel_common.dat"; unless portable, starts kel.exe with the
 // association command for the chosen document types (not waited for) and
-// places the shortcuts. Returns the letters of the chosen document types,
-// or empty for a portable installation, which has none.
-std::string RunFinishStep(const TFinishChoices& choices);
+// places the shortcuts.
+void RunFinishStep(const TInstallTarget& target, const TFinishChoices& choices);
 
 // Unless portable, adds this run's files in the shared data folder to
 // "Update.log" (one that cannot be written is a line of the diagnostic log,
 // and nothing more: the files are all in place); when `launch` is set,
 // starts kel.exe without arguments, not waiting for it.
-void RunLaunchStep(const std::string& destDir, bool portable, TInstallScope scope, bool launch,
-                   double installStamp, std::vector<std::string>& publicFiles);
+void RunLaunchStep(const TInstallTarget& target, bool launch, double installStamp,
+                   std::vector<std::string>& publicFiles);

@@ -20,7 +20,7 @@ constexpr int32_t kOldClipImages = 30000000;
 // would be relative to the current folder.
 void PlanIntoDataFolder(TAttachedFiles& catalogue, const char* pattern, TDataFolderKind kind,
                         const TInstallPlanInput& input, int component, int mode) {
-    const std::string folder = DataFolder(kind, input.DestDir, input.Portable, input.Scope);
+    const std::string folder = DataFolder(kind, input.Target);
     if (!folder.empty()) catalogue.PlanFiles(pattern, folder, component, mode);
 }
 
@@ -39,12 +39,11 @@ double BuildInstallPlan(TAttachedFiles& catalogue, const TInstallPlanInput& inpu
     for (int component = 0; component < ComponentCount; ++component)
         catalogue.ClearInstallList(component);
     catalogue.PublicFiles.clear();
-    const std::string& dest = input.DestDir;
-    const bool portable = input.Portable;
+    const std::string& dest = input.Target.DestDir;
+    const bool portable = input.Target.Portable;
     catalogue.PublicFolder =
-        portable ? std::string()
-                 : DataFolderPath(TDataFolderKind::Public, dest, false, input.Scope);
-    catalogue.SkipUnwritableShared = !portable && input.Scope == TInstallScope::ForEveryone;
+        portable ? std::string() : DataFolderPath(TDataFolderKind::Public, input.Target);
+    catalogue.SkipUnwritableShared = !portable && input.Target.Scope == TInstallScope::ForEveryone;
     // Not portable: every copy replaces what is there; the table's modes
     // still decide the marks of the shared files.
     catalogue.ForceReplace = !portable;
@@ -64,7 +63,7 @@ double BuildInstallPlan(TAttachedFiles& catalogue, const TInstallPlanInput& inpu
         PlanIntoDataFolder(catalogue, "English (British).asc", K::Spellcheck, input, kSpellchecker,
                            KeepExisting);
         // The British cache starts as a copy of the American one.
-        const std::string spellcheck = DataFolder(K::Spellcheck, dest, portable, input.Scope);
+        const std::string spellcheck = DataFolder(K::Spellcheck, input.Target);
         if (!spellcheck.empty())
             catalogue.PlanFileTo("English (American).cache", spellcheck + "English (British).cache",
                                  kSpellchecker, KeepExisting);
@@ -100,7 +99,7 @@ double BuildInstallPlan(TAttachedFiles& catalogue, const TInstallPlanInput& inpu
 
     if (portable) return 0;
     const double stamp = LocalNow();
-    const std::string hidden = DataFolder(K::Hidden, dest, portable, input.Scope);
+    const std::string hidden = DataFolder(K::Hidden, input.Target);
     if (!hidden.empty()) WriteStampFile(JoinPath(hidden, "install_stamp"), stamp);
     return stamp;
 }

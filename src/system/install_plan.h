@@ -4,17 +4,15 @@
 
 #include "payload/catalogue.h"
 #include "payload/components.h"
-#include "system/install_scope.h"
+#include "system/install_target.h"
 
 #include <cstdint>
 #include <string>
 
 struct TInstallPlanInput {
-    std::string DestDir;
-    TComponentSet Components;            // the components chosen
-    int32_t LastRunVersion = 2147483647; // saved by the word processor; the maximum when none
-    bool Portable = false;               // IsPortable, asked once when the installation began
-    TInstallScope Scope = TInstallScope::ForEveryone; // decided once as well
+    TInstallTarget Target;
+    TComponentSet Components; // the components chosen
+    int32_t LastRunVersion;   // saved by the word processor; kNoLastRunVersion when none
 };
 
 // Clears and fills the plan of the catalogue (creating the data folders it

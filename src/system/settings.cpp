@@ -54,25 +54,20 @@ void CreateSettingsKeys() {
     registry.OpenKey(kInternalKey);
 }
 
-uint32_t ComponentsToSave(uint32_t loaded, const bool checked[6]) {
-    uint32_t bits = loaded;
-    for (int i = 0; i < 6; ++i) {
-        if (checked[i])
-            bits |= 1u << i;
-        else
-            bits &= ~(1u << i);
-    }
-    return bits;
+uint32_t ComponentsToSave(uint32_t loaded, TComponentSet chosen) {
+    TComponentSet bits(loaded);
+    for (int component = 0; component < ComponentCount; ++component)
+        bits.Set(component, chosen.Has(component));
+    return bits.Bits();
 }
 
-void SaveSettings(TRegistry& registry, const TOptions& options, bool installToAll,
-                  bool desktopShortcut, bool launch) {
+void SaveSettings(TRegistry& registry, const TSavedSettings& settings) {
     registry.SetRootKey(HKEY_CURRENT_USER);
     registry.OpenKey(kInstallKey);
-    registry.WriteString("MAINDIR", options.DestDir);
-    registry.WriteInteger("COMPS (1.6.6.2)", int32_t(options.Components));
-    registry.WriteBool("INSTALLTOALL", installToAll);
-    registry.WriteBool("DSKSHORTCUT", desktopShortcut);
-    registry.WriteString("EXTENSIONS", options.Extensions);
-    registry.WriteBool("LAUNCH", launch);
+    registry.WriteString("MAINDIR", settings.MainDir);
+    registry.WriteInteger("COMPS (1.6.6.2)", int32_t(settings.Components));
+    registry.WriteBool("INSTALLTOALL", settings.InstallToAll);
+    registry.WriteBool("DSKSHORTCUT", settings.DesktopShortcut);
+    registry.WriteString("EXTENSIONS", settings.Extensions);
+    registry.WriteBool("LAUNCH", settings.Launch);
 }

@@ -4,6 +4,8 @@
 // the version that last ran there).
 #pragma once
 
+#include "payload/components.h"
+
 #include <cstdint>
 #include <string>
 
@@ -16,22 +18,16 @@ constexpr uint32_t kAllComponents = 2147483647u;
 // No last-run version saved: above every version threshold.
 constexpr int32_t kNoLastRunVersion = 2147483647;
 
-// The saved choices that no check box holds.
-struct TOptions {
-    std::string DestDir;
-    uint32_t Components = kAllComponents; // bit i = component i
-    std::string Extensions = "B";         // letters "A" to "D" of the document types
-};
-
-// What an earlier run left, with the defaults for what it did not.
+// What an earlier run left, with the defaults for what it did not; what
+// this run saves.
 struct TSavedSettings {
-    std::string MainDir; // "MAINDIR"; empty when missing
-    uint32_t Components = kAllComponents;
+    std::string MainDir;                  // "MAINDIR"; empty when missing
+    uint32_t Components = kAllComponents; // bit i = component i
     bool InstallToAll = true;
     bool DesktopShortcut = true;
-    std::string Extensions = "B";
+    std::string Extensions = "B"; // letters "A" to "D" of the document types
     bool Launch = true;
-    int32_t LastRunVersion = kNoLastRunVersion;
+    int32_t LastRunVersion = kNoLastRunVersion; // read only: the word processor's
 };
 
 // "Quorvale" under the Program Files folder: the destination of a first
@@ -47,10 +43,10 @@ TSavedSettings LoadSettings(bool createKeys = true);
 // Creates both keys where they are missing, as reading them would have.
 void CreateSettingsKeys();
 
-// The component set to save: bits 0 to 5 from the rows' ticks, the rest as
-// loaded.
-uint32_t ComponentsToSave(uint32_t loaded, const bool checked[6]);
+// The component set to save: the bits of the components from `chosen`, the
+// rest as loaded.
+uint32_t ComponentsToSave(uint32_t loaded, TComponentSet chosen);
 
-// Writes the Install key through `registry` (left open on it).
-void SaveSettings(TRegistry& registry, const TOptions& options, bool installToAll,
-                  bool desktopShortcut, bool launch);
+// Writes the Install key through `registry` (left open on it): everything
+// but the last-run version, which is the word processor's.
+void SaveSettings(TRegistry& registry, const TSavedSettings& settings);

@@ -5,16 +5,9 @@
 #include "system/shortcuts.h"
 
 namespace {
-// The association boxes and the letters that stand for them.
-constexpr struct {
-    TCtl Box;
-    char Letter;
-} kAssocBoxes[] = {
-    {TCtl::AssocChkBx1, 'A'},
-    {TCtl::AssocChkBx2, 'B'},
-    {TCtl::AssocChkBx3, 'C'},
-    {TCtl::AssocChkBx4, 'D'},
-};
+// The association boxes, in the order of the document types ("A" to "D").
+constexpr TCtl kAssocBoxes[kDocumentTypes] = {TCtl::AssocChkBx1, TCtl::AssocChkBx2,
+                                              TCtl::AssocChkBx3, TCtl::AssocChkBx4};
 } // namespace
 
 void TCheckBoxPages::Attach(const HWND (&controls)[kControlCount]) {
@@ -33,7 +26,7 @@ void TCheckBoxPages::SetChecked(TCtl control, bool checked) {
 }
 
 void TCheckBoxPages::EnterStart(TInstallScope scope) {
-    const bool portable = IsPortable(Choices.Options.DestDir);
+    const bool portable = IsPortable(Choices.DestDir);
     const int show = portable ? SW_HIDE : SW_SHOW;
     ShowWindow(Item(TCtl::InstallToAllChkBx), show);
     ShowWindow(Item(TCtl::DesktopChkBx), show);
@@ -47,21 +40,19 @@ void TCheckBoxPages::EnterStart(TInstallScope scope) {
 
 void TCheckBoxPages::EnterAssoc() {
     for (int box = 0; box < kDocumentTypes; ++box)
-        SetChecked(kAssocBoxes[box].Box, DocumentTypeChosen(Choices.Options.Extensions, box));
+        SetChecked(kAssocBoxes[box], Choices.DocumentTypes.Has(box));
 }
 
-// The common data file, the document types and the shortcuts, before the
-// page shows.
-void TCheckBoxPages::RunFinish(TInstallRun& run) {
+void TCheckBoxPages::TakeShortcuts() {
+    Choices.InstallToAll = IsChecked(TCtl::InstallToAllChkBx);
+    Choices.Desktop = IsChecked(TCtl::DesktopChkBx);
+}
+
+void TCheckBoxPages::TakeDocumentTypes() {
     for (int box = 0; box < kDocumentTypes; ++box)
-        Choices.DocumentTypes[box] = IsChecked(kAssocBoxes[box].Box);
-    Choices.InstallToAll = IsChecked(TCtl::InstallToAllChkBx);
-    Choices.Desktop = IsChecked(TCtl::DesktopChkBx);
-    run.Finish();
+        Choices.DocumentTypes.Set(box, IsChecked(kAssocBoxes[box]));
 }
 
-void TCheckBoxPages::RememberChoices() {
-    Choices.InstallToAll = IsChecked(TCtl::InstallToAllChkBx);
-    Choices.Desktop = IsChecked(TCtl::DesktopChkBx);
+void TCheckBoxPages::TakeLaunch() {
     Choices.Launch = IsChecked(TCtl::FinishChkBx);
 }

@@ -1,7 +1,8 @@
 // The check boxes of the last pages: the shortcut boxes of the Ready page,
 // the document types of the associations page and the launch box of the
-// Finish page. What they say is written into the run's choices by these
-// pages alone.
+// Finish page. Each shows the run's choices on entry and writes what its
+// boxes say back into them when it is left with Next (and when the wizard
+// closes on it).
 #pragma once
 
 #include "engine/install_run.h"
@@ -23,16 +24,13 @@ class TCheckBoxPages {
     // boxes, and an installation for the user alone, or a user who may not
     // write links for everyone, gets links of the user's own.
     void EnterStart(TInstallScope scope);
-    // Entering the associations page: the boxes of the saved letters.
+    // Entering the associations page: the boxes of the chosen document types.
     void EnterAssoc();
-    // The finish step of `run`, with the boxes' choices, as the Finish page
-    // is entered.
-    void RunFinish(TInstallRun& run);
-    // Whether the Finish page's box asks for the word processor to start.
-    bool LaunchChecked() const { return IsChecked(TCtl::FinishChkBx); }
 
-    // The boxes go with the window; the choices keep what they say.
-    void RememberChoices();
+    // Leaving the Ready, associations and Finish pages: what their boxes say.
+    void TakeShortcuts();
+    void TakeDocumentTypes();
+    void TakeLaunch();
 
   private:
     HWND Item(TCtl control) const { return Controls_[int(control)]; }

@@ -1,7 +1,5 @@
 #include "wizard/components_page.h"
 
-#include "base/paths.h"
-#include "payload/catalogue.h"
 #include "payload/components.h"
 #include "payload/disk_space.h"
 #include "payload/size_text.h"
@@ -29,7 +27,7 @@ void TComponentsPage::Attach(HWND dialog, const HWND (&controls)[kControlCount])
         SelCompLstBxDrawItem(dc, row, rest, selected);
     };
     for (uint8_t component = 0; component < ComponentCount; ++component) {
-        const bool ticked = (Options.Components >> component) & 1;
+        const bool ticked = Run_.Choices.Components.Has(component);
         SelCompList_.Add(ComponentNames[component],
                          ticked ? TCheckState::Checked : TCheckState::Unchecked);
         ComponentIds.push_back(component);
@@ -42,14 +40,9 @@ void TComponentsPage::Attach(HWND dialog, const HWND (&controls)[kControlCount])
 }
 
 void TComponentsPage::MeasureComponents() {
-    for (int row = 0; row < SelCompList_.Count(); ++row) {
-        const uint8_t component = ComponentIds[size_t(row)];
-        SelCompList_.SetObject(
-            row,
-            component < ComponentCount
-                ? FileListSize(Catalogue->Files(), ComponentFileLists[component], Options.DestDir)
-                : 0);
-    }
+    Run_.MeasureComponents();
+    for (int row = 0; row < SelCompList_.Count(); ++row)
+        SelCompList_.SetObject(row, int32_t(Run_.ComponentSize(ComponentIds[size_t(row)])));
 }
 
 void TComponentsPage::SelCompLstBxClickCheck() {
@@ -70,7 +63,7 @@ void TComponentsPage::SelCompLstBxDrawItem(HDC dc, int row, const RECT& rest, bo
     HWND list = Item(TCtl::SelCompLstBx);
     std::string name(size_t(SendMessageA(list, LB_GETTEXTLEN, row, 0)) + 1, '\0');
     name.resize(size_t(SendMessageA(list, LB_GETTEXT, row, LPARAM(&name[0]))));
-    const std::string size = FormatSize(SizeOnDisk(Options.DestDir, SelCompList_.Object(row)));
+    const std::string size = FormatSize(SizeOnDisk(Run_.Choices.DestDir, SelCompList_.Object(row)));
     const int height = rest.bottom - rest.top;
     SIZE extent{};
     GetTextExtentPoint32A(dc, name.c_str(), int(name.size()), &extent);
@@ -86,20 +79,24 @@ void TComponentsPage::SelCompLstBxDrawItem(HDC dc, int row, const RECT& rest, bo
 // out of reach) would refuse the files as well: Next stays disabled, and the
 // available space reads as unknown rather than as 0.
 void TComponentsPage::RefreshDiskSpace() {
-    int64_t required = 0;
-    for (int row = 0; row < SelCompList_.Count(); ++row)
-        if (SelCompList_.State(row) != TCheckState::Unchecked) required += SelCompList_.Object(row);
+    const TSpaceVerdict space = Run_.Space(SelectedComponents());
     SetControlText(Item(TCtl::SelCompDiskSpaceReqLbl2), TCtl::SelCompDiskSpaceReqLbl2,
-                   FormatSize(required));
-    const int64_t available = FreeSpace(DrivePart(Options.DestDir));
+                   FormatSize(space.Required));
     SetControlText(Item(TCtl::SelCompDiskSpaceAvailLbl2), TCtl::SelCompDiskSpaceAvailLbl2,
-                   available == kUnknownFreeSpace ? kUnknownSpace : FormatSize(available));
+                   space.Available == kUnknownFreeSpace ? kUnknownSpace
+                                                        : FormatSize(space.Available));
     HWND next = Item(TCtl::NextBtn);
-    const bool enough = available != kUnknownFreeSpace && available >= required;
+    const bool enough = space.Enough();
     // A button that loses its use must not keep the keyboard.
     if (!enough && GetFocus() == next)
         SendMessageA(Dialog_, WM_NEXTDLGCTL, WPARAM(Item(TCtl::SelCompLstBx)), TRUE);
     EnableWindow(next, enough);
+}
+
+void TComponentsPage::TakeComponents() {
+    const TComponentSet selected = SelectedComponents();
+    for (int component = 0; component < ComponentCount; ++component)
+        Run_.Choices.Components.Set(component, selected.Has(component));
 }
 
 TComponentSet TComponentsPage::SelectedComponents() const {

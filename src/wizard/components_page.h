@@ -1,11 +1,12 @@
 // The components page: the list of components with the space each needs on
 // the destination's volume, and the totals under it that decide whether
-// Next may be pressed. The page tells which components are chosen when the
-// installation starts.
+// Next may be pressed. The sizes and the verdict are the run's; the page
+// writes the components ticked into the run's choices when it is left with
+// Next.
 #pragma once
 
+#include "engine/install_run.h"
 #include "payload/components.h"
-#include "system/settings.h"
 #include "wizard/check_list_box.h"
 #include "wizard/layout.h"
 
@@ -16,7 +17,7 @@
 
 class TComponentsPage {
   public:
-    explicit TComponentsPage(TOptions& options) : Options(options) {}
+    explicit TComponentsPage(TInstallRun& run) : Run_(run) {}
     TComponentsPage(const TComponentsPage&) = delete;
     TComponentsPage& operator=(const TComponentsPage&) = delete;
 
@@ -25,7 +26,7 @@ class TComponentsPage {
     static UINT RowHeight(int dpi);
 
     // Takes over the page's controls, built by the layout under `dialog`,
-    // and ticks the components of Options.Components.
+    // and ticks the chosen components.
     void Attach(HWND dialog, const HWND (&controls)[kControlCount]);
 
     // The dialog's WM_DRAWITEM for the list.
@@ -39,14 +40,16 @@ class TComponentsPage {
     void MeasureComponents();
     void RefreshDiskSpace();
 
-    // The components ticked or always installed.
-    TComponentSet SelectedComponents() const;
+    // Next: the components ticked become the chosen ones.
+    void TakeComponents();
 
   private:
     HWND Item(TCtl control) const { return Controls_[int(control)]; }
     void SelCompLstBxDrawItem(HDC dc, int row, const RECT& rest, bool selected);
+    // The components ticked or always installed.
+    TComponentSet SelectedComponents() const;
 
-    TOptions& Options;
+    TInstallRun& Run_;
     HWND Dialog_ = nullptr;
     const HWND* Controls_ = nullptr;
     TCheckListBox SelCompList_;

@@ -3,7 +3,6 @@
 #include "base/paths.h"
 #include "base/shell_folders.h"
 #include "engine/ask_user.h"
-#include "system/destination_rules.h"
 #include "wizard/destination_path.h"
 #include "wizard/drive_changes.h"
 
@@ -22,8 +21,8 @@ void TDestinationPage::Attach(HWND dialog, const HWND (&controls)[kControlCount]
     DestDirList_.Attach(Item(TCtl::DestDirLstBx));
     DestDirDrives_.Attach(Item(TCtl::DestDirCmbBx));
     if (DestDirDrives_.Drive()) DestDirList_.SetDrive(DestDirDrives_.Drive());
-    SetControlText(Item(TCtl::DestDirEdt), TCtl::DestDirEdt, Options.DestDir);
-    DestDirList_.SetDirectory(Options.DestDir);
+    SetControlText(Item(TCtl::DestDirEdt), TCtl::DestDirEdt, Run_.Choices.DestDir);
+    DestDirList_.SetDirectory(Run_.Choices.DestDir);
     FollowFolderDrive();
     DestDirList_.OnChange = [this] { DestDirLstBxChange(); };
     DestDirDrives_.OnChange = [this] { DestDirCmbBxChange(); };
@@ -42,37 +41,25 @@ bool TDestinationPage::DrawItem(const DRAWITEMSTRUCT& item) const {
     return drawn == TCtl::DestDirLstBx || drawn == TCtl::DestDirCmbBx;
 }
 
-bool TDestinationPage::TakeDestination(const TPageAsk& ask, const TInstallRun& run) {
-    NormalizeDestination();
+bool TDestinationPage::TakeDestination(const TPageAsk& ask) {
     // A folder the files could not be written to, or would be written to
     // under another name than the one recorded, is refused here rather
     // than in a run of questions about every file.
-    const std::string folder = WindowText(Item(TCtl::DestDirEdt));
-    const std::string message = run.DestinationRefusal(folder);
-    if (!message.empty()) {
-        ask(message, mtWarning, mbOK);
-        SendMessageA(Dialog_, WM_NEXTDLGCTL, WPARAM(Item(TCtl::DestDirEdt)), TRUE);
-        return false;
-    }
-    Options.DestDir = folder;
-    return true;
-}
-
-void TDestinationPage::NormalizeDestination() {
-    const std::string programFiles = SpecialFolder(CSIDL_PROGRAM_FILES);
-    char drive = DestDirDrives_.Drive();
-    if (!drive) drive = programFiles.empty() ? 'c' : programFiles[0];
     HWND edit = Item(TCtl::DestDirEdt);
-    SetControlText(edit, TCtl::DestDirEdt,
-                   NormalizedDestination(WindowText(edit), drive, programFiles));
+    const TTakenDestination taken = Run_.TakeDestination(WindowText(edit), DestDirDrives_.Drive());
+    SetControlText(edit, TCtl::DestDirEdt, taken.Folder);
+    if (taken.Refusal.empty()) return true;
+    ask(taken.Refusal, mtWarning, mbOK);
+    SendMessageA(Dialog_, WM_NEXTDLGCTL, WPARAM(edit), TRUE);
+    return false;
 }
 
 // The folder list moved: the drive list follows its drive, and the edit its
 // folder. Typing in the edit does not move the list.
 void TDestinationPage::DestDirLstBxChange() {
     FollowFolderDrive();
-    SetControlText(Item(TCtl::DestDirEdt), TCtl::DestDirEdt, DestDirList_.Directory());
-    NormalizeDestination();
+    SetControlText(Item(TCtl::DestDirEdt), TCtl::DestDirEdt,
+                   TidiedDestination(DestDirList_.Directory(), DestDirDrives_.Drive()));
 }
 
 // The drive list's own change comes back here through the folder list,

@@ -31,10 +31,10 @@ void ShowText(HWND memo, const std::string& text) {
 }
 
 // The licence straight from the payload, when no temporary file can hold it.
-void ShowLicenseFromPayload(HWND memo) {
-    const TAttachedFile* entry = Catalogue->FindFile("License.txt");
+void ShowLicenseFromPayload(HWND memo, const TAttachedFiles& files) {
+    const TAttachedFile* entry = files.FindFile("License.txt");
     if (!entry) return;
-    const auto* bytes = reinterpret_cast<const char*>(Catalogue->Data(*entry));
+    const auto* bytes = reinterpret_cast<const char*>(files.Data(*entry));
     const std::vector<std::string> lines = SplitLines(std::string(bytes, size_t(entry->Size)));
     std::string text;
     for (size_t i = 0; i < lines.size(); ++i)
@@ -50,7 +50,7 @@ std::string TempFolderText(const std::string& folder) {
 }
 } // namespace
 
-bool ShowLicense(HWND memo) {
+bool ShowLicense(HWND memo, TAttachedFiles& files) {
     // Through a temporary file, with the log held back: the licence shown
     // is no part of the installation. A temporary folder that takes no file
     // is named (never a name relative to the current folder).
@@ -64,13 +64,12 @@ bool ShowLicense(HWND memo) {
         const TWriteFailureAnswer answer = AskAboutWriteFailure(TempFolderText(folder));
         if (answer == TWriteFailureAnswer::Abort) return false;
         if (answer == TWriteFailureAnswer::Ignore) {
-            ShowLicenseFromPayload(memo);
+            ShowLicenseFromPayload(memo, files);
             return true;
         }
     }
     SuppressLog();
-    const bool extracted =
-        Catalogue->ExtractEntry(nullptr, "License.txt", file, AskAboutWriteFailure);
+    const bool extracted = files.ExtractEntry(nullptr, "License.txt", file, AskAboutWriteFailure);
     ResumeLog();
     if (!extracted) return false;
     std::string text;

@@ -3,6 +3,9 @@
 
 #include <windows.h>
 
-// Shows the licence in the multi-line edit `memo`. False when the user gave
-// up in the question about a file that could not be written.
-bool ShowLicense(HWND memo);
+class TAttachedFiles;
+
+// Shows the licence of the product's files in the multi-line edit `memo`.
+// False when the user gave up in the question about a file that could not
+// be written.
+bool ShowLicense(HWND memo, TAttachedFiles& files);

@@ -57,7 +57,7 @@ HFONT MakeFont(const char* face, int height, bool bold) {
 } // namespace
 
 TMainDlgForm::TMainDlgForm(HICON icon, TInstallRun& run, TCatalogueLoading& loading)
-    : Icon_(icon), Run_(run), Options(run.Choices.Options), WelcomePage_(loading) {}
+    : Icon_(icon), Run_(run), WelcomePage_(loading) {}
 
 TMainDlgForm::~TMainDlgForm() = default;
 
@@ -131,8 +131,10 @@ INT_PTR TMainDlgForm::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         return brush ? reinterpret_cast<INT_PTR>(brush) : FALSE;
     }
     case WM_DESTROY:
-        // The boxes go with the window: the run keeps what they say.
-        CheckBoxPages_.RememberChoices();
+        // The boxes go with the window: the run keeps what those of the
+        // page shown say, as Next would have. A typed destination counts
+        // only once it has been checked.
+        if (ActivePage_ != kDestDirPage) TakeChoices(ActivePage_);
         KillTimer(Handle_, kInstallTimer);
         KillTimer(Handle_, kDriveTimer);
         return FALSE;
@@ -218,6 +220,8 @@ void TMainDlgForm::GoToPage(uint8_t from, uint8_t to) {
     // A portable installation has no associations page.
     if (to == kAssocPage && Run_.Portable()) to = kFinishPage;
     if (to >= std::size(kEntryWork)) return;
+    // The page left with Next writes its part of the choices first.
+    if (to > from && from < kLeaveFinish && !TakeChoices(from)) return;
     if (kEntryWork[to] && !(this->*kEntryWork[to])(from)) return;
 
     SetButtons(to);
@@ -343,6 +347,28 @@ bool TMainDlgForm::WordProcessorStopsUs() {
     return true;
 }
 
+// Leaving a page forwards: the page writes its part of the run's choices.
+// False keeps the wizard where it is (a destination that is refused).
+bool TMainDlgForm::TakeChoices(uint8_t page) {
+    switch (page) {
+    case kDestDirPage:
+        return DestDirPage_.TakeDestination(PageAsk());
+    case kSelCompPage:
+        SelCompPage_.TakeComponents();
+        break;
+    case kStartPage:
+        CheckBoxPages_.TakeShortcuts();
+        break;
+    case kAssocPage:
+        CheckBoxPages_.TakeDocumentTypes();
+        break;
+    case kFinishPage:
+        CheckBoxPages_.TakeLaunch();
+        break;
+    }
+    return true;
+}
+
 // ---------------------------------------------------------------- entry work
 
 bool TMainDlgForm::EnterLicense(uint8_t from) {
@@ -361,7 +387,7 @@ void TMainDlgForm::LoadLicense() {
     HCURSOR previous = SetCursor(LoadCursorA(nullptr, IDC_WAIT));
 
     // A user who gave up in the question about the file has heard enough.
-    if (!ShowLicense(Item(TCtl::LicenseMemo))) EndWizard(IDCANCEL);
+    if (!ShowLicense(Item(TCtl::LicenseMemo), Run_.Catalogue())) EndWizard(IDCANCEL);
     SetCursor(previous);
 }
 
@@ -371,9 +397,7 @@ bool TMainDlgForm::EnterDestDir(uint8_t from) {
     return false;
 }
 
-bool TMainDlgForm::EnterSelComp(uint8_t from) {
-    // Coming back from the Ready page the destination is not read again.
-    if (from == kDestDirPage && !DestDirPage_.TakeDestination(PageAsk(), Run_)) return false;
+bool TMainDlgForm::EnterSelComp(uint8_t) {
     SelCompPage_.MeasureComponents();
     return true;
 }
@@ -395,14 +419,16 @@ bool TMainDlgForm::EnterAssoc(uint8_t) {
     return true;
 }
 
+// The common data file, the document types and the shortcuts, before the
+// page shows.
 bool TMainDlgForm::EnterFinish(uint8_t) {
-    CheckBoxPages_.RunFinish(Run_);
+    Run_.FinishStep();
     return true;
 }
 
 // The launch step, then the end of the wizard.
 bool TMainDlgForm::LeaveFinish(uint8_t) {
-    Run_.Launch(CheckBoxPages_.LaunchChecked());
+    Run_.LaunchStep(Run_.Choices.Launch);
     EndWizard(IDOK);
     return false;
 }
@@ -410,7 +436,6 @@ bool TMainDlgForm::LeaveFinish(uint8_t) {
 // ---------------------------------------------------------------- installation
 
 void TMainDlgForm::StartInstallation() {
-    Run_.Choices.Components = SelCompPage_.SelectedComponents();
     InstallingPage_.Start();
 }
 

@@ -4,7 +4,6 @@
 
 #include "base/scoped_win.h"
 #include "engine/install_run.h"
-#include "system/settings.h"
 #include "wizard/check_box_pages.h"
 #include "wizard/components_page.h"
 #include "wizard/destination_page.h"
@@ -68,6 +67,7 @@ class TMainDlgForm {
     int Ask(const std::string& text, uint8_t kind, uint16_t buttons);
     TPageAsk PageAsk();
     bool WordProcessorStopsUs();
+    bool TakeChoices(uint8_t page);
 
     // Entry work of the pages; false keeps the wizard where it is.
     bool EnterLicense(uint8_t from);
@@ -88,16 +88,16 @@ class TMainDlgForm {
     HWND Handle_ = nullptr;
     HICON Icon_;
     TInstallRun& Run_;
-    TOptions& Options;
     int Dpi_ = 96;
     HWND Controls_[kControlCount] = {};
     TFontHandle DefaultFont_, TitleFont_, BoldFont_;
     // The logos; their static controls do not own them, so they outlive the window.
     TGdiHandle<HBITMAP> LogoSmall_, Logo_;
-    // The pages that own their controls; each writes its part of Options.
+    // The pages that own their controls; each writes its part of the run's
+    // choices (TakeChoices).
     TWelcomePage WelcomePage_;
-    TDestinationPage DestDirPage_{Options};
-    TComponentsPage SelCompPage_{Options};
+    TDestinationPage DestDirPage_{Run_};
+    TComponentsPage SelCompPage_{Run_};
     TCheckBoxPages CheckBoxPages_{Run_.Choices};
     TInstallingPage InstallingPage_{Run_};
     uint8_t ActivePage_ = kNoPage;

@@ -1,7 +1,7 @@
 // The options of an installation without the wizard, as read from the
 // arguments: what a run without any of them, with good ones and with bad
 // ones becomes.
-#include "app/unattended_options.h"
+#include "app/command_line_options.h"
 
 #include "app/command_line.h"
 
@@ -15,7 +15,7 @@ struct TCase {
 };
 } // namespace
 
-TEST(UnattendedOptions, ModesAndMistakes) {
+TEST(CommandLineOptions, ModesAndMistakes) {
     const TCase cases[] = {
         {{}, TRunMode::Wizard, false},
         {{"-dD:\\Tools"}, TRunMode::Wizard, false},
@@ -51,7 +51,7 @@ TEST(UnattendedOptions, ModesAndMistakes) {
         {{"/DIR=E:\\Apps"}, TRunMode::Wizard, false},
     };
     for (const TCase& c : cases) {
-        const TUnattendedOptions options = ParseUnattendedOptions(c.Args);
+        const TCommandLineOptions options = ParseCommandLineOptions(c.Args);
         std::string args;
         for (const auto& a : c.Args)
             args += a + " ";
@@ -60,24 +60,24 @@ TEST(UnattendedOptions, ModesAndMistakes) {
     }
 }
 
-TEST(UnattendedOptions, ComponentsByNumberOrNameAndDocumentTypesInAnyCase) {
-    TUnattendedOptions options =
-        ParseUnattendedOptions({"/S", "/COMPONENTS=3, clip LIBRARY", "/assoc=dB", "/CURRENTUSER"});
+TEST(CommandLineOptions, ComponentsByNumberOrNameAndDocumentTypesInAnyCase) {
+    TCommandLineOptions options =
+        ParseCommandLineOptions({"/S", "/COMPONENTS=3, clip LIBRARY", "/assoc=dB", "/CURRENTUSER"});
     ASSERT_TRUE(options.Error.empty()) << options.Error;
     ASSERT_TRUE(options.Components);
-    EXPECT_EQ(*options.Components, 1u | 8u | 16u); // the program always
-    ASSERT_TRUE(options.Extensions);
-    EXPECT_EQ(*options.Extensions, "BD");
+    EXPECT_EQ(options.Components->Bits(), 1u | 8u | 16u); // the program always
+    ASSERT_TRUE(options.DocumentTypes);
+    EXPECT_EQ(options.DocumentTypes->Letters(), "BD");
     EXPECT_TRUE(options.CurrentUserOnly);
     EXPECT_FALSE(options.NoDesktopShortcut);
 
-    options = ParseUnattendedOptions({"/S", "/COMPONENTS=", "/ASSOC="});
+    options = ParseCommandLineOptions({"/S", "/COMPONENTS=", "/ASSOC="});
     ASSERT_TRUE(options.Error.empty()) << options.Error;
-    EXPECT_EQ(*options.Components, 1u);
-    EXPECT_EQ(*options.Extensions, "");
+    EXPECT_EQ(options.Components->Bits(), 1u);
+    EXPECT_EQ(options.DocumentTypes->Letters(), "");
 }
 
-TEST(UnattendedOptions, DestinationsInEveryFormTheirUsersType) {
+TEST(CommandLineOptions, DestinationsInEveryFormTheirUsersType) {
     struct {
         const char* CommandLine;
         const char* Destination;
@@ -92,14 +92,14 @@ TEST(UnattendedOptions, DestinationsInEveryFormTheirUsersType) {
         {"setup.exe /S /d=\"E:\\My Apps\\Q\"", "E:\\My Apps\\Q", "/D="},
     };
     for (const auto& c : cases) {
-        const TUnattendedOptions options = ParseUnattendedOptions(Arguments(c.CommandLine));
+        const TCommandLineOptions options = ParseCommandLineOptions(Arguments(c.CommandLine));
         EXPECT_TRUE(options.Error.empty()) << c.CommandLine << ": " << options.Error;
         ASSERT_TRUE(options.Destination) << c.CommandLine;
         EXPECT_EQ(*options.Destination, c.Destination) << c.CommandLine;
         EXPECT_EQ(options.DestinationSwitch, c.Switch) << c.CommandLine;
     }
     // Anything after /D= belongs to the folder.
-    const TUnattendedOptions options = ParseUnattendedOptions(Arguments("setup.exe /D=E:\\Q /S"));
+    const TCommandLineOptions options = ParseCommandLineOptions(Arguments("setup.exe /D=E:\\Q /S"));
     EXPECT_EQ(options.Mode, TRunMode::Wizard);
     EXPECT_EQ(*options.Destination, "E:\\Q /S");
 }

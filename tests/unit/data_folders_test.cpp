@@ -101,11 +101,11 @@ class DataFolders : public ::testing::Test {
 TEST_F(DataFolders, SharedFoldersLieUnderTheCommonApplicationData) {
     const std::string base = JoinPath(SpecialFolder(CSIDL_COMMON_APPDATA), "Quorvale\\");
     const std::string dest = "C:\\Program Files\\Quorvale";
-    EXPECT_EQ(DataFolder(TDataFolderKind::Spellcheck, dest, IsPortable(dest)),
+    EXPECT_EQ(DataFolder(TDataFolderKind::Spellcheck, ForEveryone(dest)),
               base + "Public\\Spellcheck\\");
-    EXPECT_EQ(DataFolder(TDataFolderKind::Hidden, dest, IsPortable(dest)), base + "Hidden\\");
-    EXPECT_EQ(DataFolder(TDataFolderKind::Public, dest, IsPortable(dest)), base + "Public\\");
-    EXPECT_EQ(DataFolder(TDataFolderKind::Base, dest, IsPortable(dest)), base);
+    EXPECT_EQ(DataFolder(TDataFolderKind::Hidden, ForEveryone(dest)), base + "Hidden\\");
+    EXPECT_EQ(DataFolder(TDataFolderKind::Public, ForEveryone(dest)), base + "Public\\");
+    EXPECT_EQ(DataFolder(TDataFolderKind::Base, ForEveryone(dest)), base);
     EXPECT_TRUE(FolderExists(base + "Public\\Spellcheck\\"));
     EXPECT_TRUE(FolderExists(base + "Hidden\\"));
     EXPECT_EQ(LogLines(), (std::vector<std::string>{
@@ -118,7 +118,9 @@ TEST_F(DataFolders, SharedFoldersLieUnderTheCommonApplicationData) {
 
 TEST_F(DataFolders, SuppressedLogRecordsNoFolders) {
     SuppressLog();
-    EXPECT_FALSE(DataFolder(TDataFolderKind::Spellcheck, "C:\\Q", false).empty());
+    EXPECT_FALSE(
+        DataFolder(TDataFolderKind::Spellcheck, {"C:\\Q", false, TInstallScope::ForEveryone})
+            .empty());
     ResumeLog();
     EXPECT_TRUE(LogLines().empty());
 }
@@ -128,18 +130,19 @@ TEST_F(DataFolders, PortableInstallationKeepsEverythingInTheDestination) {
     TWineDrive stick(area, DRIVE_REMOVABLE);
     ASSERT_TRUE(stick.Defined());
     const std::string dest = stick.Root() + "Quorvale";
-    EXPECT_EQ(DataFolder(TDataFolderKind::Base, dest, IsPortable(dest)), dest + "\\");
-    EXPECT_EQ(DataFolder(TDataFolderKind::Hidden, dest, IsPortable(dest)), dest + "\\");
-    EXPECT_EQ(DataFolder(TDataFolderKind::Public, dest + "/", IsPortable(dest)), dest + "\\");
-    EXPECT_EQ(DataFolder(TDataFolderKind::Spellcheck, dest, IsPortable(dest)),
-              dest + "\\Spellcheck\\");
+    EXPECT_EQ(DataFolder(TDataFolderKind::Base, ForEveryone(dest)), dest + "\\");
+    EXPECT_EQ(DataFolder(TDataFolderKind::Hidden, ForEveryone(dest)), dest + "\\");
+    EXPECT_EQ(DataFolder(TDataFolderKind::Public,
+                         {dest + "/", IsPortable(dest), TInstallScope::ForEveryone}),
+              dest + "\\");
+    EXPECT_EQ(DataFolder(TDataFolderKind::Spellcheck, ForEveryone(dest)), dest + "\\Spellcheck\\");
     EXPECT_TRUE(FolderExists(area + "Quorvale\\Spellcheck\\"));
     EXPECT_FALSE(Exists(JoinPath(SpecialFolder(CSIDL_COMMON_APPDATA), "Quorvale")));
 }
 
 TEST_F(DataFolders, AnInstallationForTheUserAloneKeepsItsDataInTheUsersOwnFolder) {
     const std::string base = JoinPath(SpecialFolder(CSIDL_APPDATA), "Quorvale\\");
-    EXPECT_EQ(DataFolder(TDataFolderKind::Spellcheck, "C:\\Q", false, TInstallScope::ForMe),
+    EXPECT_EQ(DataFolder(TDataFolderKind::Spellcheck, {"C:\\Q", false, TInstallScope::ForMe}),
               base + "Public\\Spellcheck\\");
     EXPECT_FALSE(Exists(JoinPath(SpecialFolder(CSIDL_COMMON_APPDATA), "Quorvale")));
     DeleteFolderTree(base);

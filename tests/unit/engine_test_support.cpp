@@ -44,6 +44,10 @@ void RemoveDataFolders() {
     DeleteFolderTree(JoinPath(SpecialFolder(CSIDL_PERSONAL), "Quorvale"));
 }
 
+TInstallTarget ForEveryone(const std::string& dest) {
+    return {dest, IsPortable(dest), TInstallScope::ForEveryone};
+}
+
 std::vector<std::string> PlannedTargets(const TAttachedFiles& catalogue, int component) {
     std::vector<std::string> targets;
     for (const auto& c : catalogue.InstallLists[component])

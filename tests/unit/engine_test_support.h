@@ -5,6 +5,7 @@
 
 #include "engine/install_status.h"
 #include "payload/catalogue.h"
+#include "system/install_target.h"
 
 #include <windows.h>
 
@@ -27,6 +28,8 @@ struct TEntrySpec {
 };
 // Loads the catalogue from a payload made of these entries, in this order.
 void LoadCatalogue(TAttachedFiles& catalogue, const std::vector<TEntrySpec>& entries);
+// An installation for everyone into `dest`, portable as its drive is.
+TInstallTarget ForEveryone(const std::string& dest);
 // The targets planned so far for one component, in plan order.
 std::vector<std::string> PlannedTargets(const TAttachedFiles& catalogue, int component);
 

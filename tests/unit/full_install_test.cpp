@@ -102,7 +102,7 @@ class FullInstall : public ::testing::Test {
     // What the wizard does from the Installing page to the end of the run.
     double Install() {
         StartInstallLog(JoinPath(Dest, "Install.log"));
-        const double stamp = BuildInstallPlan(Files, {Dest, 0x3F, 2147483647, IsPortable(Dest)});
+        const double stamp = BuildInstallPlan(Files, {ForEveryone(Dest), 0x3F, 2147483647});
         BeginInstallRun();
         TInstallThread thread(Files);
         thread.Start();
@@ -115,8 +115,8 @@ class FullInstall : public ::testing::Test {
         EXPECT_EQ(InstallStatus.Progress.load(), Files.TotalInstallSize());
         if (!Files.PublicFiles.empty()) {
             std::string error;
-            EXPECT_TRUE(WriteUpdateLog(DataFolder(TDataFolderKind::Base, Dest, IsPortable(Dest)),
-                                       stamp, Files.PublicFiles, error))
+            EXPECT_TRUE(WriteUpdateLog(DataFolder(TDataFolderKind::Base, ForEveryone(Dest)), stamp,
+                                       Files.PublicFiles, error))
                 << error;
         }
         SaveInstallLog();
@@ -163,14 +163,14 @@ TEST_F(FullInstall, EveryPlannedFileLandsWithItsStampAndNothingElseIsWritten) {
     EXPECT_EQ(ReadFileBytes(JoinPath(Dest, "Install.log")), JoinLines(*InstallLog));
     AddWithFolders(JoinPath(Dest, "Install.log"), allowed);
 
-    const std::string hidden = DataFolder(TDataFolderKind::Hidden, Dest, IsPortable(Dest));
+    const std::string hidden = DataFolder(TDataFolderKind::Hidden, ForEveryone(Dest));
     const std::string stampBytes = ReadFileBytes(hidden + "install_stamp");
     ASSERT_EQ(stampBytes.size(), 8u);
     EXPECT_EQ(std::memcmp(stampBytes.data(), &stamp, 8), 0);
     AddWithFolders(hidden + "install_stamp", allowed);
 
     const std::string updateLog =
-        DataFolder(TDataFolderKind::Base, Dest, IsPortable(Dest)) + "Update.log";
+        DataFolder(TDataFolderKind::Base, ForEveryone(Dest)) + "Update.log";
     if (Files.PublicFiles.empty()) {
         EXPECT_FALSE(Exists(updateLog));
     } else {
@@ -184,7 +184,7 @@ TEST_F(FullInstall, EveryPlannedFileLandsWithItsStampAndNothingElseIsWritten) {
     // has no files for.
     for (auto kind : {TDataFolderKind::Base, TDataFolderKind::Hidden, TDataFolderKind::Public,
                       TDataFolderKind::Spellcheck})
-        AddWithFolders(DataFolder(kind, Dest, IsPortable(Dest)), allowed);
+        AddWithFolders(DataFolder(kind, ForEveryone(Dest)), allowed);
     for (const std::string& path : Changes(before, after))
         EXPECT_TRUE(allowed.count(path)) << "written outside the plan: " << path;
 }
@@ -197,7 +197,7 @@ TEST_F(FullInstall, SecondIdenticalInstallationKeepsTheLogsTidy) {
 
     EXPECT_EQ(ReadFileBytes(JoinPath(Dest, "Install.log")), installLog);
     const std::string updateLog =
-        ReadFileBytes(DataFolder(TDataFolderKind::Base, Dest, IsPortable(Dest)) + "Update.log");
+        ReadFileBytes(DataFolder(TDataFolderKind::Base, ForEveryone(Dest)) + "Update.log");
     if (!Files.PublicFiles.empty()) {
         const std::vector<std::string> lines = SplitLines(updateLog);
         EXPECT_EQ(std::count_if(lines.begin(), lines.end(),

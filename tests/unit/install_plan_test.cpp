@@ -98,7 +98,7 @@ class InstallPlan : public ::testing::Test {
 
 TEST_F(InstallPlan, NonPortableEverythingSelected) {
     const double before = LocalNow();
-    const double stamp = BuildInstallPlan(Files, {Dest, 0x3F, 2147483647, IsPortable(Dest)});
+    const double stamp = BuildInstallPlan(Files, {ForEveryone(Dest), 0x3F, 2147483647});
     const std::string spell = Common + "Public\\Spellcheck\\", pub = Common + "Public\\";
 
     EXPECT_TRUE(Files.ForceReplace);
@@ -162,7 +162,7 @@ TEST_F(InstallPlan, NonPortableEverythingSelected) {
 
 TEST_F(InstallPlan, OnlyTheWordProcessor) {
     PlantOldImages(OldBase);
-    BuildInstallPlan(Files, {Dest, 0x01, 2147483647, IsPortable(Dest)});
+    BuildInstallPlan(Files, {ForEveryone(Dest), 0x01, 2147483647});
     EXPECT_EQ(Files.InstallLists[0].size(), 2u);
     for (int k = 1; k < 6; ++k)
         EXPECT_TRUE(Files.InstallLists[k].empty()) << k;
@@ -187,8 +187,7 @@ TEST_F(InstallPlan, ClipLibraryFollowsTheLastRunVersion) {
     };
     for (const TCase& c : cases) {
         PlantOldImages(OldBase);
-        BuildInstallPlan(Files,
-                         {Dest, uint8_t(c.selected ? 0x11 : 0x01), c.lastRun, IsPortable(Dest)});
+        BuildInstallPlan(Files, {ForEveryone(Dest), uint8_t(c.selected ? 0x11 : 0x01), c.lastRun});
         EXPECT_EQ(Files.InstallLists[4].size(), c.planned ? 2u : 0u) << c.lastRun << c.selected;
         EXPECT_EQ(OldImagesRemoved(OldBase), c.removed) << c.lastRun << c.selected;
         EXPECT_EQ(LogSuppression, 0);
@@ -197,10 +196,10 @@ TEST_F(InstallPlan, ClipLibraryFollowsTheLastRunVersion) {
 }
 
 TEST_F(InstallPlan, SecondPlanStartsAfresh) {
-    BuildInstallPlan(Files, {Dest, 0x3F, 2147483647, IsPortable(Dest)});
+    BuildInstallPlan(Files, {ForEveryone(Dest), 0x3F, 2147483647});
     const int32_t total = Files.TotalInstallSize();
     const size_t shared = Files.PublicFiles.size();
-    BuildInstallPlan(Files, {Dest, 0x3F, 2147483647, IsPortable(Dest)});
+    BuildInstallPlan(Files, {ForEveryone(Dest), 0x3F, 2147483647});
     EXPECT_EQ(Files.TotalInstallSize(), total);
     EXPECT_EQ(Files.PublicFiles.size(), shared);
 }
@@ -222,7 +221,7 @@ TEST_F(InstallPlan, PortableKeepsEverythingInTheDestinationAndHonoursTheModes) {
     PlantOldImages(dest + "\\");
     PlantOldImages(OldBase);
 
-    const double stamp = BuildInstallPlan(Files, {dest, 0x3F, 20003999, IsPortable(dest)});
+    const double stamp = BuildInstallPlan(Files, {ForEveryone(dest), 0x3F, 20003999});
 
     EXPECT_EQ(stamp, 0.0);
     EXPECT_FALSE(Files.ForceReplace);

@@ -57,14 +57,17 @@ TEST_F(Settings, FirstRunGivesTheDefaultsAndLeavesBothKeysBehind) {
 }
 
 TEST_F(Settings, SavedChoicesComeBackOnTheNextRunAndLastRunVerIsNeverWritten) {
-    TOptions options;
-    options.DestDir = "C:\\Apps\\Quorvale";
-    const bool allButSpellchecker[6] = {false, false, true, true, true, true};
+    TSavedSettings options;
+    options.MainDir = "C:\\Apps\\Quorvale";
+    const TComponentSet allButSpellchecker(0x3C);
     options.Components = ComponentsToSave(kAllComponents, allButSpellchecker);
     options.Extensions = "BD";
+    options.InstallToAll = false;
+    options.DesktopShortcut = true;
+    options.Launch = false;
     {
         TRegistry registry;
-        SaveSettings(registry, options, false, true, false);
+        SaveSettings(registry, options);
     }
     TSavedSettings s = LoadSettings();
     EXPECT_EQ(s.MainDir, "C:\\Apps\\Quorvale");
@@ -79,18 +82,25 @@ TEST_F(Settings, SavedChoicesComeBackOnTheNextRunAndLastRunVerIsNeverWritten) {
 }
 
 TEST_F(Settings, ComponentBitsZeroToFiveFollowTheRowsAndTheRestIsKept) {
-    const bool all[6] = {false, true, true, true, true, true}; // row 0 is grayed, not checked
+    const TComponentSet all(0x3E); // row 0 is grayed, not checked
     EXPECT_EQ(ComponentsToSave(kAllComponents, all), 2147483646u);
-    const bool none[6] = {};
+    const TComponentSet none;
     EXPECT_EQ(ComponentsToSave(0xFFFFFFFFu, none), 0xFFFFFFC0u);
-    const bool some[6] = {true, false, false, true, false, false};
+    const TComponentSet some(0x09);
     EXPECT_EQ(ComponentsToSave(0x40u, some), 0x49u);
 }
 
 TEST_F(Settings, StringsAreWrittenWithTheirNulAndNumbersAsFourBytes) {
     {
         TRegistry registry;
-        SaveSettings(registry, TOptions{"D:\\Q", 5, ""}, true, false, true);
+        TSavedSettings settings;
+        settings.MainDir = "D:\\Q";
+        settings.Components = 5;
+        settings.Extensions = "";
+        settings.InstallToAll = true;
+        settings.DesktopShortcut = false;
+        settings.Launch = true;
+        SaveSettings(registry, settings);
     }
     HKEY k;
     ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, kInstallKey, 0, KEY_READ, &k), ERROR_SUCCESS);
