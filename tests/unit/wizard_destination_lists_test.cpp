@@ -65,10 +65,14 @@ class TLists {
             const std::string& folder = Folders.Directory();
             if (linked && folder.size() >= 2 && folder[1] == ':') Drives.SetDrive(folder[0]);
         };
-        if (linked) Drives.OnChange = [this] { Folders.SetDrive(Drives.Drive()); };
+        Drives.OnChange = [this, linked] {
+            ++DriveChanges;
+            if (linked) Folders.SetDrive(Drives.Drive());
+        };
         Drives.Attach(CreateWindowExA(0, "COMBOBOX", "", TDriveComboBox::kStyle, 10, 190, 345, 19,
                                       Window_, nullptr, GetModuleHandleA(nullptr), nullptr));
         Changes = 0;
+        DriveChanges = 0;
     }
     ~TLists() { DestroyWindow(Window_); }
 
@@ -103,7 +107,8 @@ class TLists {
 
     TDirectoryListBox Folders;
     TDriveComboBox Drives;
-    int Changes = 0;
+    int Changes = 0;      // of the folder list
+    int DriveChanges = 0; // of the drive list
 
   private:
     HWND Window_ = nullptr;
@@ -308,8 +313,7 @@ TEST(DriveList, ChoosingADriveMovesTheFolderListAndBack) {
     const char letter = char(drive.Root()[0] - 'A' + 'a');
 
     TLists lists;
-    int drives = 0;
-    lists.Drives.OnChange = [&drives] { ++drives; };
+    const int& drives = lists.DriveChanges;
     lists.Drives.SetDrive(letter);
     EXPECT_EQ(lists.Drives.Drive(), letter);
     EXPECT_EQ(lists.SelectedDrive().substr(0, 2), std::string(1, letter) + ":");
