@@ -6,6 +6,7 @@
 #include "base/shell_folders.h"
 #include "engine/install_status.h"
 #include "engine/install_thread.h"
+#include "engine/installation_diagnosis.h"
 #include "payload/diagnostic_log.h"
 #include "payload/disk_space.h"
 #include "payload/folders.h"
