@@ -3,7 +3,7 @@
 #include "base/paths.h"
 #include "base/product_names.h"
 #include "base/shell_folders.h"
-#include "engine/ask_user.h"
+#include "engine/question_numbers.h"
 #include "payload/diagnostic_log.h"
 #include "system/destination_rules.h"
 #include "wizard/common_controls.h"
