@@ -8,6 +8,7 @@
 #include "wizard/license_text.h"
 #include "wizard/message_dialog.h"
 #include "wizard/messages.h"
+#include "wizard/screen_dpi.h"
 
 #include <commctrl.h>
 
