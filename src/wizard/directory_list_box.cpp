@@ -9,7 +9,6 @@
 #include "payload/disk_space.h"
 #include "system/destination_rules.h"
 #include "wizard/destination_path.h"
-#include "wizard/drive_combo_box.h"
 #include "wizard/font_metrics.h"
 
 #include <shlobj.h>
@@ -81,7 +80,7 @@ void TDirectoryListBox::SetDirectory(const std::string& path) {
     const bool driveChanged = Directory_.empty() || Lower(folder[0]) != Lower(Directory_[0]);
     Directory_ = folder;
     // A linked drive list follows; its call back finds this drive current.
-    if (driveChanged && drive.size() == 2 && DriveCombo) DriveCombo->SetDrive(folder[0]);
+    if (driveChanged && drive.size() == 2 && OnDriveChange) OnDriveChange(folder[0]);
     BuildList();
     Changed();
 }

@@ -12,8 +12,6 @@
 #include <functional>
 #include <string>
 
-class TDriveComboBox;
-
 class TDirectoryListBox {
   public:
     // The window styles the list needs, for whoever creates it.
@@ -52,8 +50,9 @@ class TDirectoryListBox {
     // The parent's WM_DRAWITEM for this list box.
     void DrawItem(const DRAWITEMSTRUCT& item) const;
 
-    // Set by TDriveComboBox::SetDirList.
-    TDriveComboBox* DriveCombo = nullptr;
+    // Set by TDriveComboBox::SetDirList: the linked drive list follows a
+    // change of drive.
+    std::function<void(char letter)> OnDriveChange;
     std::function<void()> OnChange;
 
   private:

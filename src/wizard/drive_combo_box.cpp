@@ -86,9 +86,9 @@ void TDriveComboBox::Attach(HWND combo) {
 }
 
 void TDriveComboBox::SetDirList(TDirectoryListBox* list) {
-    if (DirList_ && DirList_ != list) DirList_->DriveCombo = nullptr;
+    if (DirList_ && DirList_ != list) DirList_->OnDriveChange = nullptr;
     DirList_ = list;
-    if (list) list->DriveCombo = this;
+    if (list) list->OnDriveChange = [this](char letter) { SetDrive(letter); };
 }
 
 void TDriveComboBox::BuildList() {
