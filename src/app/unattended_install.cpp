@@ -1,7 +1,7 @@
 #include "app/unattended_install.h"
 
 #include "base/product_names.h"
-#include "engine/ask_user.h"
+#include "engine/question_numbers.h"
 #include "payload/diagnostic_log.h"
 #include "system/destination_rules.h"
 #include "wizard/common_controls.h"

@@ -2,22 +2,11 @@
 // set of buttons, and the answer number of the pressed button.
 #pragma once
 
+#include "engine/question_numbers.h"
 #include "payload/write_failure.h"
 
 #include <cstdint>
 #include <string>
-
-enum : uint8_t { mtWarning = 0, mtError = 1, mtInformation = 2, mtConfirmation = 3 };
-enum : uint16_t {
-    mbYes = 1,
-    mbNo = 2,
-    mbOK = 4,
-    mbCancel = 8,
-    mbAbort = 16,
-    mbRetry = 32,
-    mbIgnore = 64
-};
-enum : int { mrOk = 1, mrCancel = 2, mrAbort = 3, mrRetry = 4, mrIgnore = 5, mrYes = 6, mrNo = 7 };
 
 // Shows a question modally on the calling thread and returns the answer
 // number of the pressed button (0 when it closed some other way).

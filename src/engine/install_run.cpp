@@ -1,9 +1,12 @@
 #include "engine/install_run.h"
 
+#include "base/ansi_text.h"
+#include "base/path_exists.h"
 #include "base/paths.h"
 #include "base/shell_folders.h"
 #include "engine/install_status.h"
 #include "engine/install_thread.h"
+#include "engine/installation_diagnosis.h"
 #include "payload/diagnostic_log.h"
 #include "payload/disk_space.h"
 #include "payload/folders.h"
@@ -172,8 +175,7 @@ void TInstallRun::Start() {
     }
     Choices.Components.Add(kProgram);
     Stamp_ = BuildInstallPlan(Catalogue_, {target, Choices.Components, Saved_.LastRunVersion});
-    DiagnoseInstallation(target.DestDir, Choices.DestinationHow, target.Portable,
-                         Choices.Components, Catalogue_);
+    DiagnoseInstallation(target, Choices.DestinationHow, Choices.Components, Catalogue_);
     BeginInstallRun();
     Thread_ = std::make_unique<TInstallThread>(Catalogue_);
     Thread_->Start();

@@ -1,7 +1,7 @@
 #include "engine/install_status.h"
 
 #include "base/scoped_win.h"
-#include "engine/ask_user.h"
+#include "engine/question_numbers.h"
 #include "payload/components.h"
 
 #include <windows.h>

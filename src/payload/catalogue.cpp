@@ -1,5 +1,6 @@
 #include "payload/catalogue.h"
 
+#include "base/ansi_text.h"
 #include "payload/components.h"
 #include "payload/reserved_memory.h"
 #include "payload/temp_files.h"

@@ -1,5 +1,7 @@
 #include "payload/components.h"
 
+#include "base/ansi_text.h"
+
 const char* const ComponentNames[ComponentCount] = {
     "Quorvale Word Processor", "English spellchecker", "Hyphenation module",
     "Document templates",      "Clip library",         "Basic sound scheme",
@@ -27,11 +29,6 @@ std::vector<std::string> ComponentPatterns(int component) {
         start = end + 1;
     }
     return patterns;
-}
-
-bool SameName(const std::string& a, const std::string& b) {
-    // ANSI upper-casing keeps the length, so texts of different lengths differ.
-    return a.size() == b.size() && AnsiUpperCase(a) == AnsiUpperCase(b);
 }
 
 bool IsFolderPattern(const std::string& pattern) {

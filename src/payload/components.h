@@ -2,8 +2,6 @@
 // payload entries.
 #pragma once
 
-#include "payload/ansi_text.h"
-
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -49,9 +47,6 @@ extern const char* const ComponentFileLists[ComponentCount];
 
 // The patterns of one component's file list, in order.
 std::vector<std::string> ComponentPatterns(int component);
-
-// Equal after both are upper-cased by the system (user's locale).
-bool SameName(const std::string& a, const std::string& b);
 
 // A pattern ending in "\" selects every entry below that payload folder, at
 // any depth; any other pattern selects an entry of exactly that name.

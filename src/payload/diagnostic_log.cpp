@@ -1,8 +1,5 @@
 #include "payload/diagnostic_log.h"
 
-#include "payload/catalogue.h"
-#include "payload/components.h"
-
 #include <windows.h>
 
 #include <string>
@@ -81,18 +78,6 @@ void CloseDiagnosticLog() {
     if (Log.File != INVALID_HANDLE_VALUE) CloseHandle(Log.File);
     Log.File = INVALID_HANDLE_VALUE;
     LeaveCriticalSection(&Log.Lock);
-}
-
-void DiagnoseInstallation(const std::string& destDir, const std::string& how, bool portable,
-                          TComponentSet components, const TAttachedFiles& catalogue) {
-    if (!DiagnosticLogOpen()) return;
-    Diagnose("Destination: " + destDir + " (" + how + ")" + (portable ? ", portable" : ""));
-    for (int component = 0; component < ComponentCount; ++component)
-        if (components.Has(component))
-            Diagnose(std::string("Component: ") + ComponentNames[component]);
-    for (int component = 0; component < ComponentCount; ++component)
-        for (const TFileToInstall& copy : catalogue.InstallLists[component])
-            Diagnose("Planned: " + copy.Target + " (" + copy.Source->Name + ")");
 }
 
 std::string SystemErrorText(uint32_t code) {

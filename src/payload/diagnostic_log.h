@@ -4,8 +4,6 @@
 // nothing but a test.
 #pragma once
 
-#include "payload/components.h"
-
 #include <cstdint>
 #include <string>
 
@@ -20,12 +18,6 @@ bool DiagnosticLogOpen();
 // One line, with the time of day in front.
 void Diagnose(const std::string& line);
 void CloseDiagnosticLog();
-
-class TAttachedFiles;
-// The start of an installation: where (and how that folder was chosen),
-// whether portable, which components; then every planned copy.
-void DiagnoseInstallation(const std::string& destDir, const std::string& how, bool portable,
-                          TComponentSet components, const TAttachedFiles& catalogue);
 
 // "error 5: Access is denied." for a system error code.
 std::string SystemErrorText(uint32_t code);

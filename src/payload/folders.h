@@ -5,13 +5,6 @@
 
 #include <string>
 
-// Whether the path names an existing folder, spelled the way the system
-// spells it: "." or ".." parts, doubled backslashes or forward slashes
-// count as not existing. Leaves the current folder alone, so it is safe
-// while the other thread works.
-bool FolderExists(const std::string& path);
-// Whether the path names an existing file (a folder does not count).
-bool FileExists(const std::string& path);
 struct _SECURITY_ATTRIBUTES;
 // Creates the folder (given with a trailing backslash) and its missing
 // parents, outermost first, adding "Made Dir: " + path to the installation

@@ -1,8 +1,8 @@
 #include "payload/install_log.h"
 
-#include "payload/ansi_text.h"
+#include "base/ansi_text.h"
+#include "base/path_exists.h"
 #include "payload/diagnostic_log.h"
-#include "payload/folders.h"
 #include "payload/text_file.h"
 #include "payload/update_log_merge.h"
 

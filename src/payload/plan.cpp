@@ -1,12 +1,14 @@
 // The installation plan of the catalogue: which entry is written to which
 // target, for which component, and whether it is logged.
+#include "base/ansi_text.h"
+#include "base/path_exists.h"
 #include "base/paths.h"
 #include "base/shell_folders.h"
 #include "payload/catalogue.h"
 
 #include "payload/components.h"
 #include "payload/entry_names.h"
-#include "payload/folders.h"
+#include "payload/file_time.h"
 #include "payload/install_log.h"
 
 #include <shlobj.h>

@@ -1,10 +1,10 @@
 #include "payload/temp_files.h"
 
 #include "base/folder_items.h"
+#include "base/path_exists.h"
 #include "base/paths.h"
 #include "base/product_names.h"
 #include "base/shell_folders.h"
-#include "payload/folders.h"
 #include "payload/unique_file.h"
 
 #include <windows.h>

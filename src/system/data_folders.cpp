@@ -1,6 +1,7 @@
 #include "system/data_folders.h"
 
 #include "base/folder_items.h"
+#include "base/path_exists.h"
 #include "base/paths.h"
 #include "base/shell_folders.h"
 #include "payload/diagnostic_log.h"

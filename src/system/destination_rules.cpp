@@ -1,8 +1,8 @@
 #include "system/destination_rules.h"
 
+#include "base/ansi_text.h"
 #include "base/paths.h"
 #include "base/product_names.h"
-#include "payload/components.h"
 
 #include <algorithm>
 #include <cctype>

@@ -1,9 +1,9 @@
 #include "system/running_instance.h"
 
+#include "base/ansi_text.h"
 #include "base/paths.h"
 #include "base/run_time_functions.h"
 #include "base/scoped_win.h"
-#include "payload/components.h"
 
 #include <windows.h>
 

@@ -1,8 +1,8 @@
 #include "system/settings.h"
 
+#include "base/path_exists.h"
 #include "base/paths.h"
 #include "base/shell_folders.h"
-#include "payload/folders.h"
 #include "system/registry.h"
 #include "system/write_access.h"
 

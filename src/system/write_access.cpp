@@ -1,8 +1,8 @@
 #include "system/write_access.h"
 
+#include "base/path_exists.h"
 #include "base/paths.h"
 #include "base/shell_folders.h"
-#include "payload/folders.h"
 #include "payload/temp_files.h"
 #include "payload/unique_file.h"
 

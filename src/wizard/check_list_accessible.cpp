@@ -1,7 +1,7 @@
 #include "wizard/check_list_accessible.h"
 
 #include "base/run_time_functions.h"
-#include "wizard/check_list_box.h"
+#include "wizard/check_state.h"
 #include "wizard/messages.h"
 
 #include <oleacc.h>

@@ -2,8 +2,8 @@
 #include "wizard/check_list_box.h"
 
 #include "wizard/check_list_accessible.h"
-#include "wizard/layout.h"
 #include "wizard/messages.h"
+#include "wizard/screen_dpi.h"
 
 #include <algorithm>
 

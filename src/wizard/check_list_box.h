@@ -4,6 +4,7 @@
 // parent through WM_QV_CLICKCHECK.
 #pragma once
 
+#include "wizard/check_state.h"
 #include "wizard/subclass.h"
 #include <windows.h>
 
@@ -11,8 +12,6 @@
 #include <functional>
 #include <string>
 #include <vector>
-
-enum class TCheckState : uint8_t { Unchecked = 0, Checked = 1, Grayed = 2 };
 
 class TCheckListBox {
   public:

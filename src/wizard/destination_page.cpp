@@ -2,7 +2,7 @@
 
 #include "base/paths.h"
 #include "base/shell_folders.h"
-#include "engine/ask_user.h"
+#include "engine/question_numbers.h"
 #include "wizard/destination_path.h"
 #include "wizard/drive_changes.h"
 

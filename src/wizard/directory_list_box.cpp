@@ -1,15 +1,14 @@
 #include "wizard/directory_list_box.h"
 
+#include "base/ansi_text.h"
 #include "base/folder_items.h"
+#include "base/path_exists.h"
 #include "base/paths.h"
 #include "base/scoped_win.h"
 #include "base/shell_folders.h"
-#include "payload/ansi_text.h"
 #include "payload/disk_space.h"
-#include "payload/folders.h"
 #include "system/destination_rules.h"
 #include "wizard/destination_path.h"
-#include "wizard/drive_combo_box.h"
 #include "wizard/font_metrics.h"
 
 #include <shlobj.h>

@@ -5,6 +5,7 @@
 #include "wizard/drive_combo_box.h"
 #include "wizard/font_metrics.h"
 #include "wizard/panel.h"
+#include "wizard/screen_dpi.h"
 
 #include <commctrl.h>
 
@@ -390,13 +391,6 @@ int ControlId(TCtl control) {
 TCtl ControlFromId(int id) {
     const int index = id - kFirstId;
     return index >= 0 && index < kControlCount ? TCtl(index) : TCtl::None;
-}
-
-int ScreenDpi() {
-    HDC dc = GetDC(nullptr);
-    const int dpi = dc ? GetDeviceCaps(dc, LOGPIXELSY) : 96;
-    if (dc) ReleaseDC(nullptr, dc);
-    return dpi > 0 ? dpi : 96;
 }
 
 void BuildLayout(HWND dialog, int dpi, const TLayoutFonts& fonts, HWND (&controls)[kControlCount]) {

@@ -116,8 +116,6 @@ const TLayoutRow& LayoutRow(TCtl control);
 int ControlId(TCtl control);
 TCtl ControlFromId(int id);
 
-int ScreenDpi();
-
 // The fonts the layout uses; the form owns them.
 struct TLayoutFonts {
     HFONT Default; // "MS Sans Serif", 8 points

@@ -1,13 +1,14 @@
 #include "wizard/main_dlg_form.h"
 
 #include "base/product_names.h"
-#include "engine/ask_user.h"
+#include "engine/question_numbers.h"
 #include "image/png_bitmap.h"
 #include "wizard/common_controls.h"
 #include "wizard/label_text.h"
 #include "wizard/license_text.h"
 #include "wizard/message_dialog.h"
 #include "wizard/messages.h"
+#include "wizard/screen_dpi.h"
 
 #include <commctrl.h>
 

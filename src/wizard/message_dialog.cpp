@@ -4,7 +4,7 @@
 #include "wizard/message_dialog.h"
 
 #include "base/scoped_win.h"
-#include "wizard/layout.h"
+#include "wizard/screen_dpi.h"
 
 #include <windows.h>
 

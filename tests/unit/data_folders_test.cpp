@@ -1,3 +1,5 @@
+#include "base/ansi_text.h"
+#include "base/path_exists.h"
 #include "base/paths.h"
 #include "base/run_time_functions.h"
 #include "base/shell_folders.h"
@@ -7,7 +9,6 @@
 #include "base/folder_items.h"
 
 #include "engine_test_support.h"
-#include "payload/components.h"
 #include "payload/folders.h"
 #include "payload/install_log.h"
 #include "wine_drive.h"

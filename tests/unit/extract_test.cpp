@@ -1,8 +1,9 @@
 // Writing payload entries to disk: folders, bytes, time stamps, log lines,
 // and the Abort/Retry/Ignore question when a file cannot be written.
+#include "base/path_exists.h"
 #include "engine/ask_user.h"
 #include "engine_test_support.h"
-#include "payload/folders.h"
+#include "payload/file_time.h"
 #include "payload/install_log.h"
 #include "payload/move_over.h"
 #include "payload/temp_files.h"

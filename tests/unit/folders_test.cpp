@@ -1,4 +1,6 @@
+#include "base/ansi_text.h"
 #include "base/folder_items.h"
+#include "base/path_exists.h"
 #include "base/paths.h"
 #include "base/shell_folders.h"
 #include "payload/folders.h"
@@ -6,7 +8,6 @@
 #include "system/old_clip_images.h"
 
 #include "engine_test_support.h"
-#include "payload/components.h"
 #include "payload/install_log.h"
 #include "system/data_folders.h"
 

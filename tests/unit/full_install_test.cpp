@@ -1,11 +1,13 @@
 // The whole sample product installed the way the wizard does it: plan,
 // install thread, update log and installation log, into a fresh folder and
 // fresh data folders of the test prefix.
+#include "base/ansi_text.h"
+#include "base/path_exists.h"
 #include "base/paths.h"
 #include "engine/install_thread.h"
 #include "engine_test_support.h"
 #include "payload/components.h"
-#include "payload/folders.h"
+#include "payload/file_time.h"
 #include "payload/install_log.h"
 #include "payload/text_lines.h"
 #include "payload/update_log_merge.h"

@@ -1,6 +1,7 @@
 // The placement table run for non-portable and portable destinations and
 // for earlier versions of the product.
 #include "base/folder_items.h"
+#include "base/path_exists.h"
 #include "base/paths.h"
 #include "base/shell_folders.h"
 #include "system/install_plan.h"

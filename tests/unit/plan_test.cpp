@@ -1,8 +1,8 @@
 // Planning copies: patterns, the three overwrite modes and the shared files.
+#include "base/ansi_text.h"
 #include "base/paths.h"
 #include "base/shell_folders.h"
 #include "engine_test_support.h"
-#include "payload/components.h"
 #include "payload/folders.h"
 #include "payload/install_log.h"
 #include "system/data_folders.h"

@@ -1,7 +1,7 @@
 #include "payload/update_log_merge.h"
 
 #include "engine_test_support.h"
-#include "payload/ansi_text.h"
+#include "base/ansi_text.h"
 #include "payload/install_log.h"
 
 #include <gtest/gtest.h>

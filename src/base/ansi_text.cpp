@@ -1,4 +1,4 @@
-#include "payload/ansi_text.h"
+#include "base/ansi_text.h"
 
 #include <windows.h>
 
@@ -21,4 +21,9 @@ void SortAnsiTexts(std::vector<std::string>& texts) {
     std::stable_sort(texts.begin(), texts.end(), [](const std::string& a, const std::string& b) {
         return AnsiCompareText(a, b) < 0;
     });
+}
+
+bool SameName(const std::string& a, const std::string& b) {
+    // ANSI upper-casing keeps the length, so texts of different lengths differ.
+    return a.size() == b.size() && AnsiUpperCase(a) == AnsiUpperCase(b);
 }

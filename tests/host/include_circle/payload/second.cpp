@@ -1,0 +1,3 @@
+#include "payload/second.h"
+
+#include "payload/third.h"

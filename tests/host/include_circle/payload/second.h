@@ -1,0 +1,2 @@
+// Includes nothing itself: its source file closes the circle.
+#pragma once
