@@ -58,7 +58,7 @@ constexpr DWORD kTokenElevationTypeFull = 2;
 bool DesktopShell(TComPtr<IShellDispatch2>& shell) {
     TComPtr<IShellWindows> windows;
     if (FAILED(CoCreateInstance(CLSID_ShellWindows, nullptr, CLSCTX_LOCAL_SERVER, IID_IShellWindows,
-                                windows.Void())))
+                                VoidOut(windows))))
         return false;
     VARIANT desktop, none;
     ZeroMemory(&desktop, sizeof desktop);
@@ -77,14 +77,15 @@ bool DesktopShell(TComPtr<IShellDispatch2>& shell) {
     TComPtr<IDispatch> background;
     TComPtr<IShellFolderViewDual> folderView;
     TComPtr<IDispatch> application;
-    return SUCCEEDED(found->QueryInterface(IID_IServiceProvider, services.Void())) &&
+    return SUCCEEDED(found->QueryInterface(IID_IServiceProvider, VoidOut(services))) &&
            SUCCEEDED(
-               services->QueryService(SID_STopLevelBrowser, IID_IShellBrowser, browser.Void())) &&
+               services->QueryService(SID_STopLevelBrowser, IID_IShellBrowser, VoidOut(browser))) &&
            SUCCEEDED(browser->QueryActiveShellView(view.Out())) && view.Get() &&
-           SUCCEEDED(view->GetItemObject(SVGIO_BACKGROUND, IID_IDispatch, background.Void())) &&
-           SUCCEEDED(background->QueryInterface(IID_IShellFolderViewDual, folderView.Void())) &&
+           SUCCEEDED(view->GetItemObject(SVGIO_BACKGROUND, IID_IDispatch, VoidOut(background))) &&
+           SUCCEEDED(background->QueryInterface(IID_IShellFolderViewDual, VoidOut(folderView))) &&
            SUCCEEDED(folderView->get_Application(application.Out())) && application.Get() &&
-           SUCCEEDED(application->QueryInterface(IID_IShellDispatch2, shell.Void())) && shell.Get();
+           SUCCEEDED(application->QueryInterface(IID_IShellDispatch2, VoidOut(shell))) &&
+           shell.Get();
 }
 } // namespace
 
