@@ -96,14 +96,14 @@ bool RunsElevated() {
     const auto openToken = LoadedFunction<TOpenProcessToken>("advapi32.dll", "OpenProcessToken");
     const auto tokenInformation =
         LoadedFunction<TGetTokenInformation>("advapi32.dll", "GetTokenInformation");
-    HANDLE token = nullptr;
-    if (!openToken || !tokenInformation || !openToken(GetCurrentProcess(), TOKEN_QUERY, &token))
+    TKernelHandle token;
+    if (!openToken || !tokenInformation ||
+        !openToken(GetCurrentProcess(), TOKEN_QUERY, token.Out()))
         return false;
     DWORD type = 0, size = 0;
     // Systems before Vista do not know the class and say so.
     const bool asked =
-        tokenInformation(token, kTokenElevationType, &type, sizeof type, &size) != FALSE;
-    CloseHandle(token);
+        tokenInformation(token.Get(), kTokenElevationType, &type, sizeof type, &size) != FALSE;
     return asked && type == kTokenElevationTypeFull;
 }
 
