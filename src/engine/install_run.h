@@ -24,6 +24,8 @@
 #include "system/install_scope.h"
 #include "system/settings.h"
 
+#include <windows.h>
+
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -105,7 +107,7 @@ class TInstallRun {
     // Waits until the thread, if one was started, has ended.
     void WaitForCopy();
     // The thread's handle, to wait on with other things; null before Start.
-    void* CopyHandle() const;
+    HANDLE CopyHandle() const;
 
     // The finish step: "kel_common.dat", the document types handed to the
     // word processor, the shortcuts. The letters chosen go into
