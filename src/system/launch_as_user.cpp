@@ -22,7 +22,8 @@ struct TAutomationStrings {
     TAlloc Alloc = nullptr;
     TFree Free = nullptr;
     TAutomationStrings() {
-        void* module = LoadSystemLibrary("oleaut32.dll");
+        // Kept loaded for the rest of the run.
+        HMODULE module = LoadSystemLibrary("oleaut32.dll").Release();
         Alloc = FunctionIn<TAlloc>(module, "SysAllocString");
         Free = FunctionIn<TFree>(module, "SysFreeString");
     }

@@ -25,11 +25,11 @@ struct TOleAcc {
     TSysAllocStringLen SysAllocStringLen = nullptr;
 
     TOleAcc() {
-        HMODULE oleacc = static_cast<HMODULE>(LoadSystemLibrary("oleacc.dll"));
+        HMODULE oleacc = LoadSystemLibrary("oleacc.dll").Release();
         CreateStd = FunctionIn<TCreateStd>(oleacc, "CreateStdAccessibleObject");
         LresultFromObject = FunctionIn<TLresultFromObject>(oleacc, "LresultFromObject");
         SysAllocStringLen = FunctionIn<TSysAllocStringLen>(
-            static_cast<HMODULE>(LoadSystemLibrary("oleaut32.dll")), "SysAllocStringLen");
+            LoadSystemLibrary("oleaut32.dll").Release(), "SysAllocStringLen");
     }
     bool Ready() const { return CreateStd && LresultFromObject && SysAllocStringLen; }
 };
