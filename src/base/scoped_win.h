@@ -6,8 +6,6 @@
 
 #include <windows.h>
 
-#include <process.h>
-
 #include <utility>
 
 // The traits are a base rather than a member: most are empty and then take
@@ -143,13 +141,13 @@ template <typename T> void** VoidOut(TComPtr<T>& pointer) {
     return reinterpret_cast<void**>(pointer.Out());
 }
 
-// Starts a thread running `body(argument)`; no handle when it cannot. The
-// C library's call rather than CreateThread: the threads use the library
-// (strings, allocation), and this is the call with which every build of it,
-// a static one too, sets up and frees what it keeps per thread.
-inline TKernelHandle StartThread(unsigned(__stdcall* body)(void*), void* argument) {
-    return TKernelHandle(
-        reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, body, argument, 0, nullptr)));
+// Starts a thread running `body(argument)`; no handle when it cannot.
+// CreateThread, not the C library's _beginthreadex: the C run-time of a
+// MinGW build is msvcrt.dll, a DLL that sets up and frees by itself what it
+// keeps per thread. The thread then starts at `body`, in the program's own
+// code, which is how the end-to-end tests find and hold the first one.
+inline TKernelHandle StartThread(LPTHREAD_START_ROUTINE body, void* argument) {
+    return TKernelHandle(CreateThread(nullptr, 0, body, argument, 0, nullptr));
 }
 
 // The process's error mode for as long as it lives, the old one restored

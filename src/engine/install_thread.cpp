@@ -68,7 +68,7 @@ TWriteFailureAnswer LeaveSharedFile(const std::string& target) {
     return TWriteFailureAnswer::Ignore;
 }
 
-unsigned __stdcall ThreadMain(void* catalogue) {
+DWORD WINAPI ThreadMain(void* catalogue) {
     RunInstallLists(*static_cast<TAttachedFiles*>(catalogue));
     return 0;
 }

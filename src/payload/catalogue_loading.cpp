@@ -17,7 +17,7 @@ void TCatalogueLoading::Start() {
     if (!Thread_) Load(); // slower to the first page, but the same outcome
 }
 
-unsigned __stdcall TCatalogueLoading::ThreadMain(void* self) {
+DWORD WINAPI TCatalogueLoading::ThreadMain(void* self) {
     static_cast<TCatalogueLoading*>(self)->Load();
     return 0;
 }

@@ -43,7 +43,7 @@ class TCatalogueLoading {
     uint64_t MemoryNeeded() const { return Catalogue_.MemoryNeeded(); }
 
   private:
-    static unsigned __stdcall ThreadMain(void* self);
+    static DWORD WINAPI ThreadMain(void* self);
     void Load();
 
     TAttachedFiles& Catalogue_;
