@@ -42,7 +42,7 @@ void RestrictDllSearch() {
         // A DLL that cannot load on this system fails quietly.
         TErrorModeScope quiet(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
         for (const char* name : kLoadedLater)
-            LoadSystemLibrary(name);
+            LoadSystemLibrary(name).Release(); // loaded for the rest of the run
     }
     // Where the call above is missing (before Windows 7 with KB2533623), at
     // least the current folder goes.

@@ -15,10 +15,10 @@ constexpr char kLocalMutexName[] = "QuorvaleWordProcessorSetup.Running";
 } // namespace
 
 TSingleSetup::TSingleSetup(bool showFirst) {
-    Mutex_ = CreateMutexA(nullptr, FALSE, kMutexName);
+    Mutex_.Reset(CreateMutexA(nullptr, FALSE, kMutexName));
     DWORD error = GetLastError();
     if (!Mutex_ && error != ERROR_ACCESS_DENIED) {
-        Mutex_ = CreateMutexA(nullptr, FALSE, kLocalMutexName);
+        Mutex_.Reset(CreateMutexA(nullptr, FALSE, kLocalMutexName));
         error = GetLastError();
     }
     // Another user's copy (SYSTEM's, say) made the mutex with rights only
@@ -32,8 +32,4 @@ TSingleSetup::TSingleSetup(bool showFirst) {
         ShowWindow(first, SW_RESTORE);
         SetForegroundWindow(first);
     }
-}
-
-TSingleSetup::~TSingleSetup() {
-    if (Mutex_) CloseHandle(Mutex_);
 }

@@ -66,16 +66,16 @@ void SetLastStatus(NTSTATUS status) {
 // Reads what the open item is and decides whether it counts as a link. Its
 // attributes alone are asked: what GetFileInformationByHandle adds (the
 // volume's serial number) costs several times the rest under Wine.
-TOpenItem Described(HANDLE handle, const std::string& path, TLinkTest isLink) {
+TOpenItem Described(TFileHandle handle, const std::string& path, TLinkTest isLink) {
     TOpenItem item;
-    item.Handle.Reset(handle);
+    item.Handle = std::move(handle);
     item.Path = path;
     const auto query =
         LoadedFunction<TNtQueryInformationFile>("ntdll.dll", "NtQueryInformationFile");
     TBasicInformation basic = {};
     IO_STATUS_BLOCK io = {};
     if (!item.Handle || !query ||
-        query(handle, &io, &basic, sizeof basic, kFileBasicInformation) < 0) {
+        query(item.Handle.Get(), &io, &basic, sizeof basic, kFileBasicInformation) < 0) {
         item.Handle.Reset();
         return item;
     }
@@ -112,7 +112,7 @@ TOpenItem OpenRelative(const TOpenItem& folder, const std::wstring& name, const 
         SetLastStatus(status);
         return TOpenItem{};
     }
-    return Described(handle, path, isLink);
+    return Described(TFileHandle(handle), path, isLink);
 }
 
 std::string AnsiName(const std::wstring& name) {
@@ -144,10 +144,10 @@ TOpenItem OpenItem(const std::string& path, uint32_t access, TLinkTest isLink) {
     while (item.size() > 3 && (item.back() == '\\' || item.back() == '/'))
         item.pop_back();
     if (item.empty()) return TOpenItem{};
-    HANDLE handle = CreateFileA(item.c_str(), access | FILE_READ_ATTRIBUTES | SYNCHRONIZE, kShare,
-                                nullptr, OPEN_EXISTING,
-                                FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-    return Described(handle, item, isLink);
+    TFileHandle handle(CreateFileA(
+        item.c_str(), access | FILE_READ_ATTRIBUTES | SYNCHRONIZE, kShare, nullptr, OPEN_EXISTING,
+        FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    return Described(std::move(handle), item, isLink);
 }
 
 TOpenItem OpenItemIn(const TOpenItem& folder, const std::string& name, uint32_t access,

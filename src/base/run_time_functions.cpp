@@ -15,13 +15,13 @@ void* LoadedModuleFunction(const char* dll, const char* name) {
     return FunctionAddress(GetModuleHandleA(dll), name);
 }
 
-void* LoadSystemLibrary(const char* name) {
+TModuleHandle LoadSystemLibrary(const char* name) {
     char folder[MAX_PATH + 1];
     const UINT n = GetSystemDirectoryA(folder, MAX_PATH);
-    if (n == 0 || n >= MAX_PATH) return nullptr;
+    if (n == 0 || n >= MAX_PATH) return TModuleHandle();
     // With the altered search path the DLL's own imports are looked for in
     // its folder first: where the newer DLL search functions are missing,
     // the plain search would try the program's folder before the system's.
-    return LoadLibraryExA(JoinPath(std::string(folder, n), name).c_str(), nullptr,
-                          LOAD_WITH_ALTERED_SEARCH_PATH);
+    return TModuleHandle(LoadLibraryExA(JoinPath(std::string(folder, n), name).c_str(), nullptr,
+                                        LOAD_WITH_ALTERED_SEARCH_PATH));
 }

@@ -3,6 +3,8 @@
 // loaded only from the system folder.
 #pragma once
 
+#include "base/scoped_win.h"
+
 // The address of `name` in `module` (an HMODULE), or null; a null module
 // gives null.
 void* FunctionAddress(void* module, const char* name);
@@ -19,4 +21,6 @@ template <typename F> F LoadedFunction(const char* dll, const char* name) {
 // Loads a system DLL by its full path in the system folder, never from the
 // program's own folder or the current folder (where a planted copy could
 // run with the setup's rights); the DLLs it imports are found beside it.
-void* LoadSystemLibrary(const char* name);
+// A DLL whose functions are kept for the rest of the run is let go of with
+// Release().
+TModuleHandle LoadSystemLibrary(const char* name);

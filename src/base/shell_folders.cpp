@@ -10,7 +10,7 @@
 namespace {
 using TGetFolderPath = HRESULT(WINAPI*)(HWND, int, HANDLE, DWORD, LPSTR);
 TGetFolderPath GetFolderPath = nullptr;
-HMODULE FolderPathModule = nullptr;
+TModuleHandle FolderPathModule;
 bool OleStarted = false;
 } // namespace
 
@@ -18,20 +18,18 @@ void InitShellFolders() {
     if (!OleStarted) OleStarted = SUCCEEDED(OleInitialize(nullptr));
     if (GetFolderPath) return;
     for (const char* dll : {"shell32.dll", "shfolder.dll"}) {
-        HMODULE module = static_cast<HMODULE>(LoadSystemLibrary(dll));
-        if (auto bound = FunctionIn<TGetFolderPath>(module, "SHGetFolderPathA")) {
+        TModuleHandle module = LoadSystemLibrary(dll);
+        if (auto bound = FunctionIn<TGetFolderPath>(module.Get(), "SHGetFolderPathA")) {
             GetFolderPath = bound;
-            FolderPathModule = module;
+            FolderPathModule = std::move(module);
             return;
         }
-        if (module) FreeLibrary(module);
     }
 }
 
 void DoneShellFolders() {
     GetFolderPath = nullptr;
-    if (FolderPathModule) FreeLibrary(FolderPathModule);
-    FolderPathModule = nullptr;
+    FolderPathModule.Reset();
     if (OleStarted) OleUninitialize();
     OleStarted = false;
 }

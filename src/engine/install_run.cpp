@@ -229,7 +229,7 @@ void TInstallRun::WaitForCopy() {
     if (Thread_) Thread_->WaitFor();
 }
 
-void* TInstallRun::CopyHandle() const {
+HANDLE TInstallRun::CopyHandle() const {
     return Thread_ ? Thread_->Handle() : nullptr;
 }
 

@@ -31,6 +31,8 @@
 #include "system/install_target.h"
 #include "system/settings.h"
 
+#include <windows.h>
+
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -146,7 +148,7 @@ class TInstallRun {
     // Waits until the thread, if one was started, has ended.
     void WaitForCopy();
     // The thread's handle, to wait on with other things; null before Start.
-    void* CopyHandle() const;
+    HANDLE CopyHandle() const;
 
     // The finish step: "kel_common.dat", the chosen document types handed
     // to the word processor, the shortcuts.

@@ -1,15 +1,12 @@
 #include "engine/install_thread.h"
 
 #include "base/run_time_functions.h"
-#include "base/scoped_win.h"
 #include "engine/ask_user.h"
 #include "engine/install_status.h"
 #include "payload/diagnostic_log.h"
 #include "payload/install_log.h"
 
 #include <windows.h>
-
-#include <process.h>
 
 namespace {
 // A file's size and time, for telling in the diagnostic log what a copy
@@ -71,7 +68,7 @@ TWriteFailureAnswer LeaveSharedFile(const std::string& target) {
     return TWriteFailureAnswer::Ignore;
 }
 
-unsigned __stdcall ThreadMain(void* catalogue) {
+DWORD WINAPI ThreadMain(void* catalogue) {
     RunInstallLists(*static_cast<TAttachedFiles*>(catalogue));
     return 0;
 }
@@ -114,27 +111,22 @@ void RunInstallLists(TAttachedFiles& catalogue) {
 TInstallThread::TInstallThread(TAttachedFiles& catalogue) : Catalogue_(catalogue) {}
 
 TInstallThread::~TInstallThread() {
-    if (!Handle_) return;
+    if (!Thread_) return;
     // Normally the thread has ended already; if not, the run is over for
     // the user, so it stops after the copy in hand.
-    if (WaitForSingleObject(Handle_, 0) != WAIT_OBJECT_0) {
+    if (WaitForSingleObject(Thread_.Get(), 0) != WAIT_OBJECT_0) {
         QuitInstallRun();
         WaitFor();
     }
-    CloseHandle(Handle_);
 }
 
 void TInstallThread::Start() {
-    if (Handle_) return;
-    const uintptr_t thread = _beginthreadex(nullptr, 0, ThreadMain, &Catalogue_, 0, nullptr);
-    if (thread == 0) {
-        // Without a thread nothing can be written; the front-end ends the run.
-        ReportInstallFailed();
-        return;
-    }
-    Handle_ = reinterpret_cast<void*>(thread);
+    if (Thread_) return;
+    Thread_ = StartThread(ThreadMain, &Catalogue_);
+    // Without a thread nothing can be written; the front-end ends the run.
+    if (!Thread_) ReportInstallFailed();
 }
 
 void TInstallThread::WaitFor() {
-    if (Handle_) WaitForSingleObject(Handle_, INFINITE);
+    if (Thread_) WaitForSingleObject(Thread_.Get(), INFINITE);
 }

@@ -8,6 +8,7 @@
 // thread to stop at its next check point and waits for it as well.
 #pragma once
 
+#include "base/scoped_win.h"
 #include "payload/catalogue.h"
 
 class TInstallThread {
@@ -22,12 +23,12 @@ class TInstallThread {
     void Start();
     // Blocks until the thread has ended (returns at once if never started).
     void WaitFor();
-    // The thread's handle, for waiting and measuring; null before Start.
-    void* Handle() const { return Handle_; }
+    // The thread's handle, lent for waiting and measuring; null before Start.
+    HANDLE Handle() const { return Thread_.Get(); }
 
   private:
     TAttachedFiles& Catalogue_;
-    void* Handle_ = nullptr;
+    TKernelHandle Thread_;
 };
 
 // The thread body: writes every list of the plan in component order, each

@@ -4,8 +4,8 @@
 
 #include <cstring>
 
-HBITMAP CreatePaletteBitmap(const TPNGImage& image) {
-    if (image.Empty()) return nullptr;
+TBitmapHandle CreatePaletteBitmap(const TPNGImage& image) {
+    if (image.Empty()) return TBitmapHandle();
     struct {
         BITMAPINFOHEADER Header;
         RGBQUAD Colors[256];
@@ -29,12 +29,9 @@ HBITMAP CreatePaletteBitmap(const TPNGImage& image) {
     }
 
     void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(nullptr, reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS,
-                                      &bits, nullptr, 0);
-    if (!bitmap || !bits) {
-        if (bitmap) DeleteObject(bitmap);
-        return nullptr;
-    }
+    TBitmapHandle bitmap(CreateDIBSection(nullptr, reinterpret_cast<BITMAPINFO*>(&info),
+                                          DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (!bitmap || !bits) return TBitmapHandle();
     auto* out = static_cast<uint8_t*>(bits);
     for (uint32_t y = 0; y < image.Height; ++y)
         std::memcpy(out + size_t(image.Height - 1 - y) * image.Stride, image.ScanLine(y),
@@ -42,11 +39,11 @@ HBITMAP CreatePaletteBitmap(const TPNGImage& image) {
     return bitmap;
 }
 
-HBITMAP CreateScaledBitmap(const TPNGImage& image, int dpi) {
+TBitmapHandle CreateScaledBitmap(const TPNGImage& image, int dpi) {
     if (dpi == 96) return CreatePaletteBitmap(image);
     const int width = MulDiv(int(image.Width), dpi, 96),
               height = MulDiv(int(image.Height), dpi, 96);
-    if (image.Empty() || width <= 0 || height <= 0) return nullptr;
+    if (image.Empty() || width <= 0 || height <= 0) return TBitmapHandle();
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof info.bmiHeader;
     info.bmiHeader.biWidth = width;
@@ -55,17 +52,14 @@ HBITMAP CreateScaledBitmap(const TPNGImage& image, int dpi) {
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    if (!bitmap || !bits) {
-        if (bitmap) DeleteObject(bitmap);
-        return nullptr;
-    }
+    TBitmapHandle bitmap(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (!bitmap || !bits) return TBitmapHandle();
     // Drawn straight into the bitmap's own memory: scaling takes none.
     ScalePicture(image, uint32_t(width), uint32_t(height), static_cast<uint32_t*>(bits));
     return bitmap;
 }
 
-bool LoadPngResource(HMODULE module, const char* name, HBITMAP& bitmap, int dpi) {
+bool LoadPngResource(HMODULE module, const char* name, TBitmapHandle& bitmap, int dpi) {
     HRSRC res = FindResourceA(module, name, "PNG");
     if (!res) return false;
     const DWORD size = SizeofResource(module, res);
@@ -75,12 +69,12 @@ bool LoadPngResource(HMODULE module, const char* name, HBITMAP& bitmap, int dpi)
 
     TPNGImage image;
     if (!image.LoadFromStream(static_cast<const uint8_t*>(data), size)) return false;
-    HBITMAP made = CreateScaledBitmap(image, dpi);
+    TBitmapHandle made = CreateScaledBitmap(image, dpi);
     if (!made) return false;
-    bitmap = made;
+    bitmap = std::move(made);
     return true;
 }
 
-bool LoadPngResource(const char* name, HBITMAP& bitmap, int dpi) {
+bool LoadPngResource(const char* name, TBitmapHandle& bitmap, int dpi) {
     return LoadPngResource(GetModuleHandleA(nullptr), name, bitmap, dpi);
 }

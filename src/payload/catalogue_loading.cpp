@@ -13,9 +13,7 @@ void TCatalogueLoading::Start() {
     Started_ = true;
     const uint8_t* data = nullptr;
     if (!LoadPayloadResource("FILES", "FILES", data, PayloadSize_)) PayloadSize_ = 0;
-    // CreateThread, not the C library's call: the C run-time is a DLL that
-    // sets up and frees by itself what it keeps per thread.
-    Thread_.Reset(CreateThread(nullptr, 0, ThreadMain, this, 0, nullptr));
+    Thread_ = StartThread(ThreadMain, this);
     if (!Thread_) Load(); // slower to the first page, but the same outcome
 }
 

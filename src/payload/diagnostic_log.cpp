@@ -1,5 +1,7 @@
 #include "payload/diagnostic_log.h"
 
+#include "base/scoped_win.h"
+
 #include <windows.h>
 
 #include <string>
@@ -8,13 +10,10 @@ namespace {
 // The log is one file for the whole run, written from the wizard's thread and
 // the install thread; the lock keeps their lines whole.
 struct TDiagnosticLog {
-    HANDLE File = INVALID_HANDLE_VALUE;
+    TFileHandle File;
     CRITICAL_SECTION Lock;
     TDiagnosticLog() { InitializeCriticalSection(&Lock); }
-    ~TDiagnosticLog() {
-        if (File != INVALID_HANDLE_VALUE) CloseHandle(File);
-        DeleteCriticalSection(&Lock);
-    }
+    ~TDiagnosticLog() { DeleteCriticalSection(&Lock); }
 } Log;
 } // namespace
 
@@ -31,11 +30,11 @@ std::string OpenDiagnosticLog(const std::string& path) {
         const std::string name =
             n == 1 ? asked : asked.substr(0, cut) + "-" + std::to_string(n) + asked.substr(cut);
         // Readable while it is written, so that a stuck run can be looked at.
-        HANDLE file = CreateFileA(name.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (file != INVALID_HANDLE_VALUE) {
+        TFileHandle file(CreateFileA(name.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                     CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (file) {
             EnterCriticalSection(&Log.Lock);
-            Log.File = file;
+            Log.File = std::move(file);
             LeaveCriticalSection(&Log.Lock);
             return name;
         }
@@ -46,7 +45,7 @@ std::string OpenDiagnosticLog(const std::string& path) {
 }
 
 bool DiagnosticLogOpen() {
-    return Log.File != INVALID_HANDLE_VALUE;
+    return Log.File.Valid();
 }
 
 void Diagnose(const std::string& line) {
@@ -68,25 +67,22 @@ void Diagnose(const std::string& line) {
     EnterCriticalSection(&Log.Lock);
     DWORD written = 0;
     // Straight to the file: what is written stays when the program dies.
-    if (Log.File != INVALID_HANDLE_VALUE)
-        WriteFile(Log.File, text.data(), DWORD(text.size()), &written, nullptr);
+    if (Log.File) WriteFile(Log.File.Get(), text.data(), DWORD(text.size()), &written, nullptr);
     LeaveCriticalSection(&Log.Lock);
 }
 
 void CloseDiagnosticLog() {
     EnterCriticalSection(&Log.Lock);
-    if (Log.File != INVALID_HANDLE_VALUE) CloseHandle(Log.File);
-    Log.File = INVALID_HANDLE_VALUE;
+    Log.File.Reset();
     LeaveCriticalSection(&Log.Lock);
 }
 
 std::string SystemErrorText(uint32_t code) {
-    char* text = nullptr;
+    TLocalMemory<char> text;
     const DWORD length = FormatMessageA(
         FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-        nullptr, code, 0, reinterpret_cast<char*>(&text), 0, nullptr);
-    std::string message = length && text ? std::string(text, length) : std::string("unknown");
-    if (text) LocalFree(text);
+        nullptr, code, 0, reinterpret_cast<char*>(text.Out()), 0, nullptr);
+    std::string message = length && text ? std::string(text.Get(), length) : std::string("unknown");
     while (!message.empty() &&
            (message.back() == '\r' || message.back() == '\n' || message.back() == ' '))
         message.pop_back();

@@ -2,6 +2,7 @@
 #include "payload/catalogue.h"
 
 #include "base/product_names.h"
+#include "base/scoped_win.h"
 #include "payload/file_time.h"
 #include "payload/folders.h"
 #include "payload/install_log.h"
@@ -26,14 +27,13 @@ std::string CannotCreateText(const std::string& target) {
 // writing below costs: the target itself opened, truncated and written.
 bool WriteBytes(const std::string&, const std::string& target, const uint8_t* data, int32_t size,
                 double stamp) {
-    HANDLE file = CreateFileA(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
+    const TFileHandle file(CreateFileA(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                       FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return false;
     DWORD written = 0;
-    const bool ok = size == 0 || (WriteFile(file, data, DWORD(size), &written, nullptr) &&
+    const bool ok = size == 0 || (WriteFile(file.Get(), data, DWORD(size), &written, nullptr) &&
                                   written == DWORD(size));
     if (ok) SetFileDate(file, stamp);
-    CloseHandle(file);
     return ok;
 }
 #else
@@ -47,14 +47,14 @@ bool WriteBytes(const std::string&, const std::string& target, const uint8_t* da
 bool WriteBytes(const std::string& folder, const std::string& target, const uint8_t* data,
                 int32_t size, double stamp) {
     std::string temporary;
-    TFileHandle file(CreateUniqueFile(folder, WritePrefix(), ".tmp", temporary));
+    TFileHandle file = CreateUniqueFile(folder, WritePrefix(), ".tmp", temporary);
     if (!file) return false;
     DWORD written = 0;
     const bool ok = size == 0 || (WriteFile(file.Get(), data, DWORD(size), &written, nullptr) &&
                                   written == DWORD(size));
     bool placed = false;
     if (ok) {
-        SetFileDate(file.Get(), stamp); // a stamp that cannot be set is no failure
+        SetFileDate(file, stamp); // a stamp that cannot be set is no failure
         placed = MoveOverTarget(std::move(file), temporary, target);
     }
     file.Reset();

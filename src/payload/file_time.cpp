@@ -31,21 +31,19 @@ double FileDate(const std::string& path) {
     return DosToDayCount(dosDate, dosTime);
 }
 
-bool SetFileDate(void* file, double stamp) {
+bool SetFileDate(const TFileHandle& file, double stamp) {
     uint16_t dosDate, dosTime;
     if (!DayCountToDos(stamp, dosDate, dosTime)) return false;
     FILETIME local, utc;
     return DosDateTimeToFileTime(dosDate, dosTime, &local) &&
-           LocalFileTimeToFileTime(&local, &utc) && SetFileTime(file, nullptr, nullptr, &utc);
+           LocalFileTimeToFileTime(&local, &utc) && SetFileTime(file.Get(), nullptr, nullptr, &utc);
 }
 
 bool SetFileDate(const std::string& path, double stamp) {
     uint16_t dosDate, dosTime;
     if (!DayCountToDos(stamp, dosDate, dosTime)) return false; // no need to open it
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    const bool set = SetFileDate(file, stamp);
-    CloseHandle(file);
-    return set;
+    const TFileHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                       OPEN_EXISTING,
+                                       FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    return file && SetFileDate(file, stamp);
 }

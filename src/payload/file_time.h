@@ -1,6 +1,8 @@
 // File time stamps as day counts, through the DOS date-time format.
 #pragma once
 
+#include "base/scoped_win_fwd.h"
+
 #include <string>
 
 // The current local date and time as a day count.
@@ -13,6 +15,5 @@ double FileDate(const std::string& path);
 // DOS format's resolution). Stamps outside the years 1980 to 2099 are not
 // set. False when nothing was set.
 bool SetFileDate(const std::string& path, double stamp);
-// The same through a handle open for writing (a Win32 HANDLE), which stays
-// open.
-bool SetFileDate(void* file, double stamp);
+// The same through a file open for writing.
+bool SetFileDate(const TFileHandle& file, double stamp);

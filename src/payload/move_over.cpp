@@ -72,10 +72,10 @@ bool MoveOverTarget(TFileHandle file, const std::string& temporary, const std::s
         SetLastError(ERROR_ACCESS_DENIED);
         return false;
     }
-    if (RenameThroughHandle(file.Get(), target)) return CloseHandle(file.Release()) != FALSE;
+    if (RenameThroughHandle(file.Get(), target)) return file.Close();
     TFileIdentity written;
     const bool identified = IdentifyFile(file.Get(), written);
-    if (!CloseHandle(file.Release()) || !identified) return false;
+    if (!file.Close() || !identified) return false;
     return MoveWrittenFile(written, temporary, target);
 }
 

@@ -4,6 +4,7 @@
 #include "base/path_exists.h"
 #include "base/paths.h"
 #include "base/product_names.h"
+#include "base/scoped_win.h"
 #include "base/shell_folders.h"
 #include "payload/unique_file.h"
 
@@ -28,8 +29,7 @@ std::string TempPrefix() {
 
 std::string TempFileName() {
     std::string name;
-    HANDLE file = CreateUniqueFile(TempFolder(), TempPrefix(), ".tmp", name);
-    if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+    CreateUniqueFile(TempFolder(), TempPrefix(), ".tmp", name); // closed at once, the name kept
     return name;
 }
 

@@ -7,12 +7,12 @@
 
 namespace {
 std::string SystemReason(DWORD code) {
-    char* text = nullptr;
-    const DWORD n = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                                       FORMAT_MESSAGE_IGNORE_INSERTS,
-                                   nullptr, code, 0, reinterpret_cast<char*>(&text), 0, nullptr);
-    std::string reason = n && text ? std::string(text, n) : "System error " + std::to_string(code);
-    if (text) LocalFree(text);
+    TLocalMemory<char> text;
+    const DWORD n = FormatMessageA(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, code, 0, reinterpret_cast<char*>(text.Out()), 0, nullptr);
+    std::string reason =
+        n && text ? std::string(text.Get(), n) : "System error " + std::to_string(code);
     while (!reason.empty() &&
            (reason.back() == '\r' || reason.back() == '\n' || reason.back() == ' '))
         reason.pop_back();

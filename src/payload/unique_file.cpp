@@ -1,5 +1,7 @@
 #include "payload/unique_file.h"
 
+#include "base/scoped_win.h"
+
 #include <windows.h>
 
 #include <atomic>
@@ -31,21 +33,21 @@ unsigned long RandomNumber() {
     return static_cast<unsigned long>(seed & 0xFFFFFFFFu);
 }
 
-void* CreateUniqueFile(const std::string& folder, const std::string& prefix,
-                       const std::string& suffix, std::string& name) {
+TFileHandle CreateUniqueFile(const std::string& folder, const std::string& prefix,
+                             const std::string& suffix, std::string& name) {
     // A full folder or a missing one fails at every name; a taken name
     // only at this one.
     for (int attempt = 0; attempt < 100; ++attempt) {
         name = folder + prefix + std::to_string(RandomNumber()) + suffix;
         // DELETE lets the file be renamed through this handle.
-        HANDLE file = CreateFileA(name.c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (file != INVALID_HANDLE_VALUE) return file;
+        TFileHandle file(CreateFileA(name.c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW,
+                                     FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (file) return file;
         const DWORD error = GetLastError();
         if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS &&
             error != ERROR_ACCESS_DENIED) // a folder of that name
             break;
     }
     name.clear();
-    return INVALID_HANDLE_VALUE;
+    return TFileHandle();
 }

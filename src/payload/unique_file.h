@@ -3,14 +3,15 @@
 // planted in the way, a link to somebody else's file) is ever opened.
 #pragma once
 
+#include "base/scoped_win_fwd.h"
+
 #include <string>
 
 // A number hard to guess and different at every call.
 unsigned long RandomNumber();
 // Creates a new empty file `folder` + `prefix` + random number in decimal +
-// `suffix` and returns its handle (a Win32 HANDLE), open for writing with
-// exclusive access (and the right to rename it); a name that is taken makes
-// it try another. On success
-// `name` holds the full path; on failure the handle is INVALID_HANDLE_VALUE.
-void* CreateUniqueFile(const std::string& folder, const std::string& prefix,
-                       const std::string& suffix, std::string& name);
+// `suffix` and returns its handle, open for writing with exclusive access
+// (and the right to rename it); a name that is taken makes it try another.
+// On success `name` holds the full path; on failure the handle is invalid.
+TFileHandle CreateUniqueFile(const std::string& folder, const std::string& prefix,
+                             const std::string& suffix, std::string& name);

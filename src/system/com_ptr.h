@@ -1,29 +1,14 @@
 // What the shell's COM objects need of us: an interface pointer that is
-// released when it goes, and ANSI text turned into the UTF-16 they take.
+// released when it goes (TComPtr, with the other handles in scoped_win.h),
+// and ANSI text turned into the UTF-16 they take.
 #pragma once
+
+#include "base/scoped_win.h"
 
 #include <windows.h>
 
 #include <string>
 #include <vector>
-
-template <class T> class TComPtr {
-  public:
-    TComPtr() = default;
-    ~TComPtr() {
-        if (Ptr_) Ptr_->Release();
-    }
-    TComPtr(const TComPtr&) = delete;
-    TComPtr& operator=(const TComPtr&) = delete;
-    T* operator->() const { return Ptr_; }
-    T* Get() const { return Ptr_; }
-    // Where a call that hands out the interface puts it.
-    T** Out() { return &Ptr_; }
-    void** Void() { return reinterpret_cast<void**>(&Ptr_); }
-
-  private:
-    T* Ptr_ = nullptr;
-};
 
 // The text in the ANSI code page as UTF-16; empty when it cannot be turned.
 inline std::wstring WideFromAnsi(const std::string& text) {

@@ -183,7 +183,7 @@ TTakingBack::TTakingBack() {
     const auto lookup = LoadedFunction<TLookup>("advapi32.dll", "LookupPrivilegeValueA");
     const auto adjust = LoadedFunction<TAdjust>("advapi32.dll", "AdjustTokenPrivileges");
     if (!openToken || !lookup || !adjust ||
-        !openToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &Token_))
+        !openToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, Token_.Out()))
         return;
     struct {
         DWORD Count;
@@ -194,8 +194,8 @@ TTakingBack::TTakingBack() {
             wanted.Privileges[wanted.Count++].Attributes = SE_PRIVILEGE_ENABLED;
     DWORD size = 0;
     Changed_ = wanted.Count &&
-               adjust(Token_, FALSE, reinterpret_cast<PTOKEN_PRIVILEGES>(&wanted), sizeof Previous_,
-                      reinterpret_cast<PTOKEN_PRIVILEGES>(Previous_), &size);
+               adjust(Token_.Get(), FALSE, reinterpret_cast<PTOKEN_PRIVILEGES>(&wanted),
+                      sizeof Previous_, reinterpret_cast<PTOKEN_PRIVILEGES>(Previous_), &size);
 }
 
 TTakingBack::~TTakingBack() {
@@ -203,8 +203,8 @@ TTakingBack::~TTakingBack() {
         BOOL(WINAPI*)(HANDLE, BOOL, PTOKEN_PRIVILEGES, DWORD, PTOKEN_PRIVILEGES, PDWORD);
     const auto adjust = LoadedFunction<TAdjust>("advapi32.dll", "AdjustTokenPrivileges");
     if (Changed_ && adjust)
-        adjust(Token_, FALSE, reinterpret_cast<PTOKEN_PRIVILEGES>(Previous_), 0, nullptr, nullptr);
-    if (Token_) CloseHandle(Token_);
+        adjust(Token_.Get(), FALSE, reinterpret_cast<PTOKEN_PRIVILEGES>(Previous_), 0, nullptr,
+               nullptr);
 }
 
 bool UsersMayWrite(const std::string& folder) {

@@ -4,6 +4,8 @@
 // one, lets every user change what is created below it.
 #pragma once
 
+#include "base/scoped_win.h"
+
 #include <windows.h>
 
 #include <string>
@@ -50,7 +52,7 @@ class TTakingBack {
     TTakingBack& operator=(const TTakingBack&) = delete;
 
   private:
-    HANDLE Token_ = nullptr;
+    TKernelHandle Token_;
     alignas(DWORD) unsigned char Previous_[64] = {};
     bool Changed_ = false;
 };

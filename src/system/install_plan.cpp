@@ -1,6 +1,7 @@
 #include "system/install_plan.h"
 
 #include "base/paths.h"
+#include "base/scoped_win.h"
 #include "payload/file_time.h"
 #include "payload/folders.h"
 #include "payload/install_log.h"
@@ -25,13 +26,12 @@ void PlanIntoDataFolder(TAttachedFiles& catalogue, const char* pattern, TDataFol
 }
 
 void WriteStampFile(const std::string& path, double stamp) {
-    HANDLE file =
-        CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                    CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return;
+    const TFileHandle file(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
+                                       nullptr, CREATE_ALWAYS,
+                                       FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!file) return;
     DWORD written;
-    WriteFile(file, &stamp, sizeof stamp, &written, nullptr);
-    CloseHandle(file);
+    WriteFile(file.Get(), &stamp, sizeof stamp, &written, nullptr);
 }
 } // namespace
 

@@ -22,7 +22,8 @@ struct TAutomationStrings {
     TAlloc Alloc = nullptr;
     TFree Free = nullptr;
     TAutomationStrings() {
-        void* module = LoadSystemLibrary("oleaut32.dll");
+        // Kept loaded for the rest of the run.
+        HMODULE module = LoadSystemLibrary("oleaut32.dll").Release();
         Alloc = FunctionIn<TAlloc>(module, "SysAllocString");
         Free = FunctionIn<TFree>(module, "SysFreeString");
     }
@@ -58,7 +59,7 @@ constexpr DWORD kTokenElevationTypeFull = 2;
 bool DesktopShell(TComPtr<IShellDispatch2>& shell) {
     TComPtr<IShellWindows> windows;
     if (FAILED(CoCreateInstance(CLSID_ShellWindows, nullptr, CLSCTX_LOCAL_SERVER, IID_IShellWindows,
-                                windows.Void())))
+                                VoidOut(windows))))
         return false;
     VARIANT desktop, none;
     ZeroMemory(&desktop, sizeof desktop);
@@ -77,14 +78,15 @@ bool DesktopShell(TComPtr<IShellDispatch2>& shell) {
     TComPtr<IDispatch> background;
     TComPtr<IShellFolderViewDual> folderView;
     TComPtr<IDispatch> application;
-    return SUCCEEDED(found->QueryInterface(IID_IServiceProvider, services.Void())) &&
+    return SUCCEEDED(found->QueryInterface(IID_IServiceProvider, VoidOut(services))) &&
            SUCCEEDED(
-               services->QueryService(SID_STopLevelBrowser, IID_IShellBrowser, browser.Void())) &&
+               services->QueryService(SID_STopLevelBrowser, IID_IShellBrowser, VoidOut(browser))) &&
            SUCCEEDED(browser->QueryActiveShellView(view.Out())) && view.Get() &&
-           SUCCEEDED(view->GetItemObject(SVGIO_BACKGROUND, IID_IDispatch, background.Void())) &&
-           SUCCEEDED(background->QueryInterface(IID_IShellFolderViewDual, folderView.Void())) &&
+           SUCCEEDED(view->GetItemObject(SVGIO_BACKGROUND, IID_IDispatch, VoidOut(background))) &&
+           SUCCEEDED(background->QueryInterface(IID_IShellFolderViewDual, VoidOut(folderView))) &&
            SUCCEEDED(folderView->get_Application(application.Out())) && application.Get() &&
-           SUCCEEDED(application->QueryInterface(IID_IShellDispatch2, shell.Void())) && shell.Get();
+           SUCCEEDED(application->QueryInterface(IID_IShellDispatch2, VoidOut(shell))) &&
+           shell.Get();
 }
 } // namespace
 
@@ -95,14 +97,14 @@ bool RunsElevated() {
     const auto openToken = LoadedFunction<TOpenProcessToken>("advapi32.dll", "OpenProcessToken");
     const auto tokenInformation =
         LoadedFunction<TGetTokenInformation>("advapi32.dll", "GetTokenInformation");
-    HANDLE token = nullptr;
-    if (!openToken || !tokenInformation || !openToken(GetCurrentProcess(), TOKEN_QUERY, &token))
+    TKernelHandle token;
+    if (!openToken || !tokenInformation ||
+        !openToken(GetCurrentProcess(), TOKEN_QUERY, token.Out()))
         return false;
     DWORD type = 0, size = 0;
     // Systems before Vista do not know the class and say so.
     const bool asked =
-        tokenInformation(token, kTokenElevationType, &type, sizeof type, &size) != FALSE;
-    CloseHandle(token);
+        tokenInformation(token.Get(), kTokenElevationType, &type, sizeof type, &size) != FALSE;
     return asked && type == kTokenElevationTypeFull;
 }
 

@@ -2,6 +2,7 @@
 #include "system/data_folders.h"
 
 #include "base/paths.h"
+#include "base/scoped_win.h"
 
 #include <windows.h>
 
@@ -23,15 +24,15 @@ constexpr size_t kDescriptorBytes = 548;
 bool FixedDriveIsPortable(const std::string& drive) {
     // No access asked: the storage properties need none, and reading the
     // volume is refused to anyone but an administrator.
-    HANDLE volume = CreateFileA(("\\\\.\\" + drive).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                nullptr, OPEN_EXISTING, 0, nullptr);
-    if (volume == INVALID_HANDLE_VALUE) return false;
+    const TFileHandle volume(CreateFileA(("\\\\.\\" + drive).c_str(), 0,
+                                         FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                         0, nullptr));
+    if (!volume) return false;
     TStoragePropertyQuery query{};
     unsigned char descriptor[kDescriptorBytes] = {};
     DWORD returned = 0;
-    const bool asked = DeviceIoControl(volume, kQueryStorageProperty, &query, sizeof query,
+    const bool asked = DeviceIoControl(volume.Get(), kQueryStorageProperty, &query, sizeof query,
                                        descriptor, sizeof descriptor, &returned, nullptr) != FALSE;
-    CloseHandle(volume);
     return asked && StorageDescriptorIsPortable(descriptor, sizeof descriptor);
 }
 } // namespace

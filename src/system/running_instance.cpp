@@ -35,7 +35,7 @@ std::string ImagePath(DWORD processId) {
     }
     // Windows 2000 and XP.
     static const auto moduleName =
-        FunctionIn<TModuleName>(LoadSystemLibrary("psapi.dll"), "GetModuleFileNameExA");
+        FunctionIn<TModuleName>(LoadSystemLibrary("psapi.dll").Release(), "GetModuleFileNameExA");
     if (!moduleName) return std::string();
     TKernelHandle process(
         OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId));

@@ -28,14 +28,14 @@ bool CreateShortcut(const std::string& linkPath, const std::string& target,
                     const std::string& workingFolder, const std::string& description) {
     TComPtr<IShellLinkA> link;
     if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
-                                link.Void())) ||
+                                VoidOut(link))) ||
         !link.Get())
         return false;
     link->SetPath(target.c_str());
     link->SetWorkingDirectory(workingFolder.c_str());
     link->SetDescription(description.c_str());
     TComPtr<IPersistFile> file;
-    if (FAILED(link->QueryInterface(IID_IPersistFile, file.Void())) || !file.Get()) return false;
+    if (FAILED(link->QueryInterface(IID_IPersistFile, VoidOut(file))) || !file.Get()) return false;
 
     const size_t slash = linkPath.find_last_of('\\');
     if (slash != std::string::npos) MakeFolder(linkPath.substr(0, slash + 1));

@@ -2,6 +2,7 @@
 
 #include "base/path_exists.h"
 #include "base/paths.h"
+#include "base/scoped_win.h"
 #include "base/shell_folders.h"
 #include "payload/temp_files.h"
 #include "payload/unique_file.h"
@@ -53,11 +54,11 @@ TWriteAccess FolderWriteAccess(const std::string& folder) {
                 return TWriteAccess::Allowed;
             }
         } else {
-            HANDLE file =
-                CreateFileA(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                            FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
-            if (file != INVALID_HANDLE_VALUE) {
-                CloseHandle(file);
+            TFileHandle file(CreateFileA(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                         FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE,
+                                         nullptr));
+            if (file) {
+                file.Reset();
                 // Systems that ignore the flag keep the file until now.
                 DeleteFileA(name.c_str());
                 return TWriteAccess::Allowed;

@@ -1,6 +1,7 @@
 #include "wizard/check_list_accessible.h"
 
 #include "base/run_time_functions.h"
+#include "base/scoped_win.h"
 #include "wizard/check_state.h"
 #include "wizard/messages.h"
 
@@ -24,11 +25,11 @@ struct TOleAcc {
     TSysAllocStringLen SysAllocStringLen = nullptr;
 
     TOleAcc() {
-        HMODULE oleacc = static_cast<HMODULE>(LoadSystemLibrary("oleacc.dll"));
+        HMODULE oleacc = LoadSystemLibrary("oleacc.dll").Release();
         CreateStd = FunctionIn<TCreateStd>(oleacc, "CreateStdAccessibleObject");
         LresultFromObject = FunctionIn<TLresultFromObject>(oleacc, "LresultFromObject");
         SysAllocStringLen = FunctionIn<TSysAllocStringLen>(
-            static_cast<HMODULE>(LoadSystemLibrary("oleaut32.dll")), "SysAllocStringLen");
+            LoadSystemLibrary("oleaut32.dll").Release(), "SysAllocStringLen");
     }
     bool Ready() const { return CreateStd && LresultFromObject && SysAllocStringLen; }
 };
@@ -51,7 +52,8 @@ int RowOf(HWND list, const VARIANT& child) {
 // them (Wine's does not).
 class TAccessibleCheckList final : public IAccessible {
   public:
-    TAccessibleCheckList(HWND list, IAccessible* standard) : List_(list), Std_(standard) {}
+    TAccessibleCheckList(HWND list, TComPtr<IAccessible> standard)
+        : List_(list), Std_(std::move(standard)) {}
     TAccessibleCheckList(const TAccessibleCheckList&) = delete;
     TAccessibleCheckList& operator=(const TAccessibleCheckList&) = delete;
 
@@ -197,11 +199,11 @@ class TAccessibleCheckList final : public IAccessible {
     }
 
   private:
-    ~TAccessibleCheckList() { Std_->Release(); }
+    ~TAccessibleCheckList() = default;
 
     LONG Refs_ = 1;
     HWND List_;
-    IAccessible* Std_; // one reference, ours
+    TComPtr<IAccessible> Std_;
 };
 } // namespace
 
@@ -209,18 +211,15 @@ LRESULT AccessibleCheckList(HWND list, WPARAM wp, LPARAM lp) {
     if (LONG(lp) != LONG(OBJID_CLIENT)) return 0;
     const TOleAcc& oleacc = OleAcc();
     if (!oleacc.Ready()) return 0;
-    IAccessible* standard = nullptr;
-    if (FAILED(oleacc.CreateStd(list, OBJID_CLIENT, __uuidof(IAccessible),
-                                reinterpret_cast<void**>(&standard))) ||
+    TComPtr<IAccessible> standard;
+    if (FAILED(oleacc.CreateStd(list, OBJID_CLIENT, __uuidof(IAccessible), VoidOut(standard))) ||
         !standard)
         return 0;
-    auto* object = new (std::nothrow) TAccessibleCheckList(list, standard);
-    if (!object) {
-        standard->Release();
-        return 0;
-    }
-    const LRESULT result = oleacc.LresultFromObject(__uuidof(IAccessible), wp, object);
-    object->Release(); // the result holds its own reference
+    // Ours goes when this returns: the result holds its own reference.
+    const TComPtr<IAccessible> object(new (std::nothrow)
+                                          TAccessibleCheckList(list, std::move(standard)));
+    if (!object) return 0;
+    const LRESULT result = oleacc.LresultFromObject(__uuidof(IAccessible), wp, object.Get());
     return result > 0 ? result : 0;
 }
 

@@ -1,6 +1,7 @@
 #define OEMRESOURCE // for OBM_CHECKBOXES
 #include "wizard/check_list_box.h"
 
+#include "base/scoped_win.h"
 #include "wizard/check_list_accessible.h"
 #include "wizard/messages.h"
 #include "wizard/screen_dpi.h"
@@ -14,11 +15,10 @@ namespace {
 // size of a check mark at the screen's density, as other check boxes do.
 SIZE SystemBoxSize() {
     SIZE size{13, 13};
-    if (HBITMAP boxes = LoadBitmapA(nullptr, MAKEINTRESOURCEA(OBM_CHECKBOXES))) {
+    if (const TBitmapHandle boxes{LoadBitmapA(nullptr, MAKEINTRESOURCEA(OBM_CHECKBOXES))}) {
         BITMAP info{};
-        if (GetObjectA(boxes, sizeof info, &info) && info.bmWidth >= 4 && info.bmHeight >= 3)
+        if (GetObjectA(boxes.Get(), sizeof info, &info) && info.bmWidth >= 4 && info.bmHeight >= 3)
             size = {info.bmWidth / 4, info.bmHeight / 3};
-        DeleteObject(boxes);
     }
     if (ScreenDpi() > 96) {
         size.cx = std::max(size.cx, LONG(GetSystemMetrics(SM_CXMENUCHECK)));

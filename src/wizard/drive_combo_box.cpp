@@ -43,7 +43,7 @@ uint32_t PresentDrives() {
 using TGetConnection = DWORD(WINAPI*)(LPCSTR, LPSTR, LPDWORD);
 TGetConnection NetworkConnectionFunction() {
     static const TGetConnection function =
-        FunctionIn<TGetConnection>(LoadSystemLibrary("mpr.dll"), "WNetGetConnectionA");
+        FunctionIn<TGetConnection>(LoadSystemLibrary("mpr.dll").Release(), "WNetGetConnectionA");
     return function;
 }
 

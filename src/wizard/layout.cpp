@@ -1,5 +1,6 @@
 #include "wizard/layout.h"
 
+#include "base/scoped_win.h"
 #include "wizard/check_list_box.h"
 #include "wizard/directory_list_box.h"
 #include "wizard/drive_combo_box.h"
@@ -153,12 +154,11 @@ RECT TableBox(const TLayoutRow& row, int dpi) {
 SIZE TextSize(HWND control, const std::string& text, int wrapWidth = 0) {
     if (text.empty()) return {0, FontMetrics(control).tmHeight};
     RECT r{0, 0, wrapWidth, 0};
-    HDC dc = GetDC(control);
-    HGDIOBJ old = SelectObject(dc, HGDIOBJ(SendMessageA(control, WM_GETFONT, 0, 0)));
-    DrawTextA(dc, text.c_str(), int(text.size()), &r,
+    const TWindowDc dc = WindowDc(control);
+    HGDIOBJ old = SelectObject(dc.Get(), HGDIOBJ(SendMessageA(control, WM_GETFONT, 0, 0)));
+    DrawTextA(dc.Get(), text.c_str(), int(text.size()), &r,
               DT_CALCRECT | DT_EXPANDTABS | (wrapWidth > 0 ? DT_WORDBREAK : DT_SINGLELINE));
-    SelectObject(dc, old);
-    ReleaseDC(control, dc);
+    SelectObject(dc.Get(), old);
     return {r.right - r.left, r.bottom - r.top};
 }
 

@@ -50,10 +50,10 @@ constexpr TPage kPages[] = {
 };
 static_assert(std::size(kPages) == kLeaveFinish + 1, "one row per page number");
 
-HFONT MakeFont(const char* face, int height, bool bold) {
-    return CreateFontA(-height, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
-                       DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                       DEFAULT_PITCH | FF_DONTCARE, face);
+TFontHandle MakeFont(const char* face, int height, bool bold) {
+    return TFontHandle(CreateFontA(-height, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE,
+                                   FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                                   DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, face));
 }
 } // namespace
 
@@ -148,9 +148,9 @@ INT_PTR TMainDlgForm::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
 void TMainDlgForm::Construct() {
     // The layout, at the screen's pixels per inch.
     Dpi_ = ScreenDpi();
-    DefaultFont_.Reset(MakeFont("MS Sans Serif", MulDiv(8, Dpi_, 72), false));
-    TitleFont_.Reset(MakeFont("Arial", MulDiv(15, Dpi_, 96), true));
-    BoldFont_.Reset(MakeFont("MS Sans Serif", MulDiv(8, Dpi_, 72), true));
+    DefaultFont_ = MakeFont("MS Sans Serif", MulDiv(8, Dpi_, 72), false);
+    TitleFont_ = MakeFont("Arial", MulDiv(15, Dpi_, 96), true);
+    BoldFont_ = MakeFont("MS Sans Serif", MulDiv(8, Dpi_, 72), true);
     RECT r{0, 0, MulDiv(kDialogWidth, Dpi_, 96), MulDiv(kDialogHeight, Dpi_, 96)};
     AdjustWindowRectEx(&r, DWORD(GetWindowLongPtrA(Handle_, GWL_STYLE)), FALSE,
                        DWORD(GetWindowLongPtrA(Handle_, GWL_EXSTYLE)));
@@ -172,12 +172,10 @@ void TMainDlgForm::Construct() {
     for (auto [control, name, bitmap] :
          {std::make_tuple(TCtl::LogoSmallImage, "LOGOSMALL", &LogoSmall_),
           std::make_tuple(TCtl::LogoImage, "LOGO", &Logo_)}) {
-        HBITMAP picture = nullptr;
-        if (LoadPngResource(name, picture, Dpi_)) {
-            bitmap->Reset(picture);
+        // The control only shows the bitmap; the form keeps it.
+        if (LoadPngResource(name, *bitmap, Dpi_))
             SendMessageA(Item(control), STM_SETIMAGE, IMAGE_BITMAP,
-                         reinterpret_cast<LPARAM>(picture));
-        }
+                         reinterpret_cast<LPARAM>(bitmap->Get()));
     }
 
     for (TCtl label : {TCtl::WelcomeLbl, TCtl::FinishLbl})

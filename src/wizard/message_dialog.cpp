@@ -66,12 +66,12 @@ int EscapeAnswerOf(uint16_t buttons) {
     return 0;
 }
 
-HFONT MessageFont() {
+TFontHandle MessageFont() {
     NONCLIENTMETRICSA metrics{};
     metrics.cbSize = sizeof metrics;
     if (SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0))
-        return CreateFontIndirectA(&metrics.lfMessageFont);
-    return nullptr;
+        return TFontHandle(CreateFontIndirectA(&metrics.lfMessageFont));
+    return TFontHandle();
 }
 
 HWND AddControl(HWND dialog, const char* cls, const char* text, DWORD style, int id, const RECT& r,
@@ -93,13 +93,14 @@ HWND LayOut(HWND dialog, TDialogState& state) {
 
     // The text wraps at half the screen width.
     RECT text{0, 0, GetSystemMetrics(SM_CXSCREEN) / 2, 0};
-    HDC dc = GetDC(dialog);
-    HGDIOBJ old =
-        SelectObject(dc, state.Font.Get() ? state.Font.Get() : GetStockObject(DEFAULT_GUI_FONT));
-    DrawTextA(dc, state.Text.c_str(), int(state.Text.size()), &text,
-              DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX | DT_EXPANDTABS);
-    SelectObject(dc, old);
-    ReleaseDC(dialog, dc);
+    { // only to measure: the DC goes back at once
+        const TWindowDc dc = WindowDc(dialog);
+        HGDIOBJ old = SelectObject(dc.Get(), state.Font.Get() ? state.Font.Get()
+                                                              : GetStockObject(DEFAULT_GUI_FONT));
+        DrawTextA(dc.Get(), state.Text.c_str(), int(state.Text.size()), &text,
+                  DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX | DT_EXPANDTABS);
+        SelectObject(dc.Get(), old);
+    }
 
     const int icon = GetSystemMetrics(SM_CXICON);
     const int margin = scale(kMargin), buttonW = scale(kButtonWidth),
@@ -189,7 +190,7 @@ int MessageDialog(const std::string& text, uint8_t kind, uint16_t buttons) {
     state.Buttons = (buttons & 0x7F) ? (buttons & 0x7F) : mbOK;
     state.DefaultAnswer = DefaultAnswerOf(state.Buttons);
     state.EscapeAnswer = EscapeAnswerOf(state.Buttons);
-    state.Font.Reset(MessageFont());
+    state.Font = MessageFont();
 
     // An empty template: the dialog lays out its own controls.
     struct {

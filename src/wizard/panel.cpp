@@ -1,5 +1,6 @@
 #include "wizard/panel.h"
 
+#include "base/scoped_win.h"
 #include "wizard/messages.h"
 
 namespace {
@@ -53,9 +54,8 @@ LRESULT CALLBACK PanelProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_ERASEBKGND: {
         RECT r;
         GetClientRect(wnd, &r);
-        HBRUSH brush = CreateSolidBrush(Background(wnd));
-        FillRect(HDC(wp), &r, brush);
-        DeleteObject(brush);
+        const TGdiHandle<HBRUSH> brush(CreateSolidBrush(Background(wnd)));
+        FillRect(HDC(wp), &r, brush.Get());
         return TRUE;
     }
     case WM_PAINT: {

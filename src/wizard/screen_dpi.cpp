@@ -1,10 +1,11 @@
 #include "wizard/screen_dpi.h"
 
+#include "base/scoped_win.h"
+
 #include <windows.h>
 
 int ScreenDpi() {
-    HDC dc = GetDC(nullptr);
-    const int dpi = dc ? GetDeviceCaps(dc, LOGPIXELSY) : 96;
-    if (dc) ReleaseDC(nullptr, dc);
+    const TWindowDc dc = WindowDc(nullptr);
+    const int dpi = dc ? GetDeviceCaps(dc.Get(), LOGPIXELSY) : 96;
     return dpi > 0 ? dpi : 96;
 }

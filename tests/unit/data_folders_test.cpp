@@ -38,15 +38,15 @@ TEST(SpecialFolders, ResolvedThroughTheShell) {
 }
 
 TEST(SpecialFolders, SystemLibrariesComeFromTheSystemFolderOnly) {
-    HMODULE shfolder = static_cast<HMODULE>(LoadSystemLibrary("shfolder.dll"));
+    const TModuleHandle library = LoadSystemLibrary("shfolder.dll");
+    const HMODULE shfolder = library.Get();
     ASSERT_NE(shfolder, nullptr);
     char path[MAX_PATH + 1], system[MAX_PATH + 1];
     const std::string loaded(path, GetModuleFileNameA(shfolder, path, sizeof path));
     const std::string folder(system, GetSystemDirectoryA(system, sizeof system));
     EXPECT_TRUE(SameName(loaded, JoinPath(folder, "shfolder.dll"))) << loaded;
     EXPECT_NE(GetProcAddress(shfolder, "SHGetFolderPathA"), nullptr);
-    FreeLibrary(shfolder);
-    EXPECT_EQ(LoadSystemLibrary("no-such-library.dll"), nullptr);
+    EXPECT_EQ(LoadSystemLibrary("no-such-library.dll").Get(), nullptr);
 }
 
 TEST(Portable, StorageDescriptorBusTypesAndRemovableMedia) {

@@ -21,13 +21,6 @@ struct Library {
     }
 };
 
-struct Bitmap {
-    HBITMAP Handle = nullptr;
-    ~Bitmap() {
-        if (Handle) DeleteObject(Handle);
-    }
-};
-
 struct MemoryDC {
     HDC Handle = CreateCompatibleDC(nullptr);
     ~MemoryDC() { DeleteDC(Handle); }
@@ -109,23 +102,23 @@ TEST_F(PngBitmap, LogosOfSetupExeMatchTheirFiles) {
         SCOPED_TRACE(logo.name);
         const TPNGImage image = DecodeSourceFile(logo.file);
         ASSERT_FALSE(image.Empty());
-        Bitmap bitmap;
-        ASSERT_TRUE(LoadPngResource(Setup.Handle, logo.name, bitmap.Handle));
-        ASSERT_NE(bitmap.Handle, nullptr);
+        TBitmapHandle bitmap;
+        ASSERT_TRUE(LoadPngResource(Setup.Handle, logo.name, bitmap));
+        ASSERT_NE(bitmap.Get(), nullptr);
         BITMAP bm{};
-        ASSERT_EQ(GetObjectA(bitmap.Handle, sizeof bm, &bm), int(sizeof bm));
+        ASSERT_EQ(GetObjectA(bitmap.Get(), sizeof bm, &bm), int(sizeof bm));
         EXPECT_EQ(bm.bmWidth, logo.width);
         EXPECT_EQ(bm.bmHeight, logo.height);
         EXPECT_EQ(bm.bmBitsPixel, 8);
-        ExpectBitmapHolds(bitmap.Handle, image);
+        ExpectBitmapHolds(bitmap.Get(), image);
     }
 }
 
 TEST_F(PngBitmap, LogoDrawsItsColoursThroughGdi) {
     const TPNGImage image = DecodeSourceFile("resources\\logo.png");
     ASSERT_FALSE(image.Empty());
-    Bitmap logo;
-    ASSERT_TRUE(LoadPngResource(Setup.Handle, "LOGO", logo.Handle));
+    TBitmapHandle logo;
+    ASSERT_TRUE(LoadPngResource(Setup.Handle, "LOGO", logo));
 
     // Copy it with BitBlt into a true-colour bitmap, as a window paint would.
     BITMAPINFO info{};
@@ -135,11 +128,11 @@ TEST_F(PngBitmap, LogoDrawsItsColoursThroughGdi) {
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 24;
     void* bits = nullptr;
-    Bitmap target{CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0)};
-    ASSERT_NE(target.Handle, nullptr);
+    const TBitmapHandle target(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    ASSERT_NE(target.Get(), nullptr);
     MemoryDC from, to;
-    HGDIOBJ oldFrom = SelectObject(from.Handle, logo.Handle);
-    HGDIOBJ oldTo = SelectObject(to.Handle, target.Handle);
+    HGDIOBJ oldFrom = SelectObject(from.Handle, logo.Get());
+    HGDIOBJ oldTo = SelectObject(to.Handle, target.Get());
     ASSERT_TRUE(BitBlt(to.Handle, 0, 0, 120, 260, from.Handle, 0, 0, SRCCOPY));
     const POINT points[] = {{0, 0}, {119, 0}, {60, 130}, {60, 223}, {5, 259}, {119, 259}};
     for (const POINT& p : points) {
@@ -156,13 +149,13 @@ TEST_F(PngBitmap, LogoDrawsItsColoursThroughGdi) {
 }
 
 TEST_F(PngBitmap, StaticControlShowsTheSmallLogo) {
-    Bitmap logo;
-    ASSERT_TRUE(LoadPngResource(Setup.Handle, "LOGOSMALL", logo.Handle));
+    TBitmapHandle logo;
+    ASSERT_TRUE(LoadPngResource(Setup.Handle, "LOGOSMALL", logo));
     HWND control = CreateWindowExA(0, "STATIC", "", WS_POPUP | SS_BITMAP, 0, 0, 34, 34, nullptr,
                                    nullptr, GetModuleHandleA(nullptr), nullptr);
     ASSERT_NE(control, nullptr);
-    SendMessageA(control, STM_SETIMAGE, IMAGE_BITMAP, LPARAM(logo.Handle));
-    EXPECT_EQ(HBITMAP(SendMessageA(control, STM_GETIMAGE, IMAGE_BITMAP, 0)), logo.Handle);
+    SendMessageA(control, STM_SETIMAGE, IMAGE_BITMAP, LPARAM(logo.Get()));
+    EXPECT_EQ(HBITMAP(SendMessageA(control, STM_GETIMAGE, IMAGE_BITMAP, 0)), logo.Get());
     RECT r{};
     GetClientRect(control, &r);
     EXPECT_EQ(r.right, 32);
@@ -170,7 +163,7 @@ TEST_F(PngBitmap, StaticControlShowsTheSmallLogo) {
     DestroyWindow(control);
     // The control did not take the bitmap with it.
     BITMAP bm{};
-    EXPECT_EQ(GetObjectA(logo.Handle, sizeof bm, &bm), int(sizeof bm));
+    EXPECT_EQ(GetObjectA(logo.Get(), sizeof bm, &bm), int(sizeof bm));
 }
 
 // At 120 and 144 pixels per inch the logos are drawn larger and smoothly:
@@ -185,15 +178,15 @@ TEST_F(PngBitmap, LogosAtHigherDpiAreScaledSmoothly) {
         palette.push_back(RGB(e.Red, e.Green, e.Blue));
     for (int dpi : {120, 144}) {
         SCOPED_TRACE(dpi);
-        Bitmap logo;
-        ASSERT_TRUE(LoadPngResource(Setup.Handle, "LOGO", logo.Handle, dpi));
+        TBitmapHandle logo;
+        ASSERT_TRUE(LoadPngResource(Setup.Handle, "LOGO", logo, dpi));
         BITMAP bm{};
-        ASSERT_EQ(GetObjectA(logo.Handle, sizeof bm, &bm), int(sizeof bm));
+        ASSERT_EQ(GetObjectA(logo.Get(), sizeof bm, &bm), int(sizeof bm));
         EXPECT_EQ(bm.bmWidth, MulDiv(120, dpi, 96));
         EXPECT_EQ(bm.bmHeight, MulDiv(260, dpi, 96));
 
         MemoryDC dc;
-        HGDIOBJ old = SelectObject(dc.Handle, logo.Handle);
+        HGDIOBJ old = SelectObject(dc.Handle, logo.Get());
         EXPECT_EQ(GetPixel(dc.Handle, 0, 0), PaletteColour(image, 0, 0));
         EXPECT_EQ(GetPixel(dc.Handle, bm.bmWidth - 1, bm.bmHeight - 1),
                   PaletteColour(image, 119, 259));
@@ -209,18 +202,18 @@ TEST_F(PngBitmap, LogosAtHigherDpiAreScaledSmoothly) {
 }
 
 TEST_F(PngBitmap, MissingOrDamagedResourceLeavesTheBitmapAlone) {
-    HBITMAP bitmap = nullptr;
+    TBitmapHandle bitmap;
     EXPECT_FALSE(LoadPngResource(Setup.Handle, "NOSUCHLOGO", bitmap));
-    EXPECT_EQ(bitmap, nullptr);
+    EXPECT_EQ(bitmap.Get(), nullptr);
     // The test program itself carries no logos.
     EXPECT_FALSE(LoadPngResource("LOGO", bitmap));
-    EXPECT_EQ(bitmap, nullptr);
+    EXPECT_EQ(bitmap.Get(), nullptr);
     // A resource that is there but is no picture: the version block.
-    Bitmap keep{CreateBitmap(1, 1, 1, 1, nullptr)};
-    bitmap = keep.Handle;
+    bitmap.Reset(CreateBitmap(1, 1, 1, 1, nullptr));
+    const HBITMAP keep = bitmap.Get();
     EXPECT_NE(FindResourceA(Setup.Handle, MAKEINTRESOURCEA(1), RT_VERSION), nullptr);
     EXPECT_FALSE(LoadPngResource(Setup.Handle, MAKEINTRESOURCEA(1), bitmap));
-    EXPECT_EQ(bitmap, keep.Handle);
+    EXPECT_EQ(bitmap.Get(), keep);
 }
 
 TEST(PngBitmapDepths, OneAndFourBitPicturesKeepTheirBitCount) {
@@ -237,19 +230,19 @@ TEST(PngBitmapDepths, OneAndFourBitPicturesKeepTheirBitCount) {
             ASSERT_TRUE(image.Palette.Append({uint8_t(i * 10), uint8_t(200 - i), uint8_t(i * 3)}));
         for (size_t i = 0; i < image.Stride * 3; ++i)
             ASSERT_TRUE(image.Pixels.Append(uint8_t(i * 37 + 5)));
-        Bitmap bitmap{CreatePaletteBitmap(image)};
-        ASSERT_NE(bitmap.Handle, nullptr);
-        ExpectBitmapHolds(bitmap.Handle, image);
+        const TBitmapHandle bitmap = CreatePaletteBitmap(image);
+        ASSERT_NE(bitmap.Get(), nullptr);
+        ExpectBitmapHolds(bitmap.Get(), image);
 
         MemoryDC dc;
-        HGDIOBJ old = SelectObject(dc.Handle, bitmap.Handle);
+        HGDIOBJ old = SelectObject(dc.Handle, bitmap.Get());
         for (uint32_t y = 0; y < 3; ++y)
             for (uint32_t x = 0; x < 9; ++x)
                 EXPECT_EQ(GetPixel(dc.Handle, int(x), int(y)), PaletteColour(image, x, y))
                     << x << ", " << y;
         SelectObject(dc.Handle, old);
     }
-    EXPECT_EQ(CreatePaletteBitmap(TPNGImage()), nullptr);
+    EXPECT_EQ(CreatePaletteBitmap(TPNGImage()).Get(), nullptr);
 }
 
 } // namespace
