@@ -1,7 +1,5 @@
 #include "engine/install_run.h"
 
-#include "base/ansi_text.h"
-#include "base/path_exists.h"
 #include "base/paths.h"
 #include "base/shell_folders.h"
 #include "engine/install_status.h"
@@ -12,9 +10,9 @@
 #include "payload/folders.h"
 #include "payload/install_log.h"
 #include "system/data_folders.h"
+#include "system/destination_protection.h"
 #include "system/destination_rules.h"
 #include "system/finish_step.h"
-#include "system/folder_protection.h"
 #include "system/install_plan.h"
 #include "system/registry.h"
 #include "system/running_instance.h"
@@ -25,51 +23,7 @@
 
 #include <shlobj.h>
 
-#include <cstdlib>
 #include <vector>
-
-namespace {
-// Whether `path` is `folder` or lies below it, letter case aside.
-bool IsWithin(const std::string& path, const std::string& folder) {
-    const std::string root = WithoutBackslash(folder);
-    if (root.empty() || path.size() < root.size()) return false;
-    if (!SameName(path.substr(0, root.size()), root)) return false;
-    return path.size() == root.size() || path[root.size()] == '\\';
-}
-
-// Folders whose protection is already the system's: the Program Files
-// folders (both of them on a 64-bit system) and the user's own profile,
-// which no other user can reach.
-bool HasProtectionOfItsOwn(const std::string& destDir) {
-    std::vector<std::string> places = {SpecialFolder(CSIDL_PROGRAM_FILES),
-                                       SpecialFolder(CSIDL_PROGRAM_FILESX86),
-                                       SpecialFolder(CSIDL_PROFILE)};
-    if (const char* native = std::getenv("ProgramW6432")) places.push_back(native);
-    for (const std::string& place : places)
-        if (IsWithin(destDir, place)) return true;
-    return false;
-}
-
-// The destination of an installation for everyone, outside the system's
-// own protected places, is created with the protection Program Files has;
-// one that exists and that users may change is installed into as it is,
-// and the log says so.
-void PrepareDestination(const std::string& destDir) {
-    if (HasProtectionOfItsOwn(destDir)) return;
-    if (FolderExists(destDir)) {
-        if (UsersMayWrite(destDir))
-            Diagnose("Destination: users who are no administrators may change files in " + destDir +
-                     "; it is installed into as it is");
-        return;
-    }
-    TProtectionForEveryone protection;
-    MakeFolder(JoinPath(destDir, ""), protection.Attributes());
-    Diagnose(std::string("Destination: created ") +
-             (protection.Attributes()
-                  ? "for administrators to change and users to read and run"
-                  : "without protection of its own (the system cannot set it)"));
-}
-} // namespace
 
 TInstallChoices ChoicesFromSettings(const TSavedSettings& saved,
                                     const std::optional<std::string>& given) {
@@ -122,6 +76,10 @@ std::string TInstallRun::DestinationRefusal(const std::string& folder) const {
     // under Program Files.
     if (refusal.empty() && FolderWriteAccess(folder) == TWriteAccess::Denied)
         refusal = NoWriteAccessMessage(folder, PerUserDestination());
+    // A stick has no protection to give; anywhere else the word processor
+    // the setup program starts must be the one it copied.
+    if (refusal.empty() && !IsPortable(folder))
+        refusal = DestinationProtectionRefusal(folder, Scope_);
     return refusal;
 }
 
@@ -160,8 +118,8 @@ bool TInstallRun::WordProcessorRuns() const {
 
 // ---------------------------------------------------------------- the run
 
-void TInstallRun::Start() {
-    if (Thread_) return;
+bool TInstallRun::Start() {
+    if (Thread_) return true;
     // Asked once: a drive that changes its kind, or a stick pulled out,
     // later in the run must not turn half of the installation portable.
     Target_.emplace(Choices.DestDir, IsPortable(Choices.DestDir), Scope_);
@@ -169,16 +127,22 @@ void TInstallRun::Start() {
     // An earlier run's "Install.log" is continued.
     StartInstallLog(target.Portable ? std::string() : JoinPath(target.DestDir, "Install.log"));
     Diagnose(std::string("Installation: ") + InstallScopeText(Scope_));
-    if (!target.Portable && Scope_ == TInstallScope::ForEveryone) {
-        PrepareDestination(target.DestDir);
-        SecureMachineDataFolder();
+    // Nothing is copied into a destination that someone else could change
+    // meanwhile, nor through a folder that could be renamed or replaced.
+    Hold_ = std::make_unique<TDestinationHold>(target);
+    if (!Hold_->Failed().empty()) {
+        StartFailure_ = Hold_->Failed();
+        Diagnose("Destination: not installed: " + StartFailure_);
+        return false;
     }
+    if (!target.Portable && Scope_ == TInstallScope::ForEveryone) SecureMachineDataFolder();
     Choices.Components.Add(kProgram);
     Stamp_ = BuildInstallPlan(Catalogue_, {target, Choices.Components, Saved_.LastRunVersion});
     DiagnoseInstallation(target, Choices.DestinationHow, Choices.Components, Catalogue_);
     BeginInstallRun();
     Thread_ = std::make_unique<TInstallThread>(Catalogue_);
     Thread_->Start();
+    return true;
 }
 
 int32_t TInstallRun::TotalSize() const {
@@ -239,8 +203,8 @@ void TInstallRun::FinishStep() {
     Finished_ = true;
 }
 
-void TInstallRun::LaunchStep(bool start) {
-    if (Target_) RunLaunchStep(*Target_, start, Stamp_, Catalogue_.PublicFiles);
+bool TInstallRun::LaunchStep(bool start) {
+    return !Target_ || RunLaunchStep(*Target_, start, Stamp_, Catalogue_.PublicFiles);
 }
 
 void TInstallRun::Record() {

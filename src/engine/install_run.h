@@ -39,6 +39,7 @@
 #include <optional>
 #include <string>
 
+class TDestinationHold;
 class TInstallThread;
 
 // The user's choices, one record for every front-end, one shape per fact.
@@ -123,10 +124,12 @@ class TInstallRun {
 
     // ------------------------------------------------------------ the run
     // Decides once where the installation writes (portable or not, for
-    // whom), starts the installation log, creates the destination, plans
-    // the copies and starts the thread. From then on the run is started,
-    // whatever comes of it (Started).
-    void Start();
+    // whom), starts the installation log, creates the destination and holds
+    // it, plans the copies and starts the thread. From then on the run is
+    // started, whatever comes of it (Started). False, with StartFailure,
+    // when the destination cannot be held safely: nothing is installed then.
+    bool Start();
+    const std::string& StartFailure() const { return StartFailure_; }
     bool Started() const { return Thread_ != nullptr; }
     bool Portable() const { return Target_ && Target_->Portable; }
     // Whom the installation is for, decided once when the run is made: the
@@ -155,7 +158,9 @@ class TInstallRun {
     void FinishStep();
     // The launch step: "Update.log", then the word processor when `start`
     // (the Finish page's box; a run without the wizard starts nothing).
-    void LaunchStep(bool start);
+    // False when it was to start and could not be started as the user of
+    // the desktop.
+    bool LaunchStep(bool start);
     // After the front-end has closed, when Start was reached: once the
     // thread has ended (it writes the installation log until then), the
     // settings, the uninstall entry (unless portable) and "Install.log".
@@ -166,8 +171,11 @@ class TInstallRun {
 
     TAttachedFiles& Catalogue_;
     const TSavedSettings Saved_;
+    // Released after the thread has ended (members go in reverse order).
+    std::unique_ptr<TDestinationHold> Hold_; // from Start to the end of the run
     std::unique_ptr<TInstallThread> Thread_;
     std::optional<TInstallTarget> Target_; // decided by Start
+    std::string StartFailure_;
     TInstallScope Scope_;
     int64_t ComponentSizes_[ComponentCount] = {};
     double Stamp_ = 0;

@@ -21,9 +21,9 @@ void PutLittleEndian(std::string& out, uint64_t value, int bytes) {
 }
 
 // kel.exe in the destination folder, started with these arguments.
-void StartWordProcessor(const std::string& destDir, const std::string& arguments) {
+bool StartWordProcessor(const std::string& destDir, const std::string& arguments) {
     const std::string command = QuotedCommandLine(JoinPath(destDir, "kel.exe"), arguments);
-    WinExec(command.c_str(), SW_SHOW);
+    return WinExec(command.c_str(), SW_SHOW) > 31;
 }
 } // namespace
 
@@ -66,7 +66,7 @@ void RunFinishStep(const TInstallTarget& target, const TFinishChoices& choices) 
     PlaceShortcuts(target.DestDir, choices.InstallToAll, choices.Desktop, target.Scope);
 }
 
-void RunLaunchStep(const TInstallTarget& target, bool launch, double installStamp,
+bool RunLaunchStep(const TInstallTarget& target, bool launch, double installStamp,
                    std::vector<std::string>& publicFiles) {
     const std::string& destDir = target.DestDir;
     // Asking for the data folder creates it: only when there is something
@@ -79,8 +79,19 @@ void RunLaunchStep(const TInstallTarget& target, bool launch, double installStam
                  (written ? std::string() : " FAILED: " + error));
     }
     // The association command keeps the setup program's rights (it
-    // registers the document types); the user's own editor does not.
-    if (launch &&
-        !(RunsElevated() && StartThroughDesktopShell(JoinPath(destDir, "kel.exe"), destDir)))
-        StartWordProcessor(destDir, std::string());
+    // registers the document types, for everyone in the machine's part of
+    // the registry); the user's own editor does not. Started by this
+    // process only when it runs as the user of the desktop with that
+    // user's everyday rights; otherwise the desktop's shell starts it, or
+    // nobody does.
+    if (!launch) return true;
+    const std::string program = JoinPath(destDir, "kel.exe");
+    const bool started = RunsAsDesktopUser() && !RunsElevated()
+                             ? StartWordProcessor(destDir, std::string())
+                             : StartThroughDesktopShell(program, destDir) ||
+                                   StartAsDesktopOwner(QuotedCommandLine(program, ""), destDir);
+    if (!started)
+        Diagnose("Launch: the word processor is not started: setup does not run as the user of "
+                 "the desktop, and cannot start it as that user");
+    return started;
 }

@@ -32,6 +32,8 @@ void RunFinishStep(const TInstallTarget& target, const TFinishChoices& choices);
 // Unless portable, adds this run's files in the shared data folder to
 // "Update.log" (one that cannot be written is a line of the diagnostic log,
 // and nothing more: the files are all in place); when `launch` is set,
-// starts kel.exe without arguments, not waiting for it.
-void RunLaunchStep(const TInstallTarget& target, bool launch, double installStamp,
+// starts kel.exe without arguments as the user of the desktop, not waiting
+// for it. False when it was to be started and could not be started so
+// (nothing is started then: never with rights the user does not have).
+bool RunLaunchStep(const TInstallTarget& target, bool launch, double installStamp,
                    std::vector<std::string>& publicFiles);

@@ -2,6 +2,7 @@
 
 #include "base/run_time_functions.h"
 #include "base/scoped_win.h"
+#include "system/user_rights.h"
 
 #include <cstring>
 #include <vector>
@@ -43,10 +44,11 @@ bool SameSid(const void* a, size_t size, const TWellKnownSid& b) {
            std::memcmp(a, &b, SidLength(b)) == 0;
 }
 
-// One allowed entry, inherited by folders and files below.
-void AddAllowed(unsigned char* acl, DWORD size, DWORD mask, const TWellKnownSid& sid) {
+// One allowed entry, inherited by folders and files below; `sid` is
+// `sidLength` bytes.
+void AddAllowed(unsigned char* acl, DWORD size, DWORD mask, const void* sid, DWORD sidLength) {
     auto* header = reinterpret_cast<ACL*>(acl);
-    const DWORD length = DWORD(sizeof(ACE_HEADER) + sizeof(DWORD)) + SidLength(sid);
+    const DWORD length = DWORD(sizeof(ACE_HEADER) + sizeof(DWORD)) + sidLength;
     if (header->AclSize + length > size) return;
     unsigned char* at = acl + header->AclSize;
     auto* ace = reinterpret_cast<ACE_HEADER*>(at);
@@ -54,9 +56,13 @@ void AddAllowed(unsigned char* acl, DWORD size, DWORD mask, const TWellKnownSid&
     ace->AceFlags = OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE;
     ace->AceSize = WORD(length);
     std::memcpy(at + sizeof(ACE_HEADER), &mask, sizeof mask);
-    std::memcpy(at + sizeof(ACE_HEADER) + sizeof mask, &sid, SidLength(sid));
+    std::memcpy(at + sizeof(ACE_HEADER) + sizeof mask, sid, sidLength);
     header->AclSize = WORD(header->AclSize + length);
     ++header->AceCount;
+}
+
+void AddAllowed(unsigned char* acl, DWORD size, DWORD mask, const TWellKnownSid& sid) {
+    AddAllowed(acl, size, mask, &sid, SidLength(sid));
 }
 
 // A SECURITY_DESCRIPTOR of the item (self-relative), or empty.
@@ -75,32 +81,19 @@ std::vector<unsigned char> SecurityOf(const std::string& path, SECURITY_INFORMAT
 
 // The user this process runs as, as a SID's bytes; empty when unknown.
 std::vector<unsigned char> ProcessUser() {
-    using TOpenToken = BOOL(WINAPI*)(HANDLE, DWORD, PHANDLE);
-    using TTokenInformation = BOOL(WINAPI*)(HANDLE, TOKEN_INFORMATION_CLASS, LPVOID, DWORD, PDWORD);
-    using TSidLength = DWORD(WINAPI*)(PSID);
-    const auto openToken = LoadedFunction<TOpenToken>("advapi32.dll", "OpenProcessToken");
-    const auto information =
-        LoadedFunction<TTokenInformation>("advapi32.dll", "GetTokenInformation");
-    const auto sidLength = LoadedFunction<TSidLength>("advapi32.dll", "GetLengthSid");
-    HANDLE token = nullptr;
-    if (!openToken || !information || !sidLength ||
-        !openToken(GetCurrentProcess(), TOKEN_QUERY, &token))
-        return {};
-    const TKernelHandle owned(token);
-    alignas(DWORD) unsigned char buffer[256];
-    DWORD size = 0;
-    if (!information(token, TokenUser, buffer, sizeof buffer, &size)) return {};
-    const PSID sid = reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid;
-    const auto* bytes = static_cast<const unsigned char*>(sid);
-    return std::vector<unsigned char>(bytes, bytes + sidLength(sid));
+    return ProcessUserSid(GetCurrentProcess());
 }
 
 constexpr DWORD kWriteRights = FILE_WRITE_DATA | FILE_APPEND_DATA | FILE_WRITE_EA |
                                FILE_DELETE_CHILD | FILE_WRITE_ATTRIBUTES | DELETE | WRITE_DAC |
                                WRITE_OWNER | GENERIC_WRITE | GENERIC_ALL;
-} // namespace
 
-TProtectionForEveryone::TProtectionForEveryone() {
+// Administrators and SYSTEM in full control, then `reader` (`readerLength`
+// bytes) with `readerMask`, in a protected descriptor for creating folders.
+// False when the system cannot build it.
+bool BuildProtection(unsigned char (&aclBytes)[256], SECURITY_DESCRIPTOR& descriptor,
+                     SECURITY_ATTRIBUTES& attributes, const void* reader, DWORD readerLength,
+                     DWORD readerMask) {
     using TInit = BOOL(WINAPI*)(PSECURITY_DESCRIPTOR, DWORD);
     using TSetDacl = BOOL(WINAPI*)(PSECURITY_DESCRIPTOR, BOOL, PACL, BOOL);
     using TSetControl = BOOL(WINAPI*)(PSECURITY_DESCRIPTOR, SECURITY_DESCRIPTOR_CONTROL,
@@ -111,26 +104,46 @@ TProtectionForEveryone::TProtectionForEveryone() {
     // its entries, so nothing is protected rather than half.
     const auto setControl =
         LoadedFunction<TSetControl>("advapi32.dll", "SetSecurityDescriptorControl");
-    if (!init || !setDacl || !setControl) return;
+    if (!init || !setDacl || !setControl || !readerLength) return false;
 
     // The list is written by hand: the helpers that build one with
     // inheritance flags came with Windows 2000 as well.
-    auto* acl = reinterpret_cast<ACL*>(Acl_);
+    auto* acl = reinterpret_cast<ACL*>(aclBytes);
     acl->AclRevision = ACL_REVISION;
     acl->AclSize = sizeof(ACL);
-    AddAllowed(Acl_, sizeof Acl_, FILE_ALL_ACCESS, kAdministrators);
-    AddAllowed(Acl_, sizeof Acl_, FILE_ALL_ACCESS, kSystem);
-    AddAllowed(Acl_, sizeof Acl_, FILE_GENERIC_READ | FILE_GENERIC_EXECUTE, kUsers);
-    if (acl->AceCount != 3) return;
+    AddAllowed(aclBytes, sizeof aclBytes, FILE_ALL_ACCESS, kAdministrators);
+    AddAllowed(aclBytes, sizeof aclBytes, FILE_ALL_ACCESS, kSystem);
+    AddAllowed(aclBytes, sizeof aclBytes, readerMask, reader, readerLength);
+    if (acl->AceCount != 3) return false;
 
-    if (!init(&Descriptor_, SECURITY_DESCRIPTOR_REVISION) ||
-        !setDacl(&Descriptor_, TRUE, acl, FALSE) ||
-        !setControl(&Descriptor_, SE_DACL_PROTECTED, SE_DACL_PROTECTED))
-        return;
-    Attributes_.nLength = sizeof Attributes_;
-    Attributes_.lpSecurityDescriptor = &Descriptor_;
-    Attributes_.bInheritHandle = FALSE;
-    Ready_ = true;
+    if (!init(&descriptor, SECURITY_DESCRIPTOR_REVISION) ||
+        !setDacl(&descriptor, TRUE, acl, FALSE) ||
+        !setControl(&descriptor, SE_DACL_PROTECTED, SE_DACL_PROTECTED))
+        return false;
+    attributes.nLength = sizeof attributes;
+    attributes.lpSecurityDescriptor = &descriptor;
+    attributes.bInheritHandle = FALSE;
+    return true;
+}
+} // namespace
+
+TProtectionForEveryone::TProtectionForEveryone() {
+    Ready_ = BuildProtection(Acl_, Descriptor_, Attributes_, &kUsers, SidLength(kUsers),
+                             FILE_GENERIC_READ | FILE_GENERIC_EXECUTE);
+}
+
+TProtectionForMe::TProtectionForMe() {
+    const std::vector<unsigned char> user = ProcessUser();
+    Ready_ = BuildProtection(Acl_, Descriptor_, Attributes_, user.data(), DWORD(user.size()),
+                             FILE_ALL_ACCESS);
+}
+
+bool ProtectOpenItem(HANDLE item, const SECURITY_ATTRIBUTES& attributes) {
+    using TSetSecurity = BOOL(WINAPI*)(HANDLE, SECURITY_INFORMATION, PSECURITY_DESCRIPTOR);
+    const auto setSecurity =
+        LoadedFunction<TSetSecurity>("advapi32.dll", "SetKernelObjectSecurity");
+    return setSecurity &&
+           setSecurity(item, DACL_SECURITY_INFORMATION, attributes.lpSecurityDescriptor);
 }
 
 bool OwnedByAdministrators(const std::string& path) {

@@ -31,6 +31,29 @@ class TProtectionForEveryone {
     SECURITY_ATTRIBUTES Attributes_{};
 };
 
+// An installation for the user alone, outside the user's profile: the user,
+// administrators and SYSTEM in full control, nobody else; nothing inherited
+// from the folder above; folders and files created below inherit it.
+class TProtectionForMe {
+  public:
+    TProtectionForMe();
+    TProtectionForMe(const TProtectionForMe&) = delete;
+    TProtectionForMe& operator=(const TProtectionForMe&) = delete;
+
+    // For CreateDirectoryA; null when the system could not build it.
+    SECURITY_ATTRIBUTES* Attributes() { return Ready_ ? &Attributes_ : nullptr; }
+
+  private:
+    bool Ready_ = false;
+    alignas(DWORD) unsigned char Acl_[256] = {};
+    SECURITY_DESCRIPTOR Descriptor_{};
+    SECURITY_ATTRIBUTES Attributes_{};
+};
+
+// Gives the open item (opened with WRITE_DAC) the access list of
+// `attributes`. False when the system refused.
+bool ProtectOpenItem(HANDLE item, const SECURITY_ATTRIBUTES& attributes);
+
 // Whether the item's owner is one that only administrators can be:
 // Administrators, SYSTEM, the system's installer service, or the user this
 // setup program runs as (an administrator, when it installs for everyone).

@@ -1,6 +1,8 @@
 #include "system/launch_as_user.h"
 
 #include "base/run_time_functions.h"
+#include "base/scoped_win.h"
+#include "system/user_rights.h"
 #include "system/com_ptr.h"
 
 #include <windows.h>
@@ -10,6 +12,7 @@
 #include <shlguid.h>
 #include <shlobj.h>
 
+#include <iterator>
 #include <vector>
 
 namespace {
@@ -106,6 +109,65 @@ bool RunsElevated() {
     const bool asked =
         tokenInformation(token.Get(), kTokenElevationType, &type, sizeof type, &size) != FALSE;
     return asked && type == kTokenElevationTypeFull;
+}
+
+namespace {
+// The process behind the desktop's shell window, or, where there is none,
+// behind the desktop window: the person at the screen. Not SYSTEM's (the
+// desktop window's owner where the shell is gone): a program started as
+// SYSTEM would hand that person SYSTEM's rights.
+TKernelHandle DesktopOwner() {
+    using TGetShellWindow = HWND(WINAPI*)();
+    // Windows 2000 on: NT 4 has no shell window to ask.
+    const auto shellWindow = LoadedFunction<TGetShellWindow>("user32.dll", "GetShellWindow");
+    HWND desktop = shellWindow ? shellWindow() : nullptr;
+    if (!desktop) desktop = GetDesktopWindow();
+    DWORD process = 0;
+    if (!GetWindowThreadProcessId(desktop, &process) || !process) return TKernelHandle();
+    TKernelHandle owner(OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, process));
+    // S-1-5-18, LocalSystem.
+    static constexpr unsigned char kSystem[] = {1, 1, 0, 0, 0, 0, 0, 5, 18, 0, 0, 0};
+    const std::vector<unsigned char> user =
+        owner ? ProcessUserSid(owner.Get()) : std::vector<unsigned char>();
+    if (user.empty() || user == std::vector<unsigned char>(std::begin(kSystem), std::end(kSystem)))
+        return TKernelHandle();
+    return owner;
+}
+} // namespace
+
+bool RunsAsDesktopUser() {
+    const TKernelHandle owner = DesktopOwner();
+    return owner && ProcessUserSid(owner.Get()) == ProcessUserSid(GetCurrentProcess());
+}
+
+bool StartAsDesktopOwner(const std::string& command, const std::string& folder) {
+    using TDuplicate = BOOL(WINAPI*)(HANDLE, DWORD, LPSECURITY_ATTRIBUTES,
+                                     SECURITY_IMPERSONATION_LEVEL, TOKEN_TYPE, PHANDLE);
+    using TCreate = BOOL(WINAPI*)(HANDLE, DWORD, LPCWSTR, LPWSTR, DWORD, LPVOID, LPCWSTR,
+                                  LPSTARTUPINFOW, LPPROCESS_INFORMATION);
+    using TOpenToken = BOOL(WINAPI*)(HANDLE, DWORD, PHANDLE);
+    const auto openToken = LoadedFunction<TOpenToken>("advapi32.dll", "OpenProcessToken");
+    const auto duplicate = LoadedFunction<TDuplicate>("advapi32.dll", "DuplicateTokenEx");
+    // Windows Vista on, where the question of a second token arises.
+    const auto create = LoadedFunction<TCreate>("advapi32.dll", "CreateProcessWithTokenW");
+    const TKernelHandle owner = DesktopOwner();
+    TKernelHandle token, primary;
+    if (!owner || !openToken || !duplicate || !create ||
+        !openToken(owner.Get(), TOKEN_DUPLICATE | TOKEN_QUERY | TOKEN_ASSIGN_PRIMARY,
+                   token.Out()) ||
+        !duplicate(token.Get(), TOKEN_ALL_ACCESS, nullptr, SecurityImpersonation, TokenPrimary,
+                   primary.Out()))
+        return false;
+    std::wstring line = WideFromAnsi(command);
+    const std::wstring directory = WideFromAnsi(folder);
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION started{};
+    if (!create(primary.Get(), 0, nullptr, &line[0], 0, nullptr, directory.c_str(), &startup,
+                &started))
+        return false;
+    const TKernelHandle process(started.hProcess), thread(started.hThread);
+    return true;
 }
 
 bool StartThroughDesktopShell(const std::string& program, const std::string& folder) {

@@ -11,7 +11,19 @@
 // on systems without UAC, where the question does not arise.
 bool RunsElevated();
 
+// Whether this process runs as the user of the desktop: the user of the
+// process behind the desktop's shell window, or, where there is no shell
+// window, behind the desktop window. SYSTEM is nobody's desktop user: a
+// program it started would hand the person at the screen SYSTEM's rights.
+bool RunsAsDesktopUser();
+
+// Starts the command line in `folder` with the token of the process behind
+// the desktop's shell window (as RunsAsDesktopUser finds it), not waiting
+// for it. False when there is no such token to take, or the system cannot
+// start a program with it (before Windows Vista).
+bool StartAsDesktopOwner(const std::string& command, const std::string& folder);
+
 // Asks the desktop's shell (which runs with the user's own rights) to start
 // the program in `folder`. False when there is no such shell to ask (no
-// desktop, another shell, an older system): the caller starts it itself.
+// desktop, another shell, an older system).
 bool StartThroughDesktopShell(const std::string& program, const std::string& folder);

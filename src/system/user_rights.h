@@ -1,9 +1,17 @@
 // The rights the setup program runs with.
 #pragma once
 
+#include <windows.h>
+
+#include <vector>
+
 enum class TAdministrator { Yes, No, Unknown };
 
 // Whether the user counts as an administrator (IsUserAnAdmin, looked up:
 // the shells before Windows 2000 do not have it). With UAC on, only an
 // elevated setup program does.
 TAdministrator Administrator();
+
+// The user the process runs as, as the bytes of a SID; empty when the
+// system cannot tell (no tokens on the oldest systems, no right to ask).
+std::vector<unsigned char> ProcessUserSid(HANDLE process);

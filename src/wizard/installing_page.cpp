@@ -7,11 +7,12 @@
 
 #include <string>
 
-void TInstallingPage::Start() {
-    Run_.Start();
+bool TInstallingPage::Start() {
+    if (!Run_.Start()) return false;
     HWND bar = Item(TCtl::InstallingProgressBar);
     SendMessageA(bar, PBM_SETRANGE32, 0, Run_.TotalSize());
     SendMessageA(bar, PBM_SETPOS, 0, 0);
+    return true;
 }
 
 TInstallRun::TCopy TInstallingPage::Poll(const TPageAsk& ask) {

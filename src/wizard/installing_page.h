@@ -16,8 +16,9 @@ class TInstallingPage {
 
     void Attach(const HWND (&controls)[kControlCount]) { Controls_ = controls; }
 
-    // Starts the run with the choices made so far.
-    void Start();
+    // Starts the run with the choices made so far; false when it cannot
+    // start (TInstallRun::StartFailure).
+    bool Start();
     // Timer 1: the progress and the component shown, a question of the
     // thread's asked.
     TInstallRun::TCopy Poll(const TPageAsk& ask);

@@ -29,6 +29,14 @@ constexpr char kQuitQuestion[] =
     "installation of Quorvale.\r\rTo continue installing, click No.\rTo quit this setup "
     "program, click Abort.";
 
+// The word processor runs with the rights of the person at the screen, or
+// not at all: then they are told how to start it themselves.
+std::string NotLaunchedText(const std::string& destDir) {
+    return "Setup could not start Quorvale Word Processor for you.\r\rPlease start it yourself: "
+           "from its link in the Start menu, or as \"kel.exe\" in the folder \"" +
+           destDir + "\".";
+}
+
 // The pages by number: their sheet, their title in the banner and the
 // control that gets the focus on entry. Number 8 stands for leaving the
 // Finish page and has neither sheet nor title.
@@ -427,15 +435,19 @@ bool TMainDlgForm::EnterFinish(uint8_t) {
 
 // The launch step, then the end of the wizard.
 bool TMainDlgForm::LeaveFinish(uint8_t) {
-    Run_.LaunchStep(Run_.Choices.Launch);
+    if (!Run_.LaunchStep(Run_.Choices.Launch))
+        Ask(NotLaunchedText(Run_.Choices.DestDir), mtInformation, mbOK);
     EndWizard(IDOK);
     return false;
 }
 
 // ---------------------------------------------------------------- installation
 
+// A run that cannot start says why; the user can only leave then.
 void TMainDlgForm::StartInstallation() {
-    InstallingPage_.Start();
+    if (InstallingPage_.Start()) return;
+    Ask(Run_.StartFailure(), mtError, mbOK);
+    EndWizard(IDCANCEL);
 }
 
 // Timer 1, while the Welcome page waits for the product's files: a held

@@ -2,6 +2,7 @@
 #include "e2e.h"
 
 #include <gtest/gtest.h>
+#include <sddl.h>
 
 namespace e2e {
 
@@ -111,6 +112,38 @@ bool MakeFolders(const std::string& folder) {
     if (slash != std::string::npos && slash > 2 && !MakeFolders(folder.substr(0, slash)))
         return false;
     return CreateDirectoryA(folder.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS;
+}
+
+bool EveryoneMayChange(const std::string& folder) {
+    PSECURITY_DESCRIPTOR open = nullptr;
+    if (!ConvertStringSecurityDescriptorToSecurityDescriptorA("D:(A;OICI;FA;;;WD)", SDDL_REVISION_1,
+                                                              &open, nullptr))
+        return false;
+    const bool set = SetFileSecurityA(folder.c_str(), DACL_SECURITY_INFORMATION, open) != FALSE;
+    LocalFree(open);
+    return set;
+}
+
+bool EveryoneMayWrite(const std::string& folder) {
+    DWORD needed = 0;
+    GetFileSecurityA(folder.c_str(), DACL_SECURITY_INFORMATION, nullptr, 0, &needed);
+    std::vector<char> descriptor(needed ? needed : 1);
+    if (!GetFileSecurityA(folder.c_str(), DACL_SECURITY_INFORMATION, descriptor.data(), needed,
+                          &needed))
+        return false;
+    BOOL present = FALSE, defaulted = FALSE;
+    PACL acl = nullptr;
+    if (!GetSecurityDescriptorDacl(descriptor.data(), &present, &acl, &defaulted)) return false;
+    if (!present || !acl) return true;
+    for (DWORD i = 0; i < acl->AceCount; ++i) {
+        ACCESS_ALLOWED_ACE* ace = nullptr;
+        if (!GetAce(acl, i, reinterpret_cast<void**>(&ace)) ||
+            ace->Header.AceType != ACCESS_ALLOWED_ACE_TYPE || !(ace->Mask & FILE_WRITE_DATA))
+            continue;
+        for (WELL_KNOWN_SID_TYPE type : {WinWorldSid, WinBuiltinUsersSid, WinAuthenticatedUserSid})
+            if (IsWellKnownSid(&ace->SidStart, type)) return true;
+    }
+    return false;
 }
 
 void DeleteTree(const std::string& folder) {

@@ -43,6 +43,11 @@ std::string ReadFile(const std::string& path); // Fail() when unreadable
 bool WriteFile(const std::string& path, const std::string& data);
 bool CopyTo(const std::string& from, const std::string& to);
 bool MakeFolders(const std::string& folder); // with missing parents
+// Makes the folder one that everyone may change (under Wine: its mode).
+bool EveryoneMayChange(const std::string& folder);
+// Whether the folder's access list lets everyone or the users write (as
+// far as Wine keeps one: what the mode says).
+bool EveryoneMayWrite(const std::string& folder);
 void DeleteTree(const std::string& folder);
 
 // ---------------------------------------------------------------- processes

@@ -314,6 +314,16 @@ TEST(DestinationPage, FoldersThatCannotHoldTheProductAreRefusedOnNext) {
                          "below it.\r\rPlease choose a folder whose path has at most " +
                          std::to_string(longest) + " characters.");
 
+    // A folder that others may change, with something in it already: the
+    // program the setup program starts could be swapped.
+    const std::string open = JoinPath(scratch, "Open");
+    ASSERT_TRUE(MakeFolders(open) && WriteFile(JoinPath(open, "kel.exe"), "planted"));
+    ASSERT_TRUE(EveryoneMayChange(open));
+    refused(open, "The folder \"" + open +
+                      "\" can be changed by users who are no administrators, and it is not "
+                      "empty.\r\rSetup installs only into a folder that nobody else can change. "
+                      "Please choose another folder, or an empty one.");
+
     // The longest folder that fits is taken over.
     page.Type(longEnough);
     ASSERT_TRUE(person.NextTo(kSelCompTitle));

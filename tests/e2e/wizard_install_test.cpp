@@ -619,6 +619,29 @@ TEST(UnattendedInstall, ExitCodesOfBadOptionsARunningWordProcessorAndAFileThatSt
     EXPECT_EQ(ReadValue(HKEY_CURRENT_USER, kInstallKey, "MAINDIR").Text(), dest);
 }
 
+TEST(UnattendedInstall, ADestinationOthersMayChangeIsRefusedUnlessItIsEmpty) {
+    const std::string scratch = ScratchDir();
+    const std::string exe = SetupWithExtraEntries(scratch, SmallProduct());
+    const std::string dest = JoinPath(scratch, "Open"), log = JoinPath(scratch, "setup.log");
+    ASSERT_TRUE(MakeFolders(dest) && WriteFile(JoinPath(dest, "kel.exe"), "planted"));
+    ASSERT_TRUE(EveryoneMayChange(dest));
+    EXPECT_EQ(Unattended(exe, {"-d" + dest, "/S", "/LOG=" + log}), 87);
+    EXPECT_EQ(ReadFile(JoinPath(dest, "kel.exe")), "planted");
+    EXPECT_NE(ReadFile(log).find("can be changed by users who are no administrators"),
+              std::string::npos);
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kInstallKey));
+
+    // Empty, it gets the protection of a new folder before anything is
+    // copied into it.
+    ASSERT_TRUE(DeleteFileA(JoinPath(dest, "kel.exe").c_str()));
+    const std::string second = JoinPath(scratch, "second.log");
+    EXPECT_EQ(Unattended(exe, {"-d" + dest, "/S", "/LOG=" + second}), 0);
+    EXPECT_FALSE(EveryoneMayWrite(dest));
+    EXPECT_TRUE(FileExists(JoinPath(dest, "kel.exe")));
+    EXPECT_NE(ReadFile(second).find("Destination: " + dest + " taken over, empty"),
+              std::string::npos);
+}
+
 TEST(UnattendedInstall, TheSwitchesOfOtherInstallersAndADryRun) {
     const std::string scratch = ScratchDir();
     const std::string exe = SetupWithExtraEntries(scratch, SmallProduct());
