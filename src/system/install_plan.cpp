@@ -43,7 +43,6 @@ double BuildInstallPlan(TAttachedFiles& catalogue, const TInstallPlanInput& inpu
     const bool portable = input.Target.Portable;
     catalogue.PublicFolder =
         portable ? std::string() : DataFolderPath(TDataFolderKind::Public, input.Target);
-    catalogue.SkipUnwritableShared = !portable && input.Target.Scope == TInstallScope::ForEveryone;
     // Not portable: every copy replaces what is there; the table's modes
     // still decide the marks of the shared files.
     catalogue.ForceReplace = !portable;
