@@ -1,14 +1,12 @@
 #include "system/install_plan.h"
 
 #include "base/paths.h"
-#include "base/scoped_win.h"
 #include "payload/file_time.h"
 #include "payload/folders.h"
 #include "payload/install_log.h"
+#include "payload/safe_write.h"
 #include "system/data_folders.h"
 #include "system/old_clip_images.h"
-
-#include <windows.h>
 
 namespace {
 // Last-run versions below these get the clip library installed anyway, and
@@ -23,15 +21,6 @@ void PlanIntoDataFolder(TAttachedFiles& catalogue, const char* pattern, TDataFol
                         const TInstallPlanInput& input, int component, int mode) {
     const std::string folder = DataFolder(kind, input.Target);
     if (!folder.empty()) catalogue.PlanFiles(pattern, folder, component, mode);
-}
-
-void WriteStampFile(const std::string& path, double stamp) {
-    const TFileHandle file(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
-                                       nullptr, CREATE_ALWAYS,
-                                       FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-    if (!file) return;
-    DWORD written;
-    WriteFile(file.Get(), &stamp, sizeof stamp, &written, nullptr);
 }
 } // namespace
 
@@ -99,6 +88,6 @@ double BuildInstallPlan(TAttachedFiles& catalogue, const TInstallPlanInput& inpu
     if (portable) return 0;
     const double stamp = LocalNow();
     const std::string hidden = DataFolder(K::Hidden, input.Target);
-    if (!hidden.empty()) WriteStampFile(JoinPath(hidden, "install_stamp"), stamp);
+    if (!hidden.empty()) WriteWholeFile(JoinPath(hidden, "install_stamp"), &stamp, sizeof stamp);
     return stamp;
 }
