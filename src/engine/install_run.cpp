@@ -84,9 +84,19 @@ std::string TInstallRun::DestinationRefusal(const std::string& folder) const {
 }
 
 void TInstallRun::MeasureComponents() {
+    // Portable or not is decided only when the run starts; the drive is
+    // asked now, as Start will ask it.
+    const TInstallTarget target(Choices.DestDir, IsPortable(Choices.DestDir), Scope_);
+    std::string data = DataFolderPath(TDataFolderKind::Public, target);
+    // Without a data folder its files are not planned; they are counted on
+    // the destination all the same.
+    if (data.empty()) data = Choices.DestDir;
+    const std::string drive = DrivePart(data);
+    DataDrive_ = SameName(drive, DrivePart(Choices.DestDir)) ? std::string() : drive;
     for (int component = 0; component < ComponentCount; ++component)
         ComponentSizes_[component] =
-            FileListSize(Catalogue_.Files(), ComponentFileLists[component], Choices.DestDir);
+            FileListSize(Catalogue_.Files(), ComponentFileLists[component],
+                         PlannedIntoDataFolders(component) ? data : Choices.DestDir);
 }
 
 int64_t TInstallRun::ComponentSize(int component) const {
@@ -95,9 +105,15 @@ int64_t TInstallRun::ComponentSize(int component) const {
 
 TSpaceVerdict TInstallRun::Space(TComponentSet components) const {
     TSpaceVerdict verdict;
-    for (int component = 0; component < ComponentCount; ++component)
-        if (components.Has(component)) verdict.Required += ComponentSizes_[component];
-    verdict.Available = FreeSpace(DrivePart(Choices.DestDir));
+    verdict.Destination.Drive = DrivePart(Choices.DestDir);
+    verdict.Data.Drive = DataDrive_;
+    for (int component = 0; component < ComponentCount; ++component) {
+        if (!components.Has(component)) continue;
+        const bool data = !DataDrive_.empty() && PlannedIntoDataFolders(component);
+        (data ? verdict.Data : verdict.Destination).Required += ComponentSizes_[component];
+    }
+    verdict.Destination.Available = FreeSpace(verdict.Destination.Drive);
+    if (!DataDrive_.empty()) verdict.Data.Available = FreeSpace(DataDrive_);
     return verdict;
 }
 
@@ -105,10 +121,12 @@ std::string TInstallRun::SpaceShortfall() {
     MeasureComponents();
     const TSpaceVerdict space = Space(Choices.Components);
     if (space.Enough()) return std::string();
-    return "Not enough space on the destination's drive: " + std::to_string(space.Required) +
-           " bytes needed, " +
-           (space.Available == kUnknownFreeSpace ? std::string("unknown")
-                                                 : std::to_string(space.Available)) +
+    const TDriveSpace& drive = space.Telling();
+    return "Not enough space on drive " + drive.Drive +
+           (&drive == &space.Destination ? " (the destination's): " : " (the data folders'): ") +
+           std::to_string(drive.Required) + " bytes needed, " +
+           (drive.Available == kUnknownFreeSpace ? std::string("unknown")
+                                                 : std::to_string(drive.Available)) +
            " available";
 }
 

@@ -58,13 +58,27 @@ struct TInstallChoices {
 TInstallChoices ChoicesFromSettings(const TSavedSettings& saved,
                                     const std::optional<std::string>& given);
 
-// What the chosen components need on the destination's volume, and what it
-// has free (kUnknownFreeSpace when it cannot be asked: then the files would
-// be refused as well).
-struct TSpaceVerdict {
+// What the chosen components need on one drive, and what it has free
+// (kUnknownFreeSpace when it cannot be asked: then the files would be
+// refused as well).
+struct TDriveSpace {
+    std::string Drive; // as DrivePart gives it
     int64_t Required = 0;
     int64_t Available = 0;
     bool Enough() const { return Available != kUnknownFreeSpace && Available >= Required; }
+};
+
+// The space verdict for the drives the plan writes to: the destination's,
+// and the data folders' when they lie on another drive (else Data.Drive is
+// empty and the destination's counts their files).
+struct TSpaceVerdict {
+    TDriveSpace Destination, Data;
+    bool Enough() const { return Destination.Enough() && (Data.Drive.empty() || Data.Enough()); }
+    // The drive to tell about: the first that lacks the space, else the
+    // destination's.
+    const TDriveSpace& Telling() const {
+        return Destination.Enough() && !Enough() ? Data : Destination;
+    }
 };
 
 // A typed or given folder tidied as a destination (NormalizedDestination):
@@ -107,16 +121,17 @@ class TInstallRun {
     // deepest file, or one this user may not write to. Choices.DestDir
     // becomes the tidied folder unless it is refused.
     TTakenDestination TakeDestination(const std::string& typed, char drive);
-    // Measures what each component needs on the destination's volume,
-    // anew: the destination or its cluster size may have changed.
+    // Measures what each component needs on the volume its files go to
+    // (the destination's, or the data folders' of this destination and
+    // scope), anew: the destination or its cluster size may have changed.
     void MeasureComponents();
     // Bytes component `component` needs, as last measured.
     int64_t ComponentSize(int component) const;
-    // The verdict for `components` on the destination's volume, from the
-    // last measure and the free space now.
+    // The verdict for `components` on each drive, from the last measure and
+    // the free space now.
     TSpaceVerdict Space(TComponentSet components) const;
-    // Measures, then says why there is not enough space for the chosen
-    // components, or empty.
+    // Measures, then says which drive lacks the space for the chosen
+    // components and by how much, or empty.
     std::string SpaceShortfall();
     // Whether the word processor runs: a marked window, or kel.exe of the
     // destination in any session.
@@ -178,6 +193,7 @@ class TInstallRun {
     std::string StartFailure_;
     TInstallScope Scope_;
     int64_t ComponentSizes_[ComponentCount] = {};
+    std::string DataDrive_; // of the last measure; empty when the destination's
     double Stamp_ = 0;
     bool Finished_ = false; // the finish step has handed the document types over
 };

@@ -59,15 +59,6 @@ const char* Outcome(const TFileFacts& before, bool written, const TFileFacts& af
     return before == after ? "kept as it was (Ignore)" : "changed by another program (Ignore)";
 }
 
-// A shared file of an installation for everyone that cannot be written:
-// nobody is asked (it belongs to every user's installation, and a standard
-// user could do nothing about it); the log says why it stays as it is.
-TWriteFailureAnswer LeaveSharedFile(const std::string& target) {
-    Diagnose("Copy: " + target + ": cannot be written (" + SystemErrorText(GetLastError()) +
-             "); a file shared by every user, it is left as it is");
-    return TWriteFailureAnswer::Ignore;
-}
-
 DWORD WINAPI ThreadMain(void* catalogue) {
     RunInstallLists(*static_cast<TAttachedFiles*>(catalogue));
     return 0;
@@ -85,12 +76,8 @@ void RunInstallLists(TAttachedFiles& catalogue) {
             const TFileFacts before = diagnosed ? facts.Of(copy.Target) : TFileFacts{};
             if (!copy.Logged) SuppressLog();
             bool written = false;
-            const TWriteFailureAsker leaveShared = [&copy](const std::string&) {
-                return LeaveSharedFile(copy.Target);
-            };
-            const bool leave = copy.Shared && catalogue.SkipUnwritableShared;
-            const bool done = catalogue.ExtractEntry(copy.Source, std::string(), copy.Target,
-                                                     leave ? leaveShared : askUser, &written);
+            const bool done =
+                catalogue.ExtractEntry(copy.Source, std::string(), copy.Target, askUser, &written);
             if (!copy.Logged) ResumeLog(); // also on Abort: the log is not left suppressed
             if (!done) {
                 Diagnose("Copy: " + copy.Target + ": given up (Abort)");

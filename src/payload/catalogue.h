@@ -27,7 +27,6 @@ struct TFileToInstall {
     const TAttachedFile* Source; // an entry of the catalogue, not owned
     std::string Target;          // full path of the file to write
     bool Logged;
-    bool Shared = false; // in the shared data folder (PublicFolder)
 };
 
 // What planning does with a file already at the target.
@@ -78,10 +77,6 @@ class TAttachedFiles {
     // backslash: the one of every user unless the plan names another.
     std::string PublicFolder;
     bool ForceReplace = false; // plan every copy as AlwaysReplace
-    // A shared file of an installation for everyone that cannot be written
-    // is left as it is, with a line in the diagnostic log, rather than
-    // asked about: it belongs to every user's installation.
-    bool SkipUnwritableShared = false;
 
     // Plans every entry the pattern selects into `folder` (joined with the
     // entry's name) for the component; a file pattern plans only the first

@@ -6,9 +6,8 @@
 #include "payload/file_time.h"
 #include "payload/folders.h"
 #include "payload/install_log.h"
-#include "payload/move_over.h"
+#include "payload/safe_write.h"
 #include "payload/temp_files.h"
-#include "payload/unique_file.h"
 
 #include <windows.h>
 
@@ -25,8 +24,7 @@ std::string CannotCreateText(const std::string& target) {
 #ifdef QV_WRITE_IN_PLACE
 // A build for the benchmark only (bench/run), to tell what the crash-safe
 // writing below costs: the target itself opened, truncated and written.
-bool WriteBytes(const std::string&, const std::string& target, const uint8_t* data, int32_t size,
-                double stamp) {
+bool WriteBytes(const std::string& target, const uint8_t* data, int32_t size, double stamp) {
     const TFileHandle file(CreateFileA(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                        FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return false;
@@ -37,29 +35,12 @@ bool WriteBytes(const std::string&, const std::string& target, const uint8_t* da
     return ok;
 }
 #else
-// Writes the bytes in full under a new name in the target's folder, gives
-// that file the stamp through the same handle (one open per file; with
-// thousands of small files the opens are what the copy costs) and then moves
-// it over the target in one step (MoveOverTarget). Until that move the target keeps its old
-// contents: a full drive, a crash or a killed run never leaves it cut short
-// or gone. A target that is in use, read-only or a folder refuses the move,
-// as it refused being created over. Whatever fails, the new file goes again.
-bool WriteBytes(const std::string& folder, const std::string& target, const uint8_t* data,
-                int32_t size, double stamp) {
-    std::string temporary;
-    TFileHandle file = CreateUniqueFile(folder, WritePrefix(), ".tmp", temporary);
-    if (!file) return false;
-    DWORD written = 0;
-    const bool ok = size == 0 || (WriteFile(file.Get(), data, DWORD(size), &written, nullptr) &&
-                                  written == DWORD(size));
-    bool placed = false;
-    if (ok) {
-        SetFileDate(file, stamp); // a stamp that cannot be set is no failure
-        placed = MoveOverTarget(std::move(file), temporary, target);
-    }
-    file.Reset();
-    if (!placed) DeleteFileA(temporary.c_str());
-    return placed;
+// The new bytes go under a new name and then over the target in one step
+// (WriteWholeFile): a full drive, a crash or a killed run never leaves the
+// target cut short or gone. Not flushed: with thousands of small files the
+// flushes would cost more than the copy itself.
+bool WriteBytes(const std::string& target, const uint8_t* data, int32_t size, double stamp) {
+    return WriteWholeFile(target, data, uint32_t(size), &stamp, false);
 }
 #endif
 } // namespace
@@ -76,7 +57,7 @@ bool TAttachedFiles::ExtractEntry(const TAttachedFile* entry, const std::string&
         MakeFolder(folder);
         // Once per folder and run: what a run killed while writing left.
         if (SweptFolders_.insert(folder).second) RemoveLeftoverWrites(folder);
-        if (entry && WriteBytes(folder, target, Data(*entry), entry->Size, entry->Date)) {
+        if (entry && WriteBytes(target, Data(*entry), entry->Size, entry->Date)) {
             AddLogLine("File Copy: " + target);
             if (written) *written = true;
             return true;

@@ -60,8 +60,7 @@ bool TAttachedFiles::Plan(const std::string& pattern, const std::string& place, 
         }
         const bool isShared = !shared.empty() && target.size() >= shared.size() &&
                               SameName(target.substr(0, shared.size()), shared);
-        if (planned)
-            InstallLists[component].push_back({&entry, target, LogSuppression == 0, isShared});
+        if (planned) InstallLists[component].push_back({&entry, target, LogSuppression == 0});
         // The requested mode decides the mark, not ForceReplace.
         if ((planned || mode == KeepUsersFile) && isShared)
             PublicFiles.push_back(keepMark ? target + "\t!" : target);

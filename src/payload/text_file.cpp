@@ -1,6 +1,7 @@
 #include "payload/text_file.h"
 
 #include "base/scoped_win.h"
+#include "payload/safe_write.h"
 #include "payload/text_lines.h"
 
 #include <windows.h>
@@ -49,19 +50,8 @@ bool ReadTextLines(const std::string& path, std::vector<std::string>& lines, std
 
 bool WriteTextLines(const std::string& path, const std::vector<std::string>& lines,
                     std::string& error) {
-    TFileHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                 FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) {
-        error = FileError("Cannot create file", path, GetLastError());
-        return false;
-    }
     const std::string text = JoinLines(lines);
-    DWORD written = 0;
-    if (!text.empty() &&
-        (!WriteFile(file.Get(), text.data(), DWORD(text.size()), &written, nullptr) ||
-         written != text.size())) {
-        error = FileError("Cannot write file", path, GetLastError());
-        return false;
-    }
-    return true;
+    if (WriteWholeFile(path, text.data(), uint32_t(text.size()))) return true;
+    error = FileError("Cannot create file", path, GetLastError());
+    return false;
 }

@@ -1,10 +1,10 @@
 #include "system/finish_step.h"
 
 #include "base/paths.h"
-#include "base/scoped_win.h"
 #include "payload/diagnostic_log.h"
 #include "payload/file_time.h"
 #include "payload/install_log.h"
+#include "payload/safe_write.h"
 #include "system/data_folders.h"
 #include "system/launch_as_user.h"
 #include "system/shortcuts.h"
@@ -44,15 +44,7 @@ void WriteCommonDataFile(const TInstallTarget& target) {
     if (folder.empty()) return;
     const std::string record = CommonDataRecord(LocalNow());
     const std::string path = JoinPath(folder, "kel_common.dat");
-    const TFileHandle file(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
-                                       nullptr, CREATE_ALWAYS,
-                                       FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-    if (!file) {
-        Diagnose("File: " + path + " FAILED, " + SystemErrorText(GetLastError()));
-        return;
-    }
-    DWORD written = 0;
-    const bool ok = WriteFile(file.Get(), record.data(), DWORD(record.size()), &written, nullptr);
+    const bool ok = WriteWholeFile(path, record.data(), uint32_t(record.size()));
     Diagnose("File: " + path +
              (ok ? std::string() : " FAILED, " + SystemErrorText(GetLastError())));
 }

@@ -1,14 +1,12 @@
 #include "system/install_plan.h"
 
 #include "base/paths.h"
-#include "base/scoped_win.h"
 #include "payload/file_time.h"
 #include "payload/folders.h"
 #include "payload/install_log.h"
+#include "payload/safe_write.h"
 #include "system/data_folders.h"
 #include "system/old_clip_images.h"
-
-#include <windows.h>
 
 namespace {
 // Last-run versions below these get the clip library installed anyway, and
@@ -24,15 +22,6 @@ void PlanIntoDataFolder(TAttachedFiles& catalogue, const char* pattern, TDataFol
     const std::string folder = DataFolder(kind, input.Target);
     if (!folder.empty()) catalogue.PlanFiles(pattern, folder, component, mode);
 }
-
-void WriteStampFile(const std::string& path, double stamp) {
-    const TFileHandle file(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
-                                       nullptr, CREATE_ALWAYS,
-                                       FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-    if (!file) return;
-    DWORD written;
-    WriteFile(file.Get(), &stamp, sizeof stamp, &written, nullptr);
-}
 } // namespace
 
 double BuildInstallPlan(TAttachedFiles& catalogue, const TInstallPlanInput& input) {
@@ -43,7 +32,6 @@ double BuildInstallPlan(TAttachedFiles& catalogue, const TInstallPlanInput& inpu
     const bool portable = input.Target.Portable;
     catalogue.PublicFolder =
         portable ? std::string() : DataFolderPath(TDataFolderKind::Public, input.Target);
-    catalogue.SkipUnwritableShared = !portable && input.Target.Scope == TInstallScope::ForEveryone;
     // Not portable: every copy replaces what is there; the table's modes
     // still decide the marks of the shared files.
     catalogue.ForceReplace = !portable;
@@ -100,6 +88,6 @@ double BuildInstallPlan(TAttachedFiles& catalogue, const TInstallPlanInput& inpu
     if (portable) return 0;
     const double stamp = LocalNow();
     const std::string hidden = DataFolder(K::Hidden, input.Target);
-    if (!hidden.empty()) WriteStampFile(JoinPath(hidden, "install_stamp"), stamp);
+    if (!hidden.empty()) WriteWholeFile(JoinPath(hidden, "install_stamp"), &stamp, sizeof stamp);
     return stamp;
 }

@@ -21,3 +21,10 @@ struct TInstallPlanInput {
 // portable installation. Runs on the wizard's thread before the install
 // thread starts.
 double BuildInstallPlan(TAttachedFiles& catalogue, const TInstallPlanInput& input);
+
+// Whether the plan puts the component's files into the data folders (the
+// dictionaries, templates, clip library and sound scheme) rather than the
+// destination.
+constexpr bool PlannedIntoDataFolders(int component) {
+    return component != kProgram && component != kHyphenation;
+}

@@ -63,7 +63,8 @@ void TComponentsPage::SelCompLstBxDrawItem(HDC dc, int row, const RECT& rest, bo
     HWND list = Item(TCtl::SelCompLstBx);
     std::string name(size_t(SendMessageA(list, LB_GETTEXTLEN, row, 0)) + 1, '\0');
     name.resize(size_t(SendMessageA(list, LB_GETTEXT, row, LPARAM(&name[0]))));
-    const std::string size = FormatSize(SizeOnDisk(Run_.Choices.DestDir, SelCompList_.Object(row)));
+    // Already in whole clusters of the volume the component's files go to.
+    const std::string size = FormatSize(SelCompList_.Object(row));
     const int height = rest.bottom - rest.top;
     SIZE extent{};
     GetTextExtentPoint32A(dc, name.c_str(), int(name.size()), &extent);
@@ -74,17 +75,21 @@ void TComponentsPage::SelCompLstBxDrawItem(HDC dc, int row, const RECT& rest, bo
              int(size.size()));
 }
 
-// The totals under the list and the space test of the Next button. A volume
+// The totals under the list and the space test of the Next button, which
+// counts each drive the files go to. A volume
 // that cannot be asked for its free space (no such drive, no medium, share
 // out of reach) would refuse the files as well: Next stays disabled, and the
 // available space reads as unknown rather than as 0.
 void TComponentsPage::RefreshDiskSpace() {
     const TSpaceVerdict space = Run_.Space(SelectedComponents());
+    // The destination's drive, unless the data folders' lacks the space:
+    // then that one's, which tells why Next is disabled.
+    const TDriveSpace& shown = space.Telling();
     SetControlText(Item(TCtl::SelCompDiskSpaceReqLbl2), TCtl::SelCompDiskSpaceReqLbl2,
-                   FormatSize(space.Required));
+                   FormatSize(shown.Required));
     SetControlText(Item(TCtl::SelCompDiskSpaceAvailLbl2), TCtl::SelCompDiskSpaceAvailLbl2,
-                   space.Available == kUnknownFreeSpace ? kUnknownSpace
-                                                        : FormatSize(space.Available));
+                   shown.Available == kUnknownFreeSpace ? kUnknownSpace
+                                                        : FormatSize(shown.Available));
     HWND next = Item(TCtl::NextBtn);
     const bool enough = space.Enough();
     // A button that loses its use must not keep the keyboard.

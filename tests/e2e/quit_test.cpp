@@ -154,8 +154,7 @@ class TLockedFile {
 } // namespace
 
 // The thread asks about a file it cannot write, and the user tries to quit
-// while that question is open. The file lies in the destination: a shared
-// file of an installation for everyone is never asked about.
+// while that question is open.
 class QuitDuringTheFileQuestion : public QuitTest {
   protected:
     // Starts the copy and waits for the question about the locked file.

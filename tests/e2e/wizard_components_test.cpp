@@ -1,6 +1,6 @@
 // The components page as a person uses it: the rows and their sizes, the
 // two totals, and a Next button that follows the free space of the
-// destination drive.
+// drives the files go to.
 #include "wine_drive.h"
 #include "wizard_person.h"
 
@@ -56,6 +56,12 @@ HWND ValueOf(HWND wizard, const std::string& caption) {
         if (Text(controls[i]) == caption) return controls[i + 1];
     ADD_FAILURE() << "no label \"" << caption << "\"";
     return nullptr;
+}
+
+// A destination on the drive of the data folders (the prefix's own): every
+// component counts on that one drive.
+std::string BesideTheData() {
+    return JoinPath(ProgramFilesFolder(), "Quorvale");
 }
 
 // The components list: the list box shown on the page.
@@ -150,11 +156,14 @@ bool WriteFiller(const std::string& path, int64_t size) {
 }
 
 // The small drive of the test run (a 16 MB file system of its own) as a
-// fixed drive, holding a filler file that leaves exactly `leave` bytes free.
-// The filler goes again with the object.
+// removable drive, holding a filler file that leaves exactly `leave` bytes
+// free. An installation there is portable: its data folders lie in the
+// destination, and every component counts on this drive. The filler goes
+// again with the object.
 class TSmallDrive {
   public:
-    explicit TSmallDrive(int64_t leave) : Drive_(std::string(QV_OUT_DIR) + "\\small-drive", 3) {
+    explicit TSmallDrive(int64_t leave)
+        : Drive_(std::string(QV_OUT_DIR) + "\\small-drive", DRIVE_REMOVABLE) {
         if (!Drive_.Defined()) {
             Problem = "the small drive cannot be given a drive letter";
             return;
@@ -281,7 +290,9 @@ TEST(WizardComponents, ADriveThatCannotBeAskedShowsUnknownSpaceAndKeepsNextDisab
     ASSERT_EQ(GetDriveTypeA("Q:\\"), UINT(DRIVE_NO_ROOT_DIR));
     TComponentsPage page("Q:\\Quorvale");
     ASSERT_TRUE(page.Open());
-    EXPECT_EQ(page.RequiredText(), "13 320 KB"); // 4 096-byte clusters when unknown
+    // The program's files (4 096-byte clusters when unknown): the other
+    // components go to the data folders on the prefix's own drive.
+    EXPECT_EQ(page.RequiredText(), "2 056 KB");
     EXPECT_EQ(page.AvailableText(), "unknown");
     EXPECT_FALSE(page.NextEnabled());
     EXPECT_TRUE(page.Person.Alone());
@@ -299,7 +310,7 @@ TEST(WizardComponents, ADriveThatCannotBeAskedShowsUnknownSpaceAndKeepsNextDisab
 // ---------------------------------------------------------------- the first row
 
 TEST(WizardComponents, TheFirstRowStaysTickedAfterAClickAndAfterSpace) {
-    const std::string destination = JoinPath(ScratchDir(), "Quorvale");
+    const std::string destination = BesideTheData();
     ASSERT_EQ(Cluster(destination.substr(0, 3)), 4096);
     TComponentsPage page(destination);
     ASSERT_TRUE(page.Open());
@@ -339,7 +350,7 @@ TEST(WizardComponents, SizesFollowTheClusterSizeOfAnotherDestination) {
     if (Cluster(twoK.Root()) != 2048)
         GTEST_SKIP() << "QV_OUT_DIR\\cluster-2k is no file system with 2 048-byte blocks (run the "
                         "tests with make test, as root where loop devices may be mounted)";
-    const std::string first = JoinPath(ScratchDir(), "Quorvale");
+    const std::string first = BesideTheData();
     ASSERT_EQ(Cluster(first.substr(0, 3)), 4096);
 
     TComponentsPage page(first);
@@ -362,8 +373,9 @@ TEST(WizardComponents, SizesFollowTheClusterSizeOfAnotherDestination) {
     Type(edit, twoK.Root() + "Quorvale");
     ASSERT_TRUE(page.Person.NextTo(kSelCompTitle));
 
-    // 13 MB and two clusters of 2 048 bytes.
-    EXPECT_EQ(page.RequiredText(), "13 316 KB");
+    // 2 MB and two clusters of 2 048 bytes: the other components go to the
+    // data folders on the prefix's own drive.
+    EXPECT_EQ(page.RequiredText(), "2 052 KB");
     EXPECT_TRUE(Differ(RowPixels(page.List, 0, width / 2, width), first4K));
     EXPECT_TRUE(Differ(RowPixels(page.List, 2, width / 2, width), hyphenation4K));
 
@@ -381,7 +393,7 @@ TEST(WizardComponents, SizesFollowTheClusterSizeOfAnotherDestination) {
 // ---------------------------------------------------------------- the look of the page
 
 TEST(WizardComponents, RowsShowNamesLeftSizesRightAndTheFirstInGrey) {
-    const std::string destination = JoinPath(ScratchDir(), "Quorvale");
+    const std::string destination = BesideTheData();
     ASSERT_EQ(Cluster(destination.substr(0, 3)), 4096);
     TComponentsPage page(destination);
     ASSERT_TRUE(page.Open());
