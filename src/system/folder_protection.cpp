@@ -95,37 +95,65 @@ std::vector<unsigned char> ProcessUser() {
     return std::vector<unsigned char>(bytes, bytes + sidLength(sid));
 }
 
+// Whether the owner in `descriptor` is Administrators or SYSTEM, or with
+// `installers` as well the system's installer service or the user this
+// program runs as. False without an answer.
+bool AdministratorsOwn(const std::vector<unsigned char>& descriptor, bool installers) {
+    using TGetOwner = BOOL(WINAPI*)(PSECURITY_DESCRIPTOR, PSID*, LPBOOL);
+    using TSidLength = DWORD(WINAPI*)(PSID);
+    const auto getOwner = LoadedFunction<TGetOwner>("advapi32.dll", "GetSecurityDescriptorOwner");
+    const auto sidLength = LoadedFunction<TSidLength>("advapi32.dll", "GetLengthSid");
+    PSID owner = nullptr;
+    BOOL defaulted = FALSE;
+    if (!getOwner || !sidLength || descriptor.empty() ||
+        !getOwner(const_cast<unsigned char*>(descriptor.data()), &owner, &defaulted) || !owner)
+        return false;
+    const size_t size = sidLength(owner);
+    const auto* bytes = static_cast<const BYTE*>(owner);
+    if (SameSid(owner, size, kAdministrators) || SameSid(owner, size, kSystem)) return true;
+    if (!installers) return false;
+    if (size == sizeof kInstallerService && std::memcmp(bytes, &kInstallerService, size) == 0)
+        return true;
+    const std::vector<unsigned char> self = ProcessUser();
+    return self.size() == size && std::memcmp(self.data(), bytes, size) == 0;
+}
+
 constexpr DWORD kWriteRights = FILE_WRITE_DATA | FILE_APPEND_DATA | FILE_WRITE_EA |
                                FILE_DELETE_CHILD | FILE_WRITE_ATTRIBUTES | DELETE | WRITE_DAC |
                                WRITE_OWNER | GENERIC_WRITE | GENERIC_ALL;
 } // namespace
 
-TProtectionForEveryone::TProtectionForEveryone() {
+TProtectionForEveryone::TProtectionForEveryone(bool administratorsOnly) {
     using TInit = BOOL(WINAPI*)(PSECURITY_DESCRIPTOR, DWORD);
     using TSetDacl = BOOL(WINAPI*)(PSECURITY_DESCRIPTOR, BOOL, PACL, BOOL);
     using TSetControl = BOOL(WINAPI*)(PSECURITY_DESCRIPTOR, SECURITY_DESCRIPTOR_CONTROL,
                                       SECURITY_DESCRIPTOR_CONTROL);
+    using TSetOwner = BOOL(WINAPI*)(PSECURITY_DESCRIPTOR, PSID, BOOL);
     const auto init = LoadedFunction<TInit>("advapi32.dll", "InitializeSecurityDescriptor");
     const auto setDacl = LoadedFunction<TSetDacl>("advapi32.dll", "SetSecurityDescriptorDacl");
     // Windows 2000 on: without it the folder above could still hand down
     // its entries, so nothing is protected rather than half.
     const auto setControl =
         LoadedFunction<TSetControl>("advapi32.dll", "SetSecurityDescriptorControl");
-    if (!init || !setDacl || !setControl) return;
+    const auto setOwner = LoadedFunction<TSetOwner>("advapi32.dll", "SetSecurityDescriptorOwner");
+    if (!init || !setDacl || !setControl || !setOwner) return;
 
     // The list is written by hand: the helpers that build one with
     // inheritance flags came with Windows 2000 as well.
     auto* acl = reinterpret_cast<ACL*>(Acl_);
     acl->AclRevision = ACL_REVISION;
     acl->AclSize = sizeof(ACL);
+    // FILE_ALL_ACCESS holds a mutex's and an object folder's every right.
     AddAllowed(Acl_, sizeof Acl_, FILE_ALL_ACCESS, kAdministrators);
     AddAllowed(Acl_, sizeof Acl_, FILE_ALL_ACCESS, kSystem);
-    AddAllowed(Acl_, sizeof Acl_, FILE_GENERIC_READ | FILE_GENERIC_EXECUTE, kUsers);
-    if (acl->AceCount != 3) return;
+    if (!administratorsOnly)
+        AddAllowed(Acl_, sizeof Acl_, FILE_GENERIC_READ | FILE_GENERIC_EXECUTE, kUsers);
+    if (acl->AceCount != (administratorsOnly ? 2 : 3)) return;
 
     if (!init(&Descriptor_, SECURITY_DESCRIPTOR_REVISION) ||
         !setDacl(&Descriptor_, TRUE, acl, FALSE) ||
-        !setControl(&Descriptor_, SE_DACL_PROTECTED, SE_DACL_PROTECTED))
+        !setControl(&Descriptor_, SE_DACL_PROTECTED, SE_DACL_PROTECTED) ||
+        (administratorsOnly && !setOwner(&Descriptor_, AdministratorsGroup(), FALSE)))
         return;
     Attributes_.nLength = sizeof Attributes_;
     Attributes_.lpSecurityDescriptor = &Descriptor_;
@@ -133,25 +161,25 @@ TProtectionForEveryone::TProtectionForEveryone() {
     Ready_ = true;
 }
 
+PSID AdministratorsGroup() {
+    return const_cast<TWellKnownSid*>(&kAdministrators);
+}
+
+bool OwnedByAdministrators(HANDLE object) {
+    using TGetSecurity =
+        BOOL(WINAPI*)(HANDLE, SECURITY_INFORMATION, PSECURITY_DESCRIPTOR, DWORD, LPDWORD);
+    const auto getSecurity =
+        LoadedFunction<TGetSecurity>("advapi32.dll", "GetKernelObjectSecurity");
+    std::vector<unsigned char> descriptor(256);
+    DWORD needed = 0;
+    return getSecurity &&
+           getSecurity(object, OWNER_SECURITY_INFORMATION, descriptor.data(), 256, &needed) &&
+           AdministratorsOwn(descriptor, false);
+}
+
 bool OwnedByAdministrators(const std::string& path) {
-    using TGetOwner = BOOL(WINAPI*)(PSECURITY_DESCRIPTOR, PSID*, LPBOOL);
-    using TSidLength = DWORD(WINAPI*)(PSID);
-    const auto getOwner = LoadedFunction<TGetOwner>("advapi32.dll", "GetSecurityDescriptorOwner");
-    const auto sidLength = LoadedFunction<TSidLength>("advapi32.dll", "GetLengthSid");
-    std::vector<unsigned char> descriptor = SecurityOf(path, OWNER_SECURITY_INFORMATION);
-    PSID owner = nullptr;
-    BOOL defaulted = FALSE;
     // Without an answer the folder is taken back: that costs nothing.
-    if (!getOwner || !sidLength || descriptor.empty() ||
-        !getOwner(descriptor.data(), &owner, &defaulted) || !owner)
-        return false;
-    const size_t size = sidLength(owner);
-    const auto* bytes = static_cast<const BYTE*>(owner);
-    if (SameSid(owner, size, kAdministrators) || SameSid(owner, size, kSystem)) return true;
-    if (size == sizeof kInstallerService && std::memcmp(bytes, &kInstallerService, size) == 0)
-        return true;
-    const std::vector<unsigned char> self = ProcessUser();
-    return self.size() == size && std::memcmp(self.data(), bytes, size) == 0;
+    return AdministratorsOwn(SecurityOf(path, OWNER_SECURITY_INFORMATION), true);
 }
 
 bool TakeBack(HANDLE item, TProtectionForEveryone& protection) {

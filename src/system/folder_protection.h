@@ -17,12 +17,17 @@
 // one) lack some of them.
 class TProtectionForEveryone {
   public:
-    TProtectionForEveryone();
+    TProtectionForEveryone() : TProtectionForEveryone(false) {}
     TProtectionForEveryone(const TProtectionForEveryone&) = delete;
     TProtectionForEveryone& operator=(const TProtectionForEveryone&) = delete;
 
     // For CreateDirectoryA; null when the system could not build it.
     SECURITY_ATTRIBUTES* Attributes() { return Ready_ ? &Attributes_ : nullptr; }
+
+  protected:
+    // `administratorsOnly`: users get no entry, and Administrators are the
+    // owner.
+    explicit TProtectionForEveryone(bool administratorsOnly);
 
   private:
     bool Ready_ = false;
@@ -30,6 +35,23 @@ class TProtectionForEveryone {
     SECURITY_DESCRIPTOR Descriptor_{};
     SECURITY_ATTRIBUTES Attributes_{};
 };
+
+// The protection of the setup program's named kernel objects (the mark of
+// the one setup that runs): Administrators their owner, administrators and
+// SYSTEM in full control, users not let in at all, and objects made inside
+// one (a namespace) inherit that.
+class TProtectionForAdministrators : public TProtectionForEveryone {
+  public:
+    TProtectionForAdministrators() : TProtectionForEveryone(true) {}
+};
+
+// The Administrators group's SID (S-1-5-32-544), to be read only.
+PSID AdministratorsGroup();
+
+// Whether the kernel object (opened with READ_CONTROL) is owned by
+// Administrators or SYSTEM: owners that only administrators can give an
+// object. False when its owner cannot be read.
+bool OwnedByAdministrators(HANDLE object);
 
 // Whether the item's owner is one that only administrators can be:
 // Administrators, SYSTEM, the system's installer service, or the user this
