@@ -41,6 +41,16 @@ std::string NotEnoughMemoryText(uint64_t needed) {
            " for them.\r\rClose other programs and start setup again.";
 }
 
+// A second wizard says why it goes, then shows the first.
+int ShowSecondSetup(const TSingleSetup& single) {
+    const std::string text = std::string("Setup is already running") +
+                             (single.ForAnotherUser() ? " for another user" : "") +
+                             ".\r\rOnly one setup program can run at a time.";
+    MessageBoxA(nullptr, text.c_str(), kApplicationTitle, MB_OK | MB_ICONINFORMATION);
+    TSingleSetup::ShowFirst();
+    return kExitProductRuns;
+}
+
 // "2026-12-08": today's date, for the log's first line.
 std::string Today() {
     SYSTEMTIME now;
@@ -217,14 +227,17 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     const TStartUp start = ReadStartUp();
     if (!start.Options.Error.empty() || start.Options.Mode == TRunMode::Usage)
         return ShowUsage(start);
-    // One setup at a time, asked before anything else is opened; a second
-    // copy shows the first and leaves, or without the wizard says so in
-    // its exit code.
-    TSingleSetup single(start.Wizard() && start.Visible);
-    if (single.Second()) return start.Wizard() && start.Visible ? kExitSuccess : kExitProductRuns;
+    // One setup at a time, asked before anything else is opened (the second
+    // copy's log would be the first's): a second wizard says so and shows
+    // the first; without the wizard the exit code says so.
+    const TSingleSetup single;
+    if (single.Second())
+        return start.Wizard() && start.Visible ? ShowSecondSetup(single) : kExitProductRuns;
     // The diagnostic log is opened before anything is installed, so that a
     // run that cannot keep one changes nothing.
     if (!StartDiagnosticLog(start.Options, start.Quiet)) return kExitBadOptions;
+    if (single.IgnoredUsersName())
+        Diagnose("Single setup: the name of a running setup is held by no administrator: ignored");
     if (!start.Visible && start.Wizard()) {
         Diagnose("Nobody can see this session's windows: the wizard is not shown (give /S to "
                  "install without it)");

@@ -1,5 +1,6 @@
 #include "base/open_items.h"
 
+#include "base/ansi_text.h"
 #include "base/paths.h"
 #include "base/run_time_functions.h"
 
@@ -9,11 +10,11 @@
 
 namespace {
 // The file system's calls behind Win32's, in ntdll.dll on every Windows NT.
-// Win32 has no way to open an item relative to an open folder, to list a
-// folder through its handle, or (before Windows Vista) to delete or rename
-// an open item.
-using TNtOpenFile = NTSTATUS(NTAPI*)(PHANDLE, ACCESS_MASK, POBJECT_ATTRIBUTES, PIO_STATUS_BLOCK,
-                                     ULONG, ULONG);
+// Win32 has no way to open or make an item relative to an open folder, to
+// list a folder through its handle, or (before Windows Vista) to delete or
+// rename an open item.
+using TNtCreateFile = NTSTATUS(NTAPI*)(PHANDLE, ACCESS_MASK, POBJECT_ATTRIBUTES, PIO_STATUS_BLOCK,
+                                       PLARGE_INTEGER, ULONG, ULONG, ULONG, ULONG, PVOID, ULONG);
 using TNtQueryDirectoryFile = NTSTATUS(NTAPI*)(HANDLE, HANDLE, PVOID, PVOID, PIO_STATUS_BLOCK,
                                                PVOID, ULONG, int, BOOLEAN, PUNICODE_STRING,
                                                BOOLEAN);
@@ -30,6 +31,10 @@ constexpr ULONG kNonDirectoryFile = 0x00000040; // FILE_NON_DIRECTORY_FILE
 // what a planted access list would shut him out of.
 constexpr ULONG kBackupIntent = 0x00004000;
 constexpr ULONG kCaseInsensitive = 0x00000040; // OBJ_CASE_INSENSITIVE
+// What NtCreateFile does when the name is there, or is not: FILE_OPEN,
+// FILE_CREATE, FILE_OPEN_IF; and what it reports it did (FILE_CREATED).
+constexpr ULONG kOpen = 1, kCreate = 2, kOpenOrCreate = 3;
+constexpr ULONG_PTR kCreated = 2;
 constexpr int kFileDirectoryInformation = 1;
 constexpr int kFileBasicInformation = 4;
 constexpr int kFileDispositionInformation = 13;
@@ -84,9 +89,12 @@ TOpenItem Described(TFileHandle handle, const std::string& path, TLinkTest isLin
     return item;
 }
 
+// Opens, or with `disposition` makes, the item of that name in the open
+// folder; `made` (when given) tells whether it was made.
 TOpenItem OpenRelative(const TOpenItem& folder, const std::wstring& name, const std::string& path,
-                       uint32_t access, ULONG kind, TLinkTest isLink) {
-    const auto open = LoadedFunction<TNtOpenFile>("ntdll.dll", "NtOpenFile");
+                       uint32_t access, ULONG kind, TLinkTest isLink, ULONG disposition = kOpen,
+                       bool* made = nullptr) {
+    const auto open = LoadedFunction<TNtCreateFile>("ntdll.dll", "NtCreateFile");
     // A name with a backslash, or a dot for this folder or the one above,
     // would look further than this folder.
     if (!open || !folder.IsFolder() || name.empty() || name == L"." || name == L".." ||
@@ -106,12 +114,14 @@ TOpenItem OpenRelative(const TOpenItem& folder, const std::wstring& name, const 
     IO_STATUS_BLOCK io = {};
     HANDLE handle = nullptr;
     const NTSTATUS status =
-        open(&handle, access | FILE_READ_ATTRIBUTES | SYNCHRONIZE, &attributes, &io, kShare,
-             kOpenReparsePoint | kSynchronousIo | kBackupIntent | kind);
+        open(&handle, access | FILE_READ_ATTRIBUTES | SYNCHRONIZE, &attributes, &io, nullptr,
+             FILE_ATTRIBUTE_NORMAL, kShare, disposition,
+             kOpenReparsePoint | kSynchronousIo | kBackupIntent | kind, nullptr, 0);
     if (status < 0) {
         SetLastStatus(status);
         return TOpenItem{};
     }
+    if (made) *made = io.Information == kCreated;
     return Described(TFileHandle(handle), path, isLink);
 }
 
@@ -140,8 +150,11 @@ bool HasReparsePoint(const std::string&, uint32_t attributes) {
 TOpenItem OpenItem(const std::string& path, uint32_t access, TLinkTest isLink) {
     // With a backslash at the end the system would open what a link there
     // points at; a drive's root keeps its own.
+    // A share's root, which no link can be, keeps it as well: without it
+    // the share cannot be opened.
     std::string item = path;
-    while (item.size() > 3 && (item.back() == '\\' || item.back() == '/'))
+    const size_t root = DrivePart(path).size() + 1;
+    while (item.size() > root && (item.back() == '\\' || item.back() == '/'))
         item.pop_back();
     if (item.empty()) return TOpenItem{};
     TFileHandle handle(CreateFileA(
@@ -163,14 +176,34 @@ TOpenItem OpenItemIn(const TOpenItem& folder, const TListedItem& listed, uint32_
                         isFolder ? kDirectoryFile : kNonDirectoryFile, isLink);
 }
 
-std::vector<TOpenItem> OpenFolderChain(const std::string& folder,
-                                       std::initializer_list<const char*> names, TLinkTest isLink) {
+TOpenItem CreateFileIn(const TOpenItem& folder, const std::string& name, uint32_t access,
+                       TLinkTest isLink) {
+    return OpenRelative(folder, WideName(name), JoinPath(folder.Path, name), access,
+                        kNonDirectoryFile, isLink, kCreate);
+}
+
+std::vector<TOpenItem> OpenFolderPath(const std::string& folder, const std::string& root,
+                                      TLinkTest isLink, std::vector<std::string>* made) {
+    const std::string inRoot = JoinPath(root, ""), full = JoinPath(folder, "");
+    size_t at = !root.empty() && SameName(full.substr(0, inRoot.size()), inRoot)
+                    ? inRoot.size()
+                    : DrivePart(full).size() + 1;
     std::vector<TOpenItem> chain;
-    chain.push_back(OpenItem(folder, kEnterAccess, isLink));
-    for (const char* name : names) {
-        if (!chain.back().IsFolder()) break;
-        chain.push_back(OpenItemIn(chain.back(), name, kEnterAccess, isLink));
+    if (at < 3) {
+        SetLastError(ERROR_BAD_PATHNAME);
+        return chain;
     }
+    chain.push_back(OpenItem(full.substr(0, at), kEnterAccess, isLink));
+    for (size_t end; chain.back().IsFolder() && (end = full.find('\\', at)) != std::string::npos;
+         at = end + 1) {
+        if (end == at) continue;
+        bool madeNow = false;
+        chain.push_back(OpenRelative(chain.back(), WideName(full.substr(at, end - at)),
+                                     full.substr(0, end), kEnterAccess, kDirectoryFile, isLink,
+                                     made ? kOpenOrCreate : kOpen, &madeNow));
+        if (madeNow) made->push_back(full.substr(0, end + 1));
+    }
+    if (chain.back().Link) SetLastError(ERROR_CANT_ACCESS_FILE);
     if (!chain.back().IsFolder()) chain.clear();
     return chain;
 }

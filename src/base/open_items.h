@@ -5,18 +5,12 @@
 // deletion there into one somewhere else by swapping a name for a link.
 #pragma once
 
+#include "base/link_test.h"
 #include "base/scoped_win.h"
 
 #include <cstdint>
-#include <initializer_list>
 #include <string>
 #include <vector>
-
-// Whether an opened item counts as a link (a junction, a symbolic link or
-// another reparse point), given its path and the attributes its handle
-// reports. Tests play a link with a stand-in of their own: Wine makes none.
-using TLinkTest = bool (*)(const std::string& path, uint32_t attributes);
-bool HasReparsePoint(const std::string& path, uint32_t attributes);
 
 // What a folder is opened with to be listed and held: a handle that reads
 // its data takes part in sharing, so that while it is open nobody can
@@ -56,11 +50,21 @@ TOpenItem OpenItemIn(const TOpenItem& folder, const std::string& name, uint32_t 
 // folder, is not opened.
 TOpenItem OpenItemIn(const TOpenItem& folder, const TListedItem& listed, uint32_t access,
                      TLinkTest isLink);
-// Opens `folder` and then each of `names` inside the one before, holding
-// them all: the last is the folder wanted. Empty when any of them is
-// missing, no folder, or a link.
-std::vector<TOpenItem> OpenFolderChain(const std::string& folder,
-                                       std::initializer_list<const char*> names, TLinkTest isLink);
+// Makes a new file of that name in the open folder. Whatever is there
+// already (a file, a link, a folder) is never opened: the last error is
+// ERROR_ALREADY_EXISTS then.
+TOpenItem CreateFileIn(const TOpenItem& folder, const std::string& name, uint32_t access,
+                       TLinkTest isLink);
+// Opens every folder of the full path `folder` from `root` down, when
+// `folder` lies inside it, else from its drive's or share's root: each
+// inside the one before, all held. The root itself is taken as the system
+// finds it, so nothing above it may be in reach of those the chain guards
+// against. With `made`, a missing folder is made inside the one before,
+// and its path, with a trailing backslash, added to `made`. Empty when any
+// is missing (or cannot be made), no folder, or a link (the last error is
+// ERROR_CANT_ACCESS_FILE then), and for a path without a drive or share.
+std::vector<TOpenItem> OpenFolderPath(const std::string& folder, const std::string& root,
+                                      TLinkTest isLink, std::vector<std::string>* made = nullptr);
 
 // Lists the open folder through its handle ("." and ".." left out); with a
 // pattern, only the names that match it as the system matches wildcards

@@ -1,5 +1,6 @@
 #include "payload/diagnostic_log.h"
 
+#include "base/open_items.h"
 #include "base/scoped_win.h"
 
 #include <windows.h>
@@ -17,7 +18,7 @@ struct TDiagnosticLog {
 } Log;
 } // namespace
 
-std::string OpenDiagnosticLog(const std::string& path) {
+std::string OpenDiagnosticLog(const std::string& path, TLinkTest isLink) {
     CloseDiagnosticLog();
     char full[MAX_PATH * 2];
     const DWORD length = GetFullPathNameA(path.c_str(), sizeof full, full, nullptr);
@@ -26,15 +27,21 @@ std::string OpenDiagnosticLog(const std::string& path) {
     const size_t slash = asked.find_last_of('\\');
     const size_t dot = asked.find_last_of('.');
     const size_t cut = dot != std::string::npos && dot > slash + 1 ? dot : asked.size();
+    // Anyone may make folders in a drive's root, and one of them (or one
+    // further down) made a link would carry an administrator's log, and
+    // whatever he names after it, to a place of that user's choosing. The
+    // drive's or share's root is the one folder no user can swap.
+    const std::vector<TOpenItem> folders = OpenFolderPath(asked.substr(0, slash), "", isLink);
+    if (folders.empty()) return std::string();
     for (int n = 1; n < 100; ++n) {
         const std::string name =
             n == 1 ? asked : asked.substr(0, cut) + "-" + std::to_string(n) + asked.substr(cut);
         // Readable while it is written, so that a stuck run can be looked at.
-        TFileHandle file(CreateFileA(name.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                                     CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (file) {
+        TOpenItem file =
+            CreateFileIn(folders.back(), name.substr(slash + 1), GENERIC_WRITE, isLink);
+        if (file.Handle) {
             EnterCriticalSection(&Log.Lock);
-            Log.File = std::move(file);
+            Log.File = std::move(file.Handle);
             LeaveCriticalSection(&Log.Lock);
             return name;
         }

@@ -4,6 +4,8 @@
 // nothing but a test.
 #pragma once
 
+#include "base/link_test.h"
+
 #include <cstdint>
 #include <string>
 
@@ -11,9 +13,11 @@
 // there already (a file, a link, a hard link to some other file), at the
 // first free name beside it ("setup-2.log", "setup-3.log", ...). Nothing
 // that exists is ever opened, so the log cannot be turned into a write to
-// another file. Returns the full path written, or empty (with the system's
-// error) when no log could be created.
-std::string OpenDiagnosticLog(const std::string& path);
+// another file. The log's folder and those above it, from the drive's or
+// share's root down, are held open while it is created, with links refused:
+// a link on the way is an error. Returns the full path written, or empty
+// (with the system's error) when no log could be created.
+std::string OpenDiagnosticLog(const std::string& path, TLinkTest isLink = HasReparsePoint);
 bool DiagnosticLogOpen();
 // One line, with the time of day in front.
 void Diagnose(const std::string& line);

@@ -54,7 +54,7 @@ void SecureMachineDataFolder(const TDataFolderChecks& checks) {
         DataFolderPath(TDataFolderKind::Base, {std::string(), false, TInstallScope::ForEveryone});
     if (base.empty()) return;
     const std::string folder = WithoutBackslash(base);
-    TProtectionForEveryone protection;
+    TProtection protection(TProtectionKind::ForEveryone);
     TTakingBack rights;
     {
         // Made by someone to point elsewhere: the link goes, the folder is

@@ -72,9 +72,8 @@ TDestinationHold::TDestinationHold(const TInstallTarget& target) {
     const std::string dest = WithoutBackslash(target.DestDir);
     const bool guarded = !target.Portable && !HasProtectionOfItsOwn(dest);
     const bool forEveryone = target.Scope == TInstallScope::ForEveryone;
-    TProtectionForEveryone everyone;
-    TProtectionForMe me;
-    SECURITY_ATTRIBUTES* protection = forEveryone ? everyone.Attributes() : me.Attributes();
+    TProtection chosen(forEveryone ? TProtectionKind::ForEveryone : TProtectionKind::ForMe);
+    SECURITY_ATTRIBUTES* protection = chosen.Attributes();
     if (guarded && !FolderExists(dest)) {
         MakeFolder(JoinPath(dest, ""), protection);
         Diagnose("Destination: created " +
@@ -116,7 +115,7 @@ TDestinationHold::TDestinationHold(const TInstallTarget& target) {
     bool taken = protection && ProtectOpenItem(folder.Handle.Get(), *protection);
     if (taken && forEveryone && !OwnedByAdministrators(dest)) {
         TTakingBack rights;
-        taken = TakeBack(folder.Handle.Get(), everyone);
+        taken = TakeBack(folder.Handle.Get(), chosen);
     }
     if (!taken || !IsEmptyFolder(folder) || !OthersMayChange(dest).empty()) {
         Failure_ = "Setup cannot take the folder \"" + dest +

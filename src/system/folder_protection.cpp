@@ -84,41 +84,69 @@ std::vector<unsigned char> ProcessUser() {
     return ProcessUserSid(GetCurrentProcess());
 }
 
+// Whether the owner in `descriptor` is Administrators or SYSTEM, or with
+// `installers` as well the system's installer service or the user this
+// program runs as. False without an answer.
+bool AdministratorsOwn(const std::vector<unsigned char>& descriptor, bool installers) {
+    using TGetOwner = BOOL(WINAPI*)(PSECURITY_DESCRIPTOR, PSID*, LPBOOL);
+    using TSidLength = DWORD(WINAPI*)(PSID);
+    const auto getOwner = LoadedFunction<TGetOwner>("advapi32.dll", "GetSecurityDescriptorOwner");
+    const auto sidLength = LoadedFunction<TSidLength>("advapi32.dll", "GetLengthSid");
+    PSID owner = nullptr;
+    BOOL defaulted = FALSE;
+    if (!getOwner || !sidLength || descriptor.empty() ||
+        !getOwner(const_cast<unsigned char*>(descriptor.data()), &owner, &defaulted) || !owner)
+        return false;
+    const size_t size = sidLength(owner);
+    const auto* bytes = static_cast<const BYTE*>(owner);
+    if (SameSid(owner, size, kAdministrators) || SameSid(owner, size, kSystem)) return true;
+    if (!installers) return false;
+    if (size == sizeof kInstallerService && std::memcmp(bytes, &kInstallerService, size) == 0)
+        return true;
+    const std::vector<unsigned char> self = ProcessUser();
+    return self.size() == size && std::memcmp(self.data(), bytes, size) == 0;
+}
+
 constexpr DWORD kWriteRights = FILE_WRITE_DATA | FILE_APPEND_DATA | FILE_WRITE_EA |
                                FILE_DELETE_CHILD | FILE_WRITE_ATTRIBUTES | DELETE | WRITE_DAC |
                                WRITE_OWNER | GENERIC_WRITE | GENERIC_ALL;
 
 // Administrators and SYSTEM in full control, then `reader` (`readerLength`
-// bytes) with `readerMask`, in a protected descriptor for creating folders.
-// False when the system cannot build it.
+// bytes, none when null) with `readerMask`, in a protected descriptor;
+// Administrators its owner when `administratorsOwn`. False when the system
+// cannot build it.
 bool BuildProtection(unsigned char (&aclBytes)[256], SECURITY_DESCRIPTOR& descriptor,
                      SECURITY_ATTRIBUTES& attributes, const void* reader, DWORD readerLength,
-                     DWORD readerMask) {
+                     DWORD readerMask, bool administratorsOwn) {
     using TInit = BOOL(WINAPI*)(PSECURITY_DESCRIPTOR, DWORD);
     using TSetDacl = BOOL(WINAPI*)(PSECURITY_DESCRIPTOR, BOOL, PACL, BOOL);
     using TSetControl = BOOL(WINAPI*)(PSECURITY_DESCRIPTOR, SECURITY_DESCRIPTOR_CONTROL,
                                       SECURITY_DESCRIPTOR_CONTROL);
+    using TSetOwner = BOOL(WINAPI*)(PSECURITY_DESCRIPTOR, PSID, BOOL);
     const auto init = LoadedFunction<TInit>("advapi32.dll", "InitializeSecurityDescriptor");
     const auto setDacl = LoadedFunction<TSetDacl>("advapi32.dll", "SetSecurityDescriptorDacl");
     // Windows 2000 on: without it the folder above could still hand down
     // its entries, so nothing is protected rather than half.
     const auto setControl =
         LoadedFunction<TSetControl>("advapi32.dll", "SetSecurityDescriptorControl");
-    if (!init || !setDacl || !setControl || !readerLength) return false;
+    const auto setOwner = LoadedFunction<TSetOwner>("advapi32.dll", "SetSecurityDescriptorOwner");
+    if (!init || !setDacl || !setControl || !setOwner || (reader && !readerLength)) return false;
 
     // The list is written by hand: the helpers that build one with
-    // inheritance flags came with Windows 2000 as well.
+    // inheritance flags came with Windows 2000 as well. FILE_ALL_ACCESS
+    // holds a mutex's and an object folder's every right too.
     auto* acl = reinterpret_cast<ACL*>(aclBytes);
     acl->AclRevision = ACL_REVISION;
     acl->AclSize = sizeof(ACL);
     AddAllowed(aclBytes, sizeof aclBytes, FILE_ALL_ACCESS, kAdministrators);
     AddAllowed(aclBytes, sizeof aclBytes, FILE_ALL_ACCESS, kSystem);
-    AddAllowed(aclBytes, sizeof aclBytes, readerMask, reader, readerLength);
-    if (acl->AceCount != 3) return false;
+    if (reader) AddAllowed(aclBytes, sizeof aclBytes, readerMask, reader, readerLength);
+    if (acl->AceCount != (reader ? 3 : 2)) return false;
 
     if (!init(&descriptor, SECURITY_DESCRIPTOR_REVISION) ||
         !setDacl(&descriptor, TRUE, acl, FALSE) ||
-        !setControl(&descriptor, SE_DACL_PROTECTED, SE_DACL_PROTECTED))
+        !setControl(&descriptor, SE_DACL_PROTECTED, SE_DACL_PROTECTED) ||
+        (administratorsOwn && !setOwner(&descriptor, AdministratorsGroup(), FALSE)))
         return false;
     attributes.nLength = sizeof attributes;
     attributes.lpSecurityDescriptor = &descriptor;
@@ -127,15 +155,22 @@ bool BuildProtection(unsigned char (&aclBytes)[256], SECURITY_DESCRIPTOR& descri
 }
 } // namespace
 
-TProtectionForEveryone::TProtectionForEveryone() {
-    Ready_ = BuildProtection(Acl_, Descriptor_, Attributes_, &kUsers, SidLength(kUsers),
-                             FILE_GENERIC_READ | FILE_GENERIC_EXECUTE);
-}
-
-TProtectionForMe::TProtectionForMe() {
-    const std::vector<unsigned char> user = ProcessUser();
-    Ready_ = BuildProtection(Acl_, Descriptor_, Attributes_, user.data(), DWORD(user.size()),
-                             FILE_ALL_ACCESS);
+TProtection::TProtection(TProtectionKind kind) {
+    const std::vector<unsigned char> user =
+        kind == TProtectionKind::ForMe ? ProcessUser() : std::vector<unsigned char>();
+    switch (kind) {
+    case TProtectionKind::ForEveryone:
+        Ready_ = BuildProtection(Acl_, Descriptor_, Attributes_, &kUsers, SidLength(kUsers),
+                                 FILE_GENERIC_READ | FILE_GENERIC_EXECUTE, false);
+        break;
+    case TProtectionKind::ForMe:
+        Ready_ = BuildProtection(Acl_, Descriptor_, Attributes_, user.data(), DWORD(user.size()),
+                                 FILE_ALL_ACCESS, false);
+        break;
+    case TProtectionKind::AdministratorsOnly:
+        Ready_ = BuildProtection(Acl_, Descriptor_, Attributes_, nullptr, 0, 0, true);
+        break;
+    }
 }
 
 bool ProtectOpenItem(HANDLE item, const SECURITY_ATTRIBUTES& attributes) {
@@ -146,28 +181,28 @@ bool ProtectOpenItem(HANDLE item, const SECURITY_ATTRIBUTES& attributes) {
            setSecurity(item, DACL_SECURITY_INFORMATION, attributes.lpSecurityDescriptor);
 }
 
-bool OwnedByAdministrators(const std::string& path) {
-    using TGetOwner = BOOL(WINAPI*)(PSECURITY_DESCRIPTOR, PSID*, LPBOOL);
-    using TSidLength = DWORD(WINAPI*)(PSID);
-    const auto getOwner = LoadedFunction<TGetOwner>("advapi32.dll", "GetSecurityDescriptorOwner");
-    const auto sidLength = LoadedFunction<TSidLength>("advapi32.dll", "GetLengthSid");
-    std::vector<unsigned char> descriptor = SecurityOf(path, OWNER_SECURITY_INFORMATION);
-    PSID owner = nullptr;
-    BOOL defaulted = FALSE;
-    // Without an answer the folder is taken back: that costs nothing.
-    if (!getOwner || !sidLength || descriptor.empty() ||
-        !getOwner(descriptor.data(), &owner, &defaulted) || !owner)
-        return false;
-    const size_t size = sidLength(owner);
-    const auto* bytes = static_cast<const BYTE*>(owner);
-    if (SameSid(owner, size, kAdministrators) || SameSid(owner, size, kSystem)) return true;
-    if (size == sizeof kInstallerService && std::memcmp(bytes, &kInstallerService, size) == 0)
-        return true;
-    const std::vector<unsigned char> self = ProcessUser();
-    return self.size() == size && std::memcmp(self.data(), bytes, size) == 0;
+PSID AdministratorsGroup() {
+    return const_cast<TWellKnownSid*>(&kAdministrators);
 }
 
-bool TakeBack(HANDLE item, TProtectionForEveryone& protection) {
+bool OwnedByAdministrators(HANDLE object) {
+    using TGetSecurity =
+        BOOL(WINAPI*)(HANDLE, SECURITY_INFORMATION, PSECURITY_DESCRIPTOR, DWORD, LPDWORD);
+    const auto getSecurity =
+        LoadedFunction<TGetSecurity>("advapi32.dll", "GetKernelObjectSecurity");
+    std::vector<unsigned char> descriptor(256);
+    DWORD needed = 0;
+    return getSecurity &&
+           getSecurity(object, OWNER_SECURITY_INFORMATION, descriptor.data(), 256, &needed) &&
+           AdministratorsOwn(descriptor, false);
+}
+
+bool OwnedByAdministrators(const std::string& path) {
+    // Without an answer the folder is taken back: that costs nothing.
+    return AdministratorsOwn(SecurityOf(path, OWNER_SECURITY_INFORMATION), true);
+}
+
+bool TakeBack(HANDLE item, TProtection& protection) {
     using TSetOwner = BOOL(WINAPI*)(PSECURITY_DESCRIPTOR, PSID, BOOL);
     using TSetSecurity = BOOL(WINAPI*)(HANDLE, SECURITY_INFORMATION, PSECURITY_DESCRIPTOR);
     const auto setOwner = LoadedFunction<TSetOwner>("advapi32.dll", "SetSecurityDescriptorOwner");

@@ -10,37 +10,27 @@
 
 #include <string>
 
-// Administrators and SYSTEM in full control, users able to read and run
-// only; nothing inherited from the folder above; folders and files created
-// below inherit it. The security functions are looked up at run time: the
-// oldest systems the program must start on (to say that it needs a newer
-// one) lack some of them.
-class TProtectionForEveryone {
-  public:
-    TProtectionForEveryone();
-    TProtectionForEveryone(const TProtectionForEveryone&) = delete;
-    TProtectionForEveryone& operator=(const TProtectionForEveryone&) = delete;
-
-    // For CreateDirectoryA; null when the system could not build it.
-    SECURITY_ATTRIBUTES* Attributes() { return Ready_ ? &Attributes_ : nullptr; }
-
-  private:
-    bool Ready_ = false;
-    alignas(DWORD) unsigned char Acl_[256] = {};
-    SECURITY_DESCRIPTOR Descriptor_{};
-    SECURITY_ATTRIBUTES Attributes_{};
+// Whom a protection lets in besides administrators and SYSTEM, who always
+// have full control.
+enum class TProtectionKind : unsigned char {
+    ForEveryone,        // users read and run (the folders of an installation for everyone)
+    ForMe,              // the user this program runs as, in full control (one for the user alone)
+    AdministratorsOnly, // nobody, and Administrators the owner (the setup's own named objects)
 };
 
-// An installation for the user alone, outside the user's profile: the user,
-// administrators and SYSTEM in full control, nobody else; nothing inherited
-// from the folder above; folders and files created below inherit it.
-class TProtectionForMe {
+// A protection to create folders or objects with: nothing inherited from
+// the folder above; folders and files created below inherit it. The
+// security functions are looked up at run time: the oldest systems the
+// program must start on (to say that it needs a newer one) lack some of
+// them.
+class TProtection {
   public:
-    TProtectionForMe();
-    TProtectionForMe(const TProtectionForMe&) = delete;
-    TProtectionForMe& operator=(const TProtectionForMe&) = delete;
+    explicit TProtection(TProtectionKind kind);
+    TProtection(const TProtection&) = delete;
+    TProtection& operator=(const TProtection&) = delete;
 
-    // For CreateDirectoryA; null when the system could not build it.
+    // For CreateDirectoryA and CreateMutexA; null when the system could not
+    // build it.
     SECURITY_ATTRIBUTES* Attributes() { return Ready_ ? &Attributes_ : nullptr; }
 
   private:
@@ -54,6 +44,14 @@ class TProtectionForMe {
 // `attributes`. False when the system refused.
 bool ProtectOpenItem(HANDLE item, const SECURITY_ATTRIBUTES& attributes);
 
+// The Administrators group's SID (S-1-5-32-544), to be read only.
+PSID AdministratorsGroup();
+
+// Whether the kernel object (opened with READ_CONTROL) is owned by
+// Administrators or SYSTEM: owners that only administrators can give an
+// object. False when its owner cannot be read.
+bool OwnedByAdministrators(HANDLE object);
+
 // Whether the item's owner is one that only administrators can be:
 // Administrators, SYSTEM, the system's installer service, or the user this
 // setup program runs as (an administrator, when it installs for everyone).
@@ -62,7 +60,7 @@ bool OwnedByAdministrators(const std::string& path);
 // Makes the open item (opened with WRITE_OWNER and WRITE_DAC) belong to the
 // administrators again: Administrators as its owner and `protection`'s
 // access list. False when the system refused.
-bool TakeBack(HANDLE item, TProtectionForEveryone& protection);
+bool TakeBack(HANDLE item, TProtection& protection);
 
 // While it lives, an administrator's rights to take items back (to make
 // Administrators their owner, and to open them whatever their access list

@@ -1,6 +1,7 @@
 #include "system/old_clip_images.h"
 
 #include "base/folder_items.h"
+#include "base/paths.h"
 #include "base/shell_folders.h"
 
 #include <windows.h>
@@ -15,11 +16,12 @@ void RemoveOldClipImages(const std::string& dest, bool portable, TLinkTest isLin
     // on the way stops the clean-up.
     std::vector<TOpenItem> images;
     if (portable) {
-        images = OpenFolderChain(dest, {"Clip Library", "Images"}, isLink);
+        images = OpenFolderPath(JoinPath(dest, "Clip Library\\Images"), dest, isLink);
     } else {
         const std::string documents = SpecialFolder(CSIDL_PERSONAL);
         if (documents.empty()) return;
-        images = OpenFolderChain(documents, {"Quorvale", "Clip Library", "Images"}, isLink);
+        images = OpenFolderPath(JoinPath(documents, "Quorvale\\Clip Library\\Images"), documents,
+                                isLink);
     }
     if (images.empty()) return;
 

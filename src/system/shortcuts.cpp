@@ -1,9 +1,9 @@
 #include "system/shortcuts.h"
 
+#include "base/open_items.h"
 #include "base/paths.h"
 #include "base/shell_folders.h"
 #include "payload/diagnostic_log.h"
-#include "payload/folders.h"
 #include "payload/install_log.h"
 #include "system/com_ptr.h"
 #include "system/write_access.h"
@@ -22,10 +22,28 @@ constexpr struct {
     {CSIDL_COMMON_PROGRAMS, CSIDL_PROGRAMS},
     {CSIDL_COMMON_DESKTOPDIRECTORY, CSIDL_DESKTOPDIRECTORY},
 };
+
+// The folders down to the link's, held. The user's own shell folders lie in
+// his profile, where his programs may make any folder a link and send an
+// administrator's run to write or delete elsewhere; the profile folder
+// itself he cannot rename or replace (that takes changing the profiles'
+// folder above it), so the chain starts there. Links for everyone, and
+// folders redirected out of the profile, start at their drive's or share's
+// root.
+std::vector<TOpenItem> LinkFolders(const std::string& linkPath, TLinkTest isLink,
+                                   std::vector<std::string>* made = nullptr) {
+    return OpenFolderPath(linkPath.substr(0, linkPath.find_last_of('\\') + 1),
+                          SpecialFolder(CSIDL_PROFILE), isLink, made);
+}
+
+std::string LinkName(const std::string& linkPath) {
+    return linkPath.substr(linkPath.find_last_of('\\') + 1);
+}
 } // namespace
 
 bool CreateShortcut(const std::string& linkPath, const std::string& target,
-                    const std::string& workingFolder, const std::string& description) {
+                    const std::string& workingFolder, const std::string& description,
+                    TLinkTest isLink) {
     TComPtr<IShellLinkA> link;
     if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
                                 VoidOut(link))) ||
@@ -37,9 +55,24 @@ bool CreateShortcut(const std::string& linkPath, const std::string& target,
     TComPtr<IPersistFile> file;
     if (FAILED(link->QueryInterface(IID_IPersistFile, VoidOut(file))) || !file.Get()) return false;
 
-    const size_t slash = linkPath.find_last_of('\\');
-    if (slash != std::string::npos) MakeFolder(linkPath.substr(0, slash + 1));
-    const HRESULT saved = file->Save(WideFromAnsi(linkPath).c_str(), TRUE);
+    std::vector<std::string> made;
+    const std::vector<TOpenItem> folders = LinkFolders(linkPath, isLink, &made);
+    HRESULT saved = HRESULT_FROM_WIN32(GetLastError()); // why the folders failed
+    if (SUCCEEDED(saved)) saved = E_FAIL;
+    for (const std::string& folder : made)
+        AddLogLine("Made Dir: " + folder);
+    const std::string name = LinkName(linkPath);
+    if (!folders.empty()) {
+        // The save goes by path, and would write through a link under the
+        // link's name: one there goes first, itself.
+        if (const TOpenItem old = OpenItemIn(folders.back(), name, DELETE, isLink); old.Link)
+            DeleteOpenItem(old);
+        saved = file->Save(WideFromAnsi(linkPath).c_str(), TRUE);
+        const TOpenItem written = OpenItemIn(folders.back(), name, 0, isLink);
+        if (SUCCEEDED(saved) &&
+            (written.Link || !written.Handle || (written.Attributes & FILE_ATTRIBUTE_DIRECTORY)))
+            saved = HRESULT_FROM_WIN32(ERROR_CANT_ACCESS_FILE);
+    }
     // The uninstaller removes what the log names: only a link that is there.
     if (SUCCEEDED(saved)) AddLogLine("File Copy: " + linkPath);
     Diagnose("Link: " + linkPath + " -> " + target +
@@ -77,8 +110,15 @@ void PlaceShortcuts(const std::string& destDir, bool installToAll, bool desktop,
         }
         // A link an earlier installation made for the other scope would
         // show twice, or point at an old folder.
-        if (!folders.Other.empty() && other != chosen && forEveryone) DeleteFileA(other.c_str());
+        if (!folders.Other.empty() && other != chosen && forEveryone) DeleteShortcut(other);
     }
+}
+
+void DeleteShortcut(const std::string& linkPath, TLinkTest isLink) {
+    const std::vector<TOpenItem> folders = LinkFolders(linkPath, isLink);
+    if (folders.empty()) return;
+    const TOpenItem link = OpenItemIn(folders.back(), LinkName(linkPath), DELETE, isLink);
+    if (!link.IsFolder()) DeleteOpenItem(link);
 }
 
 bool CanPlaceCommonShortcuts() {

@@ -3,6 +3,7 @@
 // current user only.
 #pragma once
 
+#include "base/link_test.h"
 #include "system/install_scope.h"
 
 #include <string>
@@ -13,10 +14,18 @@ inline constexpr char kShortcutDescription[] =
 
 // Writes one shell link through IShellLinkA and IPersistFile, making the
 // link's folder first (with "Made Dir: " lines) and logging the link as a
-// "File Copy: " line once it is saved. False when the link could not be
-// made. OLE must be initialised on the calling thread.
+// "File Copy: " line once it is saved. The folders down to the link's are
+// opened with links refused and held while it is saved; a link on the way,
+// or under the link's own name once it is saved, makes it fail. False when
+// the link could not be made. OLE must be initialised on the calling
+// thread.
 bool CreateShortcut(const std::string& linkPath, const std::string& target,
-                    const std::string& workingFolder, const std::string& description);
+                    const std::string& workingFolder, const std::string& description,
+                    TLinkTest isLink = HasReparsePoint);
+// Removes the link at `linkPath`, opened in its folder as CreateShortcut
+// opens it and deleted through its handle: a link under that name goes
+// itself, a folder stays.
+void DeleteShortcut(const std::string& linkPath, TLinkTest isLink = HasReparsePoint);
 
 // The two folders of a shortcut place: the one chosen by the scope and the
 // one of the other scope. Place 0 is the Start menu's programs folder,

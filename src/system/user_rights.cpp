@@ -2,14 +2,16 @@
 
 #include "base/run_time_functions.h"
 #include "base/scoped_win.h"
+#include "system/folder_protection.h"
 
 #include <windows.h>
 
 TAdministrator Administrator() {
-    using TIsUserAnAdmin = BOOL(WINAPI*)();
-    const auto isAdmin = LoadedFunction<TIsUserAnAdmin>("shell32.dll", "IsUserAnAdmin");
-    if (!isAdmin) return TAdministrator::Unknown;
-    return isAdmin() ? TAdministrator::Yes : TAdministrator::No;
+    using TCheckMembership = BOOL(WINAPI*)(HANDLE, PSID, PBOOL);
+    const auto check = LoadedFunction<TCheckMembership>("advapi32.dll", "CheckTokenMembership");
+    BOOL member = FALSE;
+    if (!check || !check(nullptr, AdministratorsGroup(), &member)) return TAdministrator::Unknown;
+    return member ? TAdministrator::Yes : TAdministrator::No;
 }
 
 std::vector<unsigned char> ProcessUserSid(HANDLE process) {

@@ -5,6 +5,7 @@
 #include "payload/payload_format.h"
 
 #include <gtest/gtest.h>
+#include <sddl.h>
 
 using namespace e2e;
 
@@ -62,24 +63,60 @@ TEST(Startup, ShowsTheWizardAndEndsWithExitCodeZeroWhenItIsClosed) {
     ExpectWizardThenCleanExit(SetupExe());
 }
 
+// A second copy started while a first runs says so in a message of its own
+// and, once it is answered, ends with 1618, having changed nothing.
+void ExpectSetupAlreadyRuns(const std::string& exe) {
+    Process second(exe);
+    const Message message = WaitStartupMessage(second);
+    ASSERT_TRUE(message.window);
+    EXPECT_EQ(message.caption, kTitle);
+    EXPECT_NE(message.text.find("Setup is already running."), std::string::npos) << message.text;
+    EXPECT_EQ(second.Windows(), std::vector<HWND>{message.window}) << second.Describe();
+    Answer(message, "OK");
+    EXPECT_EQ(second.WaitExit(), 1618);
+}
+
 // One setup at a time: a second copy, started while the first shows its
-// wizard, opens no window of its own, leaves with exit code 0 and changes
-// nothing; the first goes on as before.
-TEST(Startup, ASecondCopyLeavesTheFirstAlone) {
+// wizard, shows no wizard of its own; the first goes on as before.
+TEST(Startup, ASecondCopySaysSetupRunsAndLeavesTheFirstAlone) {
     Process first(SetupExe());
     HWND wizard = first.WaitWindow(kTitle);
     ASSERT_TRUE(wizard);
-    {
-        Process second(SetupExe());
-        EXPECT_EQ(second.WaitExit(), 0);
-        EXPECT_TRUE(second.Windows().empty()) << second.Describe();
-    }
+    ExpectSetupAlreadyRuns(SetupExe());
     EXPECT_TRUE(first.Running());
     EXPECT_EQ(first.Windows(), std::vector<HWND>{wizard}) << first.Describe();
     // Once the first has ended, a setup program starts as usual.
     CloseWizard(first, wizard);
     EXPECT_EQ(first.WaitExit(), 0);
     ExpectWizardThenCleanExit(SetupExe());
+}
+
+// Any user may make the setup's machine-wide name first. One whose owner is
+// no administrator (here the test's, owned by the users' group) keeps no
+// administrator's setup out, and its log says so; two administrators'
+// setups still keep each other out.
+TEST(Startup, ANameNoAdministratorMadeKeepsNoSetupOutButTheSecondStillIs) {
+    PSECURITY_DESCRIPTOR users = nullptr;
+    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorA(
+        "O:BUD:(A;;GA;;;WD)", SDDL_REVISION_1, &users, nullptr));
+    SECURITY_ATTRIBUTES attributes{sizeof attributes, users, FALSE};
+    HANDLE planted = CreateMutexA(&attributes, FALSE, "Global\\QuorvaleWordProcessorSetup.Running");
+    LocalFree(users);
+    ASSERT_TRUE(planted);
+    const std::string log = JoinPath(ScratchDir(), "setup.log");
+    Launch launch;
+    launch.args = {"/LOG=" + log};
+    Process first(SetupExe(), launch);
+    HWND wizard = first.WaitWindow(kTitle);
+    ASSERT_TRUE(wizard);
+    ExpectSetupAlreadyRuns(SetupExe());
+    CloseWizard(first, wizard);
+    EXPECT_EQ(first.WaitExit(), 0);
+    CloseHandle(planted);
+    EXPECT_NE(ReadFile(log).find("Single setup: the name of a running setup is held by no "
+                                 "administrator: ignored"),
+              std::string::npos)
+        << ReadFile(log);
 }
 
 // Wine reports the chosen Windows version to a copy of setup.exe under a

@@ -186,7 +186,7 @@ TEST_F(DataFolders, APlantedMachineWideFolderIsTakenBackAndItsLinksAreNotFollowe
 TEST(FolderProtection, AFolderMadeForEveryoneLetsOnlyAdministratorsChangeIt) {
     // What the program hands the system: administrators and SYSTEM in full
     // control, users reading and running, nothing from the folder above.
-    TProtectionForEveryone protection;
+    TProtection protection(TProtectionKind::ForEveryone);
     ASSERT_TRUE(protection.Attributes());
     char* text = nullptr;
     ASSERT_TRUE(ConvertSecurityDescriptorToStringSecurityDescriptorA(

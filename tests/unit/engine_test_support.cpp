@@ -1,5 +1,6 @@
 #include "engine_test_support.h"
 
+#include "base/ansi_text.h"
 #include "base/folder_items.h"
 #include "base/paths.h"
 #include "base/shell_folders.h"
@@ -189,6 +190,11 @@ void TWorker::Join() {
     WaitForSingleObject(Handle_, INFINITE);
     CloseHandle(Handle_);
     Handle_ = nullptr;
+}
+
+std::string PlayedLink;
+bool IsPlayedLink(const std::string& path, uint32_t) {
+    return SameName(WithoutBackslash(path), WithoutBackslash(PlayedLink));
 }
 
 } // namespace enginetest

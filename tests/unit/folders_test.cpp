@@ -3,6 +3,7 @@
 #include "base/path_exists.h"
 #include "base/paths.h"
 #include "base/shell_folders.h"
+#include "payload/diagnostic_log.h"
 #include "payload/folders.h"
 #include "payload/temp_files.h"
 #include "system/old_clip_images.h"
@@ -118,15 +119,6 @@ TEST_F(Folders, DeleteFolderTreeRemovesEverythingButWhatCannotBeDeleted) {
     EXPECT_FALSE(Exists(Root + "Tree"));
 }
 
-namespace {
-// Wine cannot make junctions or symbolic links: the test for links is
-// played by a stand-in that takes the one folder named here for a link.
-std::string PlayedLink;
-bool IsPlayedLink(const std::string& path, uint32_t) {
-    return SameName(WithoutBackslash(path), WithoutBackslash(PlayedLink));
-}
-} // namespace
-
 // Each clean-up meets a link on its way, from the folder it starts at down
 // to what it deletes: what lies behind the link stays, while the rest of
 // the clean-up goes on where it may.
@@ -186,6 +178,24 @@ TEST_F(Folders, NoCleanUpEntersALinkOnItsWay) {
         MakeFolder(Root);
         DeleteFolderTree(documents + "Quorvale");
         CleanTempFiles();
+    }
+}
+
+// The diagnostic log is made through folders opened from the drive's root
+// down with links refused: a link anywhere on the way, even right below the
+// root, makes it fail, and nothing is written behind it; without one it is
+// made.
+TEST_F(Folders, NoLogIsMadeThroughALinkOnItsWay) {
+    const std::string log = Root + "Logs\\setup.log";
+    MakeFolder(Root + "Logs\\");
+    for (const std::string& played :
+         {Root.substr(0, Root.find('\\', 3)), Root + "Logs", std::string()}) {
+        PlayedLink = played;
+        const std::string written = OpenDiagnosticLog(log, IsPlayedLink);
+        PlayedLink.clear();
+        CloseDiagnosticLog();
+        EXPECT_EQ(written, played.empty() ? log : "") << played;
+        EXPECT_EQ(Exists(log), played.empty()) << played;
     }
 }
 

@@ -3,6 +3,8 @@
 #include "base/shell_folders.h"
 #include "system/shortcuts.h"
 
+#include "payload/folders.h"
+
 #include "payload/install_log.h"
 #include "system/data_folders.h"
 
@@ -61,6 +63,29 @@ TEST_F(Shortcuts, ALinkWhoseFolderCannotBeMadeIsMissingWithoutHarm) {
     const std::string link = Root + "blocked\\" + kShortcutName;
     CreateShortcut(link, "C:\\Apps\\kel.exe", "C:\\Apps", kShortcutDescription);
     EXPECT_FALSE(Exists(link));
+}
+
+// A link on the way to a link's folder, made by the user's programs, would
+// carry an administrator's save or deletion elsewhere: neither happens, and
+// what lies behind is left as it is. Without it, the old link is deleted
+// through its folder; a folder under the link's name stays.
+TEST_F(Shortcuts, NoLinkIsSavedOrDeletedThroughALinkOnItsWay) {
+    const std::string folder = Root + "Start Menu\\Programs\\", link = folder + kShortcutName;
+    MakeFolder(folder);
+    for (const std::string& played : {Root + "Start Menu", folder}) {
+        WriteFileBytes(link, "behind");
+        PlayedLink = played;
+        EXPECT_FALSE(CreateShortcut(link, "C:\\Apps\\kel.exe", "C:\\Apps", "", IsPlayedLink))
+            << played;
+        DeleteShortcut(link, IsPlayedLink);
+        PlayedLink.clear();
+        EXPECT_EQ(ReadFileBytes(link), "behind") << played;
+    }
+    DeleteShortcut(link);
+    EXPECT_FALSE(Exists(link));
+    MakeFolder(link + "\\");
+    DeleteShortcut(link);
+    EXPECT_TRUE(Exists(link));
 }
 
 TEST(ShortcutFolders, TheScopeChoosesCommonOrUserFoldersAndTheOtherScopeIsTheRest) {
