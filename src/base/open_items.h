@@ -12,11 +12,15 @@
 #include <string>
 #include <vector>
 
-// Whether an opened item counts as a link (a junction, a symbolic link or
-// another reparse point), given its path and the attributes its handle
-// reports. Tests play a link with a stand-in of their own: Wine makes none.
-using TLinkTest = bool (*)(const std::string& path, uint32_t attributes);
-bool HasReparsePoint(const std::string& path, uint32_t attributes);
+// Whether an opened item counts as a link, given its path, the attributes
+// its handle reports and its reparse tag (0 for an item without a reparse
+// point). Tests play a link with a stand-in of their own: Wine makes none.
+using TLinkTest = bool (*)(const std::string& path, uint32_t attributes, uint32_t reparseTag);
+// A reparse point whose tag says that it stands for another name (a
+// junction, a symbolic link), or whose tag cannot be read. Other reparse
+// points (compressed, deduplicated or cloud files) hold the item's own
+// data: they are ordinary items.
+bool HasReparsePoint(const std::string& path, uint32_t attributes, uint32_t reparseTag);
 
 // What a folder is opened with to be listed and held: a handle that reads
 // its data takes part in sharing, so that while it is open nobody can
@@ -67,6 +71,15 @@ std::vector<TOpenItem> OpenFolderChain(const std::string& folder,
 // ("*" and "?", letter case ignored). False when it cannot be listed.
 bool ListOpenFolder(const TOpenItem& folder, std::vector<TListedItem>& items,
                     const std::string& pattern = std::string());
+
+// How many names (hard links) the open file has; 0 when the system cannot
+// say.
+uint32_t LinkCount(const TOpenItem& item);
+
+// Renames the open item to `target` (a full path) through its handle,
+// replacing an item there only when `replace`. False, with the system's
+// reason as the last error, when refused.
+bool RenameOpenItem(HANDLE item, const std::string& target, bool replace);
 
 // Marks the open item for deletion through its handle: it goes when the last
 // handle to it is closed. A file, a link (the link, never what it points

@@ -122,7 +122,7 @@ namespace {
 // Wine cannot make junctions or symbolic links: the test for links is
 // played by a stand-in that takes the one folder named here for a link.
 std::string PlayedLink;
-bool IsPlayedLink(const std::string& path, uint32_t) {
+bool IsPlayedLink(const std::string& path, uint32_t, uint32_t) {
     return SameName(WithoutBackslash(path), WithoutBackslash(PlayedLink));
 }
 } // namespace
