@@ -187,7 +187,7 @@ int RunUnattended(TInstallRun& run, const TCommandLineOptions& options) {
         return kExitSuccess;
     }
 
-    run.Start();
+    if (!run.Start().empty()) return kExitFailed; // the log says why
     bool installed;
     {
         std::unique_ptr<TProgressWindow> window;

@@ -160,8 +160,8 @@ bool TInstallRun::WordProcessorRuns() const {
 
 // ---------------------------------------------------------------- the run
 
-void TInstallRun::Start() {
-    if (Thread_) return;
+std::string TInstallRun::Start() {
+    if (Thread_) return std::string();
     // Asked once: a drive that changes its kind, or a stick pulled out,
     // later in the run must not turn half of the installation portable.
     Target_.emplace(Choices.DestDir, IsPortable(Choices.DestDir), Scope_);
@@ -171,7 +171,8 @@ void TInstallRun::Start() {
     Diagnose(std::string("Installation: ") + InstallScopeText(Scope_));
     if (!target.Portable && Scope_ == TInstallScope::ForEveryone) {
         PrepareDestination(target.DestDir);
-        SecureMachineDataFolder();
+        const std::string unsafe = SecureMachineDataFolder();
+        if (!unsafe.empty()) return unsafe;
     }
     Choices.Components.Add(kProgram);
     Stamp_ = BuildInstallPlan(Catalogue_, {target, Choices.Components, Saved_.LastRunVersion});
@@ -179,6 +180,7 @@ void TInstallRun::Start() {
     BeginInstallRun();
     Thread_ = std::make_unique<TInstallThread>(Catalogue_);
     Thread_->Start();
+    return std::string();
 }
 
 int32_t TInstallRun::TotalSize() const {

@@ -125,8 +125,11 @@ class TInstallRun {
     // Decides once where the installation writes (portable or not, for
     // whom), starts the installation log, creates the destination, plans
     // the copies and starts the thread. From then on the run is started,
-    // whatever comes of it (Started).
-    void Start();
+    // whatever comes of it (Started). Empty then; otherwise why it could
+    // not start (the machine-wide data folder cannot be made safe: also in
+    // the diagnostic log), nothing is written into the data folder, and the
+    // front-end ends as after an Abort.
+    std::string Start();
     bool Started() const { return Thread_ != nullptr; }
     bool Portable() const { return Target_ && Target_->Portable; }
     // Whom the installation is for, decided once when the run is made: the

@@ -154,26 +154,6 @@ bool OwnedByAdministrators(const std::string& path) {
     return self.size() == size && std::memcmp(self.data(), bytes, size) == 0;
 }
 
-bool TakeBack(HANDLE item, TProtectionForEveryone& protection) {
-    using TSetOwner = BOOL(WINAPI*)(PSECURITY_DESCRIPTOR, PSID, BOOL);
-    using TSetSecurity = BOOL(WINAPI*)(HANDLE, SECURITY_INFORMATION, PSECURITY_DESCRIPTOR);
-    const auto setOwner = LoadedFunction<TSetOwner>("advapi32.dll", "SetSecurityDescriptorOwner");
-    const auto setSecurity =
-        LoadedFunction<TSetSecurity>("advapi32.dll", "SetKernelObjectSecurity");
-    SECURITY_ATTRIBUTES* attributes = protection.Attributes();
-    if (!setOwner || !setSecurity || !attributes) return false;
-    // The owner first: until then a planted item's owner may have shut the
-    // administrators out of its access list.
-    SECURITY_DESCRIPTOR owner{};
-    std::memcpy(&owner, attributes->lpSecurityDescriptor, sizeof owner);
-    TWellKnownSid administrators = kAdministrators;
-    const bool owned = setOwner(&owner, &administrators, FALSE) &&
-                       setSecurity(item, OWNER_SECURITY_INFORMATION, &owner);
-    const bool protectedNow =
-        setSecurity(item, DACL_SECURITY_INFORMATION, attributes->lpSecurityDescriptor) != FALSE;
-    return owned && protectedNow;
-}
-
 TTakingBack::TTakingBack() {
     using TOpenToken = BOOL(WINAPI*)(HANDLE, DWORD, PHANDLE);
     using TLookup = BOOL(WINAPI*)(LPCSTR, LPCSTR, PLUID);

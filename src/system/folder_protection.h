@@ -36,14 +36,9 @@ class TProtectionForEveryone {
 // setup program runs as (an administrator, when it installs for everyone).
 bool OwnedByAdministrators(const std::string& path);
 
-// Makes the open item (opened with WRITE_OWNER and WRITE_DAC) belong to the
-// administrators again: Administrators as its owner and `protection`'s
-// access list. False when the system refused.
-bool TakeBack(HANDLE item, TProtectionForEveryone& protection);
-
-// While it lives, an administrator's rights to take items back (to make
-// Administrators their owner, and to open them whatever their access list
-// says) are turned on; they are turned off again after.
+// While it lives, an administrator's rights to open items whatever their
+// access list says (to look at what someone else planted, and to move it
+// aside) are turned on; they are turned off again after.
 class TTakingBack {
   public:
     TTakingBack();

@@ -7,11 +7,12 @@
 
 #include <string>
 
-void TInstallingPage::Start() {
-    Run_.Start();
+std::string TInstallingPage::Start() {
+    const std::string failure = Run_.Start();
     HWND bar = Item(TCtl::InstallingProgressBar);
     SendMessageA(bar, PBM_SETRANGE32, 0, Run_.TotalSize());
     SendMessageA(bar, PBM_SETPOS, 0, 0);
+    return failure;
 }
 
 TInstallRun::TCopy TInstallingPage::Poll(const TPageAsk& ask) {

@@ -8,6 +8,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 class TInstallingPage {
   public:
     explicit TInstallingPage(TInstallRun& run) : Run_(run) {}
@@ -16,8 +18,9 @@ class TInstallingPage {
 
     void Attach(const HWND (&controls)[kControlCount]) { Controls_ = controls; }
 
-    // Starts the run with the choices made so far.
-    void Start();
+    // Starts the run with the choices made so far; why it could not start,
+    // or empty (TInstallRun::Start).
+    std::string Start();
     // Timer 1: the progress and the component shown, a question of the
     // thread's asked.
     TInstallRun::TCopy Poll(const TPageAsk& ask);

@@ -434,8 +434,13 @@ bool TMainDlgForm::LeaveFinish(uint8_t) {
 
 // ---------------------------------------------------------------- installation
 
+// A run that cannot start has written nothing: the user can only close
+// the wizard, as after an Abort.
 void TMainDlgForm::StartInstallation() {
-    InstallingPage_.Start();
+    const std::string failure = InstallingPage_.Start();
+    if (failure.empty()) return;
+    Ask(failure, mtError, mbOK);
+    EndWizard(IDCANCEL);
 }
 
 // Timer 1, while the Welcome page waits for the product's files: a held
