@@ -620,30 +620,31 @@ TEST(UnattendedInstall, ExitCodesOfBadOptionsARunningWordProcessorAndAFileThatSt
               (std::vector<std::string>{JoinPath(dest, "kel.exe"), JoinPath(dest, "License.txt")}));
     EXPECT_EQ(ReadValue(HKEY_CURRENT_USER, kInstallKey, "MAINDIR").Text(), dest);
 
-    // A machine-wide data folder that users may change, with a file in it
-    // another program holds: it cannot be moved aside, and nothing is
-    // written through it.
+    // A machine-wide data folder that users may change, which another
+    // program holds open without letting it be renamed: it cannot be moved
+    // aside, and nothing is written through it.
     const std::string data = JoinPath(Environment("ProgramData"), "Quorvale");
     const std::string planted = JoinPath(scratch, "Planted");
     const std::string plantedLog = JoinPath(scratch, "planted.log");
     DeleteTree(data);
-    {
-        TLockedFile held(JoinPath(data, "Public\Basic.asn"), "planted");
-        ASSERT_TRUE(held.Held());
-        PSECURITY_DESCRIPTOR open = nullptr;
-        ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorA(
-            "D:(A;OICI;FA;;;WD)", SDDL_REVISION_1, &open, nullptr));
-        ASSERT_TRUE(SetFileSecurityA(data.c_str(), DACL_SECURITY_INFORMATION, open));
-        LocalFree(open);
-        EXPECT_EQ(Unattended(exe, {"-d" + planted, "/S", "/log=" + plantedLog}), 1603);
-    }
+    MakeFolders(JoinPath(data, "Public"));
+    WriteFile(JoinPath(data, "Public\\Basic.asn"), "planted");
+    PSECURITY_DESCRIPTOR open = nullptr;
+    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorA(
+        "D:(A;OICI;FA;;;WD)", SDDL_REVISION_1, &open, nullptr));
+    ASSERT_TRUE(SetFileSecurityA(data.c_str(), DACL_SECURITY_INFORMATION, open));
+    LocalFree(open);
+    HANDLE held = CreateFileA(data.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(Unattended(exe, {"-d" + planted, "/S", "/log=" + plantedLog}), 1603);
+    CloseHandle(held);
     const std::string refused = ReadFile(plantedLog);
     for (const std::string& part :
-         {"Data folder: " + data + " holds an item that users may change at " + data +
-              " and cannot be moved aside (error ",
+         {"Data folder: " + data + " cannot be opened (error 32: ",
           std::string("; nothing is installed"), std::string("Exit code: 1603")})
         EXPECT_NE(refused.find(part), std::string::npos) << part << "\n" << refused;
-    EXPECT_EQ(ReadFile(JoinPath(data, "Public\Basic.asn")), "planted");
+    EXPECT_EQ(ReadFile(JoinPath(data, "Public\\Basic.asn")), "planted");
     EXPECT_FALSE(FileExists(JoinPath(data, "Hidden")));
     EXPECT_FALSE(FileExists(JoinPath(planted, "kel.exe")));
     DeleteTree(data);
