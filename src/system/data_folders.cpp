@@ -56,10 +56,9 @@ std::string Foreign(const TOpenItem& top, const TDataFolderChecks& checks) {
         top, 0,
         [&](const TOpenItem& item) {
             const char* what = nullptr;
+            if (item.Link) what = " holds a link at ";
             // A file of several names is someone else's file too: whatever
             // is done to it here is done there.
-            if (item.Link)
-                what = " holds a link at ";
             else if (!item.IsFolder() && LinkCount(item) != 1)
                 what = " holds a file with other names at ";
             else if (!checks.OwnedByAdministrators(item.Path))
@@ -78,7 +77,6 @@ std::string Foreign(const TOpenItem& top, const TDataFolderChecks& checks) {
     if (why.empty() && !complete) why = " holds items that cannot be read";
     return why;
 }
-
 } // namespace
 
 std::string SecureMachineDataFolder() {
