@@ -8,6 +8,9 @@
 
 #include <winternl.h>
 
+#include <algorithm>
+#include <cstddef>
+
 namespace {
 // The file system's calls behind Win32's, in ntdll.dll on every Windows NT.
 // Win32 has no way to open or make an item relative to an open folder, to
@@ -37,7 +40,9 @@ constexpr ULONG kOpen = 1, kCreate = 2, kOpenOrCreate = 3;
 constexpr ULONG_PTR kCreated = 2;
 constexpr int kFileDirectoryInformation = 1;
 constexpr int kFileBasicInformation = 4;
+constexpr int kFileRenameInformation = 10;
 constexpr int kFileDispositionInformation = 13;
+constexpr int kFileAttributeTagInformation = 35;
 constexpr NTSTATUS kNoMoreFiles = NTSTATUS(0x80000006);
 constexpr NTSTATUS kNoSuchFile = NTSTATUS(0xC000000F);
 
@@ -57,6 +62,14 @@ struct TDirectoryEntry {
 struct TBasicInformation {
     LARGE_INTEGER Times[4];
     ULONG FileAttributes;
+};
+
+// FILE_RENAME_INFORMATION, which the headers for Windows 2000 do not have.
+struct TRenameInfo {
+    BOOLEAN ReplaceIfExists;
+    HANDLE RootDirectory;
+    DWORD FileNameLength; // in bytes, without the terminating zero
+    WCHAR FileName[1];
 };
 
 constexpr DWORD kShare = FILE_SHARE_READ | FILE_SHARE_WRITE;
@@ -85,7 +98,15 @@ TOpenItem Described(TFileHandle handle, const std::string& path, TLinkTest isLin
         return item;
     }
     item.Attributes = basic.FileAttributes;
-    item.Link = isLink(path, item.Attributes);
+    // FILE_ATTRIBUTE_TAG_INFORMATION: a tag that cannot be read counts as
+    // a link's.
+    struct {
+        ULONG Attributes, Tag;
+    } tag = {0, 0};
+    if ((item.Attributes & FILE_ATTRIBUTE_REPARSE_POINT) &&
+        query(item.Handle.Get(), &io, &tag, sizeof tag, kFileAttributeTagInformation) < 0)
+        tag.Tag = ~0u;
+    item.Link = isLink(path, item.Attributes, tag.Tag);
     return item;
 }
 
@@ -143,8 +164,8 @@ std::wstring WideName(const std::string& name) {
 }
 } // namespace
 
-bool HasReparsePoint(const std::string&, uint32_t attributes) {
-    return attributes & FILE_ATTRIBUTE_REPARSE_POINT;
+bool HasReparsePoint(const std::string&, uint32_t attributes, uint32_t reparseTag) {
+    return (attributes & FILE_ATTRIBUTE_REPARSE_POINT) && IsReparseTagNameSurrogate(reparseTag);
 }
 
 TOpenItem OpenItem(const std::string& path, uint32_t access, TLinkTest isLink) {
@@ -238,6 +259,31 @@ bool ListOpenFolder(const TOpenItem& folder, std::vector<TListedItem>& items,
             at += entry->NextEntryOffset;
         }
     }
+}
+
+uint32_t LinkCount(const TOpenItem& item) {
+    BY_HANDLE_FILE_INFORMATION info;
+    return item.Handle && GetFileInformationByHandle(item.Handle.Get(), &info) ? info.nNumberOfLinks
+                                                                               : 0;
+}
+
+bool RenameOpenItem(HANDLE item, const std::string& target, bool replace) {
+    // The call takes the name as the file system sees it: "\??\C:\..." or
+    // "\??\UNC\server\share\...".
+    std::wstring name = WideName(target);
+    if (name.empty()) return false;
+    if (name.compare(0, 2, L"\\\\") == 0)
+        name = L"\\??\\UNC\\" + name.substr(2);
+    else
+        name = L"\\??\\" + name;
+    const size_t bytes = offsetof(TRenameInfo, FileName) + (name.size() + 1) * sizeof(WCHAR);
+    std::vector<unsigned long long> buffer((bytes + 7) / 8, 0); // aligned for the handle
+    auto* info = reinterpret_cast<TRenameInfo*>(buffer.data());
+    info->ReplaceIfExists = replace;
+    info->RootDirectory = nullptr;
+    info->FileNameLength = DWORD(name.size() * sizeof(WCHAR));
+    std::copy(name.begin(), name.end(), info->FileName);
+    return SetOpenItemInformation(item, kFileRenameInformation, info, uint32_t(bytes));
 }
 
 bool DeleteOpenItem(const TOpenItem& item) {

@@ -72,6 +72,15 @@ std::vector<TOpenItem> OpenFolderPath(const std::string& folder, const std::stri
 bool ListOpenFolder(const TOpenItem& folder, std::vector<TListedItem>& items,
                     const std::string& pattern = std::string());
 
+// How many names (hard links) the open file has; 0 when the system cannot
+// say.
+uint32_t LinkCount(const TOpenItem& item);
+
+// Renames the open item to `target` (a full path) through its handle,
+// replacing an item there only when `replace`. False, with the system's
+// reason as the last error, when refused.
+bool RenameOpenItem(HANDLE item, const std::string& target, bool replace);
+
 // Marks the open item for deletion through its handle: it goes when the last
 // handle to it is closed. A file, a link (the link, never what it points
 // at) or an empty folder; false, with the system's reason as the last

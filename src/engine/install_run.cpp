@@ -154,7 +154,10 @@ bool TInstallRun::Start() {
         Diagnose("Destination: not installed: " + StartFailure_);
         return false;
     }
-    if (!target.Portable && Scope_ == TInstallScope::ForEveryone) SecureMachineDataFolder();
+    if (!target.Portable && Scope_ == TInstallScope::ForEveryone) {
+        StartFailure_ = SecureMachineDataFolder();
+        if (!StartFailure_.empty()) return false; // the log says why
+    }
     Choices.Components.Add(kProgram);
     Stamp_ = BuildInstallPlan(Catalogue_, {target, Choices.Components, Saved_.LastRunVersion});
     DiagnoseInstallation(target, Choices.DestinationHow, Choices.Components, Catalogue_);

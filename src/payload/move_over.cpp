@@ -5,43 +5,9 @@
 
 #include <windows.h>
 
-#include <algorithm>
-#include <cstddef>
 #include <string>
-#include <vector>
 
 namespace {
-// FILE_RENAME_INFORMATION and its class number, which the headers for
-// Windows 2000 do not have.
-struct TRenameInfo {
-    BOOLEAN ReplaceIfExists;
-    HANDLE RootDirectory;
-    DWORD FileNameLength; // in bytes, without the terminating zero
-    WCHAR FileName[1];
-};
-constexpr int kFileRenameInformation = 10;
-
-bool RenameThroughHandle(HANDLE file, const std::string& target) {
-    // The call takes the name as the file system sees it: "\??\C:\..." or
-    // "\??\UNC\server\share\...".
-    const int n = MultiByteToWideChar(CP_ACP, 0, target.c_str(), int(target.size()), nullptr, 0);
-    if (n <= 0) return false;
-    std::wstring name(size_t(n), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, target.c_str(), int(target.size()), &name[0], n);
-    if (name.compare(0, 2, L"\\\\") == 0)
-        name = L"\\??\\UNC\\" + name.substr(2);
-    else
-        name = L"\\??\\" + name;
-    const size_t bytes = offsetof(TRenameInfo, FileName) + (name.size() + 1) * sizeof(WCHAR);
-    std::vector<unsigned long long> buffer((bytes + 7) / 8, 0); // aligned for the handle
-    auto* info = reinterpret_cast<TRenameInfo*>(buffer.data());
-    info->ReplaceIfExists = TRUE;
-    info->RootDirectory = nullptr;
-    info->FileNameLength = DWORD(name.size() * sizeof(WCHAR));
-    std::copy(name.begin(), name.end(), info->FileName);
-    return SetOpenItemInformation(file, kFileRenameInformation, info, uint32_t(bytes));
-}
-
 // MoveFileExA, looked up: the kernel of Windows 95 lacks it (that system
 // never gets as far as copying files).
 bool MoveReplacing(const std::string& from, const std::string& to) {
@@ -72,7 +38,7 @@ bool MoveOverTarget(TFileHandle file, const std::string& temporary, const std::s
         SetLastError(ERROR_ACCESS_DENIED);
         return false;
     }
-    if (RenameThroughHandle(file.Get(), target)) return file.Close();
+    if (RenameOpenItem(file.Get(), target, true)) return file.Close();
     TFileIdentity written;
     const bool identified = IdentifyFile(file.Get(), written);
     if (!file.Close() || !identified) return false;

@@ -1,11 +1,11 @@
 #include "system/data_folders.h"
 
 #include "base/folder_items.h"
-#include "base/path_exists.h"
 #include "base/paths.h"
 #include "base/shell_folders.h"
 #include "payload/diagnostic_log.h"
 #include "payload/folders.h"
+#include "payload/install_log.h"
 #include "system/folder_protection.h"
 
 #include <windows.h>
@@ -45,54 +45,98 @@ std::string DataFolder(TDataFolderKind kind, const TInstallTarget& target) {
     return folder;
 }
 
-void SecureMachineDataFolder() {
-    SecureMachineDataFolder({OwnedByAdministrators, HasReparsePoint});
-}
-
-void SecureMachineDataFolder(const TDataFolderChecks& checks) {
-    const std::string base =
-        DataFolderPath(TDataFolderKind::Base, {std::string(), false, TInstallScope::ForEveryone});
-    if (base.empty()) return;
-    const std::string folder = WithoutBackslash(base);
-    TProtection protection(TProtectionKind::ForEveryone);
-    TTakingBack rights;
-    {
-        // Made by someone to point elsewhere: the link goes, the folder is
-        // made anew.
-        const TOpenItem top = OpenItem(folder, DELETE, checks.IsLink);
-        if (top.Handle && top.Link) {
-            const bool removed = DeleteOpenItem(top);
-            Diagnose("Data folder: " + folder + " is a link" +
-                     (removed ? ": removed" : ", and it cannot be removed"));
-            if (!removed) return;
-        }
-    }
-    if (!FolderExists(folder)) {
-        MakeFolder(base, protection.Attributes());
-        return;
-    }
-    const bool owned = checks.OwnedByAdministrators(folder);
-    bool link = false;
-    WalkFolderTree(
-        folder, 0, [&](const TOpenItem& item) { link = link || item.Link; }, checks.IsLink);
-    if (owned && !link) return;
-    Diagnose("Data folder: " + folder +
-             (owned ? " holds a link" : " belongs to someone who is no administrator") +
-             ": taken back for the administrators before anything is written into it");
-    // Everything in it, and the folder itself last; links are removed
-    // themselves, never entered.
-    WalkFolderTree(
-        folder, DELETE | WRITE_OWNER | WRITE_DAC,
+namespace {
+// Why the existing folder, held open as `top`, is not the administrators'
+// alone ("holds ... at" the item), or empty. Each item is looked at by its
+// path while it and the folders above it are held unshared for deletion:
+// the path names the item opened.
+std::string Foreign(const TOpenItem& top, const TDataFolderChecks& checks) {
+    std::string why;
+    const bool complete = WalkFolderTree(
+        top, 0,
         [&](const TOpenItem& item) {
-            if (item.Link) {
-                const bool removed = DeleteOpenItem(item);
-                Diagnose(
-                    "Data folder: the link " + item.Path +
-                    (removed ? " removed" : " not removed, " + SystemErrorText(GetLastError())));
-            } else if (!TakeBack(item.Handle.Get(), protection)) {
-                Diagnose("Data folder: " + item.Path + ": owner and protection not reset, " +
-                         SystemErrorText(GetLastError()));
-            }
+            const char* what = nullptr;
+            if (item.Link) what = " holds a link at ";
+            // A file of several names is someone else's file too: whatever
+            // is done to it here is done there.
+            else if (!item.IsFolder() && LinkCount(item) != 1)
+                what = " holds a file with other names at ";
+            else if (!checks.OwnedByAdministrators(item.Path))
+                what = " holds an item of someone who is no administrator at ";
+            // Earlier versions made the folder with the protection of the
+            // folder above, which lets users add items. It is not
+            // protected in place: a user could have added or opened items
+            // there all along, and a handle keeps the rights it was opened
+            // with whatever the protection becomes. Moved aside, nothing
+            // of theirs is left where the installation writes.
+            else if (UsersMayWrite(item.Path))
+                what = " holds an item that users may change at ";
+            if (what && why.empty()) why = what + item.Path;
         },
         checks.IsLink);
+    if (why.empty() && !complete) why = " holds items that cannot be read";
+    return why;
+}
+} // namespace
+
+std::string SecureMachineDataFolder() {
+    return SecureMachineDataFolder({OwnedByAdministrators, HasReparsePoint});
+}
+
+std::string SecureMachineDataFolder(const TDataFolderChecks& checks) {
+    const std::string base =
+        DataFolderPath(TDataFolderKind::Base, {std::string(), false, TInstallScope::ForEveryone});
+    if (base.empty()) return base;
+    const std::string folder = WithoutBackslash(base);
+    TTakingBack rights;
+    std::string refusal; // after the folder's name; the system's reason follows
+    DWORD error = 0;
+    {
+        // Held unshared for deletion from the check to the move: nobody
+        // renames it or swaps it for a link meanwhile.
+        const TOpenItem top = OpenItem(folder, DELETE | kEnterAccess, checks.IsLink);
+        error = GetLastError();
+        if (top.Handle) {
+            const std::string why = Foreign(top, checks);
+            if (why.empty()) return why;
+            // Never taken back in place: its items keep their contents
+            // where the log says, and nothing there is written through.
+            std::string aside = folder + ".0";
+            bool moved = false;
+            do {
+                ++aside.back();
+                moved = RenameOpenItem(top.Handle.Get(), aside, false);
+                error = GetLastError();
+            } while (!moved && error == ERROR_ALREADY_EXISTS && aside.back() < '9');
+            if (moved)
+                Diagnose("Data folder: " + folder + why + ": moved aside to " + aside);
+            else
+                refusal = why + " and cannot be moved aside";
+        } else if (error != ERROR_FILE_NOT_FOUND) {
+            refusal = " cannot be opened";
+        }
+    }
+    if (refusal.empty()) {
+        // A folder someone made a moment ago is theirs, whatever its name:
+        // it already exists.
+        TProtection protection(TProtectionKind::ForEveryone);
+        const TOpenItem made =
+            protection.Attributes() && CreateDirectoryA(folder.c_str(), protection.Attributes())
+                ? OpenItem(folder, kEnterAccess, checks.IsLink)
+                : TOpenItem{};
+        error = GetLastError();
+        if (!made.Handle) {
+            refusal = " cannot be made";
+        } else {
+            AddLogLine("Made Dir: " + base);
+            error = 0;
+            if (!made.IsFolder() || !checks.OwnedByAdministrators(folder) || UsersMayWrite(folder))
+                refusal = " is not as it was made";
+        }
+    }
+    if (refusal.empty()) return refusal;
+    refusal = folder + refusal;
+    if (error) refusal += " (" + SystemErrorText(error) + ")";
+    Diagnose("Data folder: " + refusal + "; nothing is installed");
+    return refusal;
 }

@@ -31,13 +31,17 @@ struct TDataFolderChecks {
     TLinkTest IsLink;
 };
 // Before an installation for everyone writes into the machine-wide data
-// folder (the common application data followed by "Quorvale"): a missing
-// one is made for administrators to change and users to read and run; an
-// existing one that someone else owns, or that holds a link anywhere below
-// it, is taken back first (owner and protection reset on everything in
-// it, links removed, never followed), with lines in the diagnostic log.
-void SecureMachineDataFolder();
-void SecureMachineDataFolder(const TDataFolderChecks& checks);
+// folder (the common application data followed by "Quorvale"). One that
+// the administrators alone may change, with no link and no file of several
+// names anywhere in it, is kept. Any other (someone else's, one users may
+// add or change items in, one made by an earlier version) is moved aside
+// with everything in it, renamed through its handle to "Quorvale.1" (or
+// the next free number, up to 9) beside it. A missing or moved one is then made
+// for administrators to change and users to read and run, and read back.
+// Empty when the folder may be written into; otherwise why not (also in
+// the diagnostic log), and nothing is to be written into it.
+std::string SecureMachineDataFolder();
+std::string SecureMachineDataFolder(const TDataFolderChecks& checks);
 
 // The same path, the folder left as it is.
 std::string DataFolderPath(TDataFolderKind kind, const TInstallTarget& target);

@@ -62,9 +62,9 @@ bool OwnedByAdministrators(const std::string& path);
 // access list. False when the system refused.
 bool TakeBack(HANDLE item, TProtection& protection);
 
-// While it lives, an administrator's rights to take items back (to make
-// Administrators their owner, and to open them whatever their access list
-// says) are turned on; they are turned off again after.
+// While it lives, an administrator's rights to open items whatever their
+// access list says (to look at what someone else planted, and to move it
+// aside) are turned on; they are turned off again after.
 class TTakingBack {
   public:
     TTakingBack();

@@ -8,6 +8,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 class TInstallingPage {
   public:
     explicit TInstallingPage(TInstallRun& run) : Run_(run) {}

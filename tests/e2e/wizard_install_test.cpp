@@ -5,6 +5,8 @@
 #include "shell_link_reader.h"
 #include "wizard_person.h"
 
+#include <sddl.h>
+
 #include <algorithm>
 #include <set>
 
@@ -99,6 +101,24 @@ class TLockedFile {
   private:
     HANDLE Handle_;
 };
+
+// A machine-wide data folder that users may change, with a file in it,
+// held open by another program that lets nobody rename or delete it while
+// the handle lives (invalid when it could not be made).
+HANDLE HeldDataFolder(const std::string& data) {
+    DeleteTree(data);
+    MakeFolders(JoinPath(data, "Public"));
+    WriteFile(JoinPath(data, "Public\\Basic.asn"), "planted");
+    PSECURITY_DESCRIPTOR open = nullptr;
+    if (!ConvertStringSecurityDescriptorToSecurityDescriptorA("D:(A;OICI;FA;;;WD)", SDDL_REVISION_1,
+                                                              &open, nullptr))
+        return INVALID_HANDLE_VALUE;
+    const bool opened = SetFileSecurityA(data.c_str(), DACL_SECURITY_INFORMATION, open);
+    LocalFree(open);
+    return opened ? CreateFileA(data.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr)
+                  : INVALID_HANDLE_VALUE;
+}
 
 std::string CannotCreate(const std::string& path) {
     return "Cannot create file \"" + path +
@@ -419,6 +439,26 @@ TEST_F(WizardLockedFile, AbortEndsTheWizardAndStillWritesTheLog) {
               (std::vector<std::string>{JoinPath(Dest, "kel.exe"), JoinPath(Dest, "License.txt")}));
 }
 
+TEST_F(WizardLockedFile, AHeldMachineWideDataFolderIsNamedAndEndsTheWizardWithNothingWritten) {
+    const std::string data = JoinPath(Environment("ProgramData"), "Quorvale");
+    HANDLE held = HeldDataFolder(data);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    TPerson person(Exe, TPerson::Into(Dest));
+    const Message message = InstallUntilTheQuestion(person);
+    EXPECT_EQ(message.caption, "Error");
+    EXPECT_EQ(message.text.rfind(data + " cannot be opened (error 32: ", 0), 0u) << message.text;
+    EXPECT_EQ(message.buttons, std::vector<std::string>{"OK"});
+    ASSERT_TRUE(Answer(message, "OK"));
+    // No quit question: the wizard ends as after an Abort.
+    EXPECT_EQ(person.Setup.WaitExit(), 0);
+    CloseHandle(held);
+    EXPECT_EQ(ReadFile(JoinPath(data, "Public\\Basic.asn")), "planted");
+    EXPECT_FALSE(FileExists(JoinPath(data, "Hidden")));
+    EXPECT_FALSE(FileExists(JoinPath(Dest, "kel.exe")));
+    EXPECT_FALSE(FileExists(JoinPath(Dest, "Install.log")));
+    DeleteTree(data);
+}
+
 // ---------------------------------------------------------------- without the wizard
 
 namespace {
@@ -636,6 +676,26 @@ TEST(UnattendedInstall, ExitCodesOfBadOptionsARunningWordProcessorAndAFileThatSt
     EXPECT_EQ(FileCopyLines(Lines(ReadFile(JoinPath(dest, "Install.log")))),
               (std::vector<std::string>{JoinPath(dest, "kel.exe"), JoinPath(dest, "License.txt")}));
     EXPECT_EQ(ReadValue(HKEY_CURRENT_USER, kInstallKey, "MAINDIR").Text(), dest);
+
+    // A machine-wide data folder that users may change, which another
+    // program holds open without letting it be renamed: it cannot be moved
+    // aside, and nothing is written through it.
+    const std::string data = JoinPath(Environment("ProgramData"), "Quorvale");
+    const std::string planted = JoinPath(scratch, "Planted");
+    const std::string plantedLog = JoinPath(scratch, "planted.log");
+    HANDLE held = HeldDataFolder(data);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(Unattended(exe, {"-d" + planted, "/S", "/log=" + plantedLog}), 1603);
+    CloseHandle(held);
+    const std::string refused = ReadFile(plantedLog);
+    for (const std::string& part :
+         {"Data folder: " + data + " cannot be opened (error 32: ",
+          std::string("; nothing is installed"), std::string("Exit code: 1603")})
+        EXPECT_NE(refused.find(part), std::string::npos) << part << "\n" << refused;
+    EXPECT_EQ(ReadFile(JoinPath(data, "Public\\Basic.asn")), "planted");
+    EXPECT_FALSE(FileExists(JoinPath(data, "Hidden")));
+    EXPECT_FALSE(FileExists(JoinPath(planted, "kel.exe")));
+    DeleteTree(data);
 }
 
 TEST(UnattendedInstall, ADestinationOthersMayChangeIsRefusedUnlessItIsEmpty) {

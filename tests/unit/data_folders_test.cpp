@@ -15,6 +15,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include <sddl.h>
 #include <shlobj.h>
 
@@ -149,38 +151,124 @@ TEST_F(DataFolders, AnInstallationForTheUserAloneKeepsItsDataInTheUsersOwnFolder
     DeleteFolderTree(base);
 }
 
-TEST_F(DataFolders, APlantedMachineWideFolderIsTakenBackAndItsLinksAreNotFollowed) {
-    const std::string base = JoinPath(SpecialFolder(CSIDL_COMMON_APPDATA), "Quorvale");
-    // Made anew: for the administrators.
-    SecureMachineDataFolder();
-    EXPECT_TRUE(FolderExists(base));
-    EXPECT_EQ(LogLines(), std::vector<std::string>{"Made Dir: " + base + "\\"});
+namespace {
+// Wine can make neither links nor another owner: the checks play them for
+// the one item named here.
+std::string PlayedLink, PlayedForeign;
+const TDataFolderChecks kPlayed = {
+    [](const std::string& path) { return !SameName(path, PlayedForeign); },
+    [](const std::string& path, uint32_t, uint32_t) { return SameName(path, PlayedLink); }};
 
-    // Planted by a user whom everyone lets write, with a link below it.
-    // Wine can make neither links nor another owner: the checks play them.
+void OpenToEveryone(const std::string& path) {
     PSECURITY_DESCRIPTOR open = nullptr;
     ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorA(
         "D:(A;OICI;FA;;;WD)", SDDL_REVISION_1, &open, nullptr));
-    ASSERT_TRUE(SetFileSecurityA(base.c_str(), DACL_SECURITY_INFORMATION, open));
+    ASSERT_TRUE(SetFileSecurityA(path.c_str(), DACL_SECURITY_INFORMATION, open));
     LocalFree(open);
-    ASSERT_TRUE(UsersMayWrite(base));
-    MakeFolder(base + "\\Public\\Elsewhere\\");
-    WriteFileBytes(base + "\\Public\\Elsewhere\\behind.txt", "b");
-    static std::string linked;
-    linked = base + "\\Public\\Elsewhere";
-    const std::string log = FreshFolder("planted") + "setup.log";
-    ASSERT_FALSE(OpenDiagnosticLog(log).empty());
-    SecureMachineDataFolder(
-        {[](const std::string&) { return true; },
-         [](const std::string& path, uint32_t) { return SameName(path, linked); }});
+}
+
+std::string SecuredWithLog(const TDataFolderChecks& checks, std::string& log) {
+    const std::string path = FreshFolder("planted") + "setup.log";
+    EXPECT_FALSE(OpenDiagnosticLog(path).empty());
+    const std::string refusal = SecureMachineDataFolder(checks);
     CloseDiagnosticLog();
-    EXPECT_NE(ReadFileBytes(log).find("Data folder: " + base + " holds a link: taken back"),
-              std::string::npos)
-        << ReadFileBytes(log);
-    EXPECT_FALSE(UsersMayWrite(base)); // the protection read back, as far as Wine keeps it
-    // The link was removed itself (here a folder that is not empty stays):
-    // nothing behind it was touched.
-    EXPECT_EQ(ReadFileBytes(base + "\\Public\\Elsewhere\\behind.txt"), "b");
+    log = ReadFileBytes(path);
+    return refusal;
+}
+} // namespace
+
+TEST_F(DataFolders, AMachineWideFolderNotTheAdministratorsAloneIsMovedAsideWithItsFiles) {
+    const std::string base = JoinPath(SpecialFolder(CSIDL_COMMON_APPDATA), "Quorvale");
+    const std::string outside = FreshFolder("outside") + "elsewhere.dic";
+    struct TCase {
+        const char* What;
+        std::function<void()> Plant;
+        std::string Why, Aside;
+    };
+    const TCase cases[] = {
+        {"an earlier version's, which users may add to", [&] { OpenToEveryone(base); },
+         "an item that users may change at " + base, base + ".1"},
+        {"a link below", [&] { PlayedLink = base + "\\Public"; }, "a link at " + base + "\\Public",
+         base + ".1"},
+        {"someone else's file, the first free name taken",
+         [&] {
+             PlayedForeign = base + "\\Public\\Basic.asn";
+             MakeFolder(base + ".1\\");
+         },
+         "an item of someone who is no administrator at " + base + "\\Public\\Basic.asn",
+         base + ".2"},
+        {"a hard link to a file elsewhere",
+         [&] {
+             ASSERT_TRUE(
+                 CreateHardLinkA((base + "\\Public\\user.dic").c_str(), outside.c_str(), nullptr));
+         },
+         "a file with other names at " + base + "\\Public\\user.dic", base + ".1"},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.What);
+        PlayedLink.clear();
+        PlayedForeign.clear();
+        for (const char* n : {"", ".1", ".2"})
+            DeleteFolderTree(base + n);
+        WriteFileBytes(outside, "elsewhere");
+        // Made anew, then kept as it is: the administrators' alone.
+        ASSERT_EQ(SecureMachineDataFolder(kPlayed), "");
+        MakeFolder(base + "\\Public\\");
+        WriteFileBytes(base + "\\Public\\Basic.asn", "the user's");
+        std::string log;
+        ASSERT_EQ(SecuredWithLog(kPlayed, log), "");
+        EXPECT_EQ(log.find("Data folder:"), std::string::npos) << log;
+
+        c.Plant();
+        EXPECT_EQ(SecuredWithLog(kPlayed, log), "");
+        EXPECT_NE(
+            log.find("Data folder: " + base + " holds " + c.Why + ": moved aside to " + c.Aside),
+            std::string::npos)
+            << log;
+        // Nothing in it was touched, and the new one is empty and closed
+        // to users.
+        EXPECT_EQ(ReadFileBytes(c.Aside + "\\Public\\Basic.asn"), "the user's");
+        EXPECT_EQ(ReadFileBytes(outside), "elsewhere");
+        EXPECT_FALSE(UsersMayWrite(outside));
+        EXPECT_TRUE(FolderExists(base));
+        EXPECT_FALSE(Exists(base + "\\Public"));
+        EXPECT_FALSE(UsersMayWrite(base));
+    }
+    for (const char* n : {".1", ".2"})
+        DeleteFolderTree(base + n);
+}
+
+TEST_F(DataFolders, AMachineWideFolderThatIsNotAsItWasMadeEndsTheInstallation) {
+    const std::string base = JoinPath(SpecialFolder(CSIDL_COMMON_APPDATA), "Quorvale");
+    PlayedLink.clear();
+    PlayedForeign = base; // the system gave it another owner
+    std::string log;
+    const std::string refusal = SecuredWithLog(kPlayed, log);
+    EXPECT_EQ(refusal, base + " is not as it was made");
+    EXPECT_NE(log.find("Data folder: " + refusal + "; nothing is installed"), std::string::npos)
+        << log;
+    PlayedForeign.clear();
+}
+
+// A junction or a symbolic link stands for another name; the reparse
+// points of compressed, deduplicated or cloud files hold the file's own
+// data and are ordinary files.
+TEST(OpenItems, OnlyAReparsePointThatStandsForAnotherNameIsALink) {
+    constexpr uint32_t kReparse = FILE_ATTRIBUTE_REPARSE_POINT;
+    const struct {
+        uint32_t Attributes, Tag;
+        bool Link;
+    } cases[] = {
+        {kReparse, 0xA0000003, true},  // junction
+        {kReparse, 0xA000000C, true},  // symbolic link
+        {kReparse, ~0u, true},         // a tag that could not be read
+        {kReparse, 0x80000013, false}, // deduplicated
+        {kReparse, 0x80000017, false}, // compressed by the system
+        {kReparse, 0x9000001A, false}, // a cloud file
+        {FILE_ATTRIBUTE_DIRECTORY, 0, false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(HasReparsePoint("x", c.Attributes, c.Tag), c.Link) << std::hex << c.Tag;
 }
 
 TEST(FolderProtection, AFolderMadeForEveryoneLetsOnlyAdministratorsChangeIt) {

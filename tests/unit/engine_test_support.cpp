@@ -193,7 +193,7 @@ void TWorker::Join() {
 }
 
 std::string PlayedLink;
-bool IsPlayedLink(const std::string& path, uint32_t) {
+bool IsPlayedLink(const std::string& path, uint32_t, uint32_t) {
     return SameName(WithoutBackslash(path), WithoutBackslash(PlayedLink));
 }
 

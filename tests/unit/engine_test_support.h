@@ -47,7 +47,7 @@ std::vector<std::string> LogLines(); // a copy of InstallLog, empty when null
 // Wine cannot make junctions or symbolic links: the test for links is
 // played by a stand-in that takes the one item named here for a link.
 extern std::string PlayedLink;
-bool IsPlayedLink(const std::string& path, uint32_t attributes);
+bool IsPlayedLink(const std::string& path, uint32_t attributes, uint32_t reparseTag);
 
 // Opens a file with no sharing at all, as another program that has it open.
 struct TLockedFile {
