@@ -154,7 +154,7 @@ TEST_F(DataFolders, AnInstallationForTheUserAloneKeepsItsDataInTheUsersOwnFolder
 namespace {
 // Wine can make neither links nor another owner: the checks play them for
 // the one item named here.
-std::string PlayedLink, PlayedForeign;
+std::string PlayedForeign; // beside enginetest::PlayedLink
 const TDataFolderChecks kPlayed = {
     [](const std::string& path) { return !SameName(path, PlayedForeign); },
     [](const std::string& path, uint32_t, uint32_t) { return SameName(path, PlayedLink); }};
