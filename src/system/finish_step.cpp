@@ -21,9 +21,9 @@ void PutLittleEndian(std::string& out, uint64_t value, int bytes) {
 }
 
 // kel.exe in the destination folder, started with these arguments.
-bool StartWordProcessor(const std::string& destDir, const std::string& arguments) {
+void StartWordProcessor(const std::string& destDir, const std::string& arguments) {
     const std::string command = QuotedCommandLine(JoinPath(destDir, "kel.exe"), arguments);
-    return WinExec(command.c_str(), SW_SHOW) > 31;
+    WinExec(command.c_str(), SW_SHOW);
 }
 } // namespace
 
@@ -78,8 +78,10 @@ bool RunLaunchStep(const TInstallTarget& target, bool launch, double installStam
     // nobody does.
     if (!launch) return true;
     const std::string program = JoinPath(destDir, "kel.exe");
+    // Whether the program then starts is a side step like any other; only
+    // finding no way to start it with the user's rights is reported.
     const bool started = RunsAsDesktopUser() && !RunsElevated()
-                             ? StartWordProcessor(destDir, std::string())
+                             ? (StartWordProcessor(destDir, std::string()), true)
                              : StartThroughDesktopShell(program, destDir) ||
                                    StartAsDesktopOwner(QuotedCommandLine(program, ""), destDir);
     if (!started)

