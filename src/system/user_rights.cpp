@@ -2,7 +2,6 @@
 
 #include "base/run_time_functions.h"
 #include "base/scoped_win.h"
-#include "system/folder_protection.h"
 
 #include <windows.h>
 
@@ -10,7 +9,9 @@ TAdministrator Administrator() {
     using TCheckMembership = BOOL(WINAPI*)(HANDLE, PSID, PBOOL);
     const auto check = LoadedFunction<TCheckMembership>("advapi32.dll", "CheckTokenMembership");
     BOOL member = FALSE;
-    if (!check || !check(nullptr, AdministratorsGroup(), &member)) return TAdministrator::Unknown;
+    // S-1-5-32-544, the Administrators group.
+    static unsigned char administrators[] = {1, 2, 0, 0, 0, 0, 0, 5, 32, 0, 0, 0, 32, 2, 0, 0};
+    if (!check || !check(nullptr, administrators, &member)) return TAdministrator::Unknown;
     return member ? TAdministrator::Yes : TAdministrator::No;
 }
 
