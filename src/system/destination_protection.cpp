@@ -100,6 +100,15 @@ TDestinationHold::TDestinationHold(const TInstallTarget& target) {
                           HasReparsePoint);
         at = end + 1;
     }
+    // A link above the destination (a volume mounted in a folder, say) is
+    // taken as the system finds it: the destination itself is then held
+    // by its path, and must be no link.
+    if (guarded && item.Link && !SameName(item.Path, dest)) {
+        Diagnose("Destination: " + item.Path + " is a link; the folders below it are held from " +
+                 dest + " on");
+        item = OpenItem(dest, kEnterAccess | WRITE_DAC | WRITE_OWNER, HasReparsePoint);
+        if (item.IsFolder()) Chain_.push_back(std::move(item));
+    }
     if (guarded && (Chain_.empty() || !SameName(Chain_.back().Path, dest))) {
         Failure_ = "The folder \"" + (item.Path.empty() ? dest : item.Path) +
                    "\" on the way to the destination " +

@@ -29,14 +29,6 @@ constexpr char kQuitQuestion[] =
     "installation of Quorvale.\r\rTo continue installing, click No.\rTo quit this setup "
     "program, click Abort.";
 
-// The word processor runs with the rights of the person at the screen, or
-// not at all: then they are told how to start it themselves.
-std::string NotLaunchedText(const std::string& destDir) {
-    return "Setup could not start Quorvale Word Processor for you.\r\rPlease start it yourself: "
-           "from its link in the Start menu, or as \"kel.exe\" in the folder \"" +
-           destDir + "\".";
-}
-
 // The pages by number: their sheet, their title in the banner and the
 // control that gets the focus on entry. Number 8 stands for leaving the
 // Finish page and has neither sheet nor title.
@@ -435,8 +427,9 @@ bool TMainDlgForm::EnterFinish(uint8_t) {
 
 // The launch step, then the end of the wizard.
 bool TMainDlgForm::LeaveFinish(uint8_t) {
-    if (!Run_.LaunchStep(Run_.Choices.Launch))
-        Ask(NotLaunchedText(Run_.Choices.DestDir), mtInformation, mbOK);
+    // Not started with the user's rights, it is not started: the
+    // diagnostic log says so.
+    Run_.LaunchStep(Run_.Choices.Launch);
     EndWizard(IDOK);
     return false;
 }
