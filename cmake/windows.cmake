@@ -92,7 +92,8 @@ list(REMOVE_ITEM QV_SETUP_SOURCES ${CMAKE_SOURCE_DIR}/src/app/main.cpp
      ${CMAKE_SOURCE_DIR}/src/app/quiet_terminate.cpp
      ${CMAKE_SOURCE_DIR}/src/app/no_tls_callback.cpp
      ${CMAKE_SOURCE_DIR}/src/payload/payload_format.cpp
-     ${CMAKE_SOURCE_DIR}/src/payload/entry_names.cpp)
+     ${CMAKE_SOURCE_DIR}/src/payload/entry_names.cpp
+     ${CMAKE_SOURCE_DIR}/src/base/utf8_text.cpp)
 add_library(setup_core STATIC ${QV_SETUP_SOURCES})
 target_include_directories(setup_core PUBLIC src)
 target_compile_options(setup_core PRIVATE ${QV_CODE_OPTIONS})

@@ -6,7 +6,7 @@
 #include "app/unattended_install.h"
 #include "app/command_line_options.h"
 #include "app/window_station.h"
-#include "base/ansi_text.h"
+#include "base/locale_text.h"
 #include "base/product_names.h"
 #include "base/shell_folders.h"
 #include "engine/ask_user.h"

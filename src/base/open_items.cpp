@@ -1,6 +1,6 @@
 #include "base/open_items.h"
 
-#include "base/ansi_text.h"
+#include "base/locale_text.h"
 #include "base/paths.h"
 #include "base/run_time_functions.h"
 

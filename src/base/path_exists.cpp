@@ -1,6 +1,6 @@
 #include "base/path_exists.h"
 
-#include "base/ansi_text.h"
+#include "base/locale_text.h"
 
 #include <windows.h>
 

@@ -1,6 +1,6 @@
 #include "engine/install_run.h"
 
-#include "base/ansi_text.h"
+#include "base/locale_text.h"
 #include "base/paths.h"
 #include "base/shell_folders.h"
 #include "engine/install_status.h"

@@ -1,6 +1,6 @@
 #include "payload/catalogue.h"
 
-#include "base/ansi_text.h"
+#include "base/locale_text.h"
 #include "payload/components.h"
 #include "payload/reserved_memory.h"
 #include "payload/temp_files.h"
@@ -15,7 +15,7 @@ TAttachedFiles::~TAttachedFiles() {
 
 const TAttachedFile* TAttachedFiles::FindFile(const std::string& name) const {
     for (auto it = Files_.rbegin(); it != Files_.rend(); ++it)
-        if (SameName(it->Name, name)) return &*it;
+        if (SameAnsiName(it->Name, name)) return &*it;
     return nullptr;
 }
 

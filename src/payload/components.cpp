@@ -1,6 +1,6 @@
 #include "payload/components.h"
 
-#include "base/ansi_text.h"
+#include "base/locale_text.h"
 
 const char* const ComponentNames[ComponentCount] = {
     "Quorvale Word Processor", "English spellchecker", "Hyphenation module",
@@ -37,6 +37,6 @@ bool IsFolderPattern(const std::string& pattern) {
 
 bool PatternMatches(const std::string& pattern, const std::string& name) {
     if (IsFolderPattern(pattern))
-        return name.size() >= pattern.size() && SameName(name.substr(0, pattern.size()), pattern);
-    return SameName(name, pattern);
+        return name.size() >= pattern.size() && SameAnsiName(name.substr(0, pattern.size()), pattern);
+    return SameAnsiName(name, pattern);
 }

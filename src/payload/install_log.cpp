@@ -1,6 +1,6 @@
 #include "payload/install_log.h"
 
-#include "base/ansi_text.h"
+#include "base/locale_text.h"
 #include "base/path_exists.h"
 #include "payload/diagnostic_log.h"
 #include "payload/text_file.h"
@@ -26,7 +26,7 @@ void SyncLogIndex() {
     if (IndexedLog == InstallLog.get() && IndexedLines == InstallLog->size()) return;
     LogIndex.clear();
     for (const auto& line : *InstallLog)
-        LogIndex.insert(AnsiUpperCase(line));
+        LogIndex.insert(UpperCaseText(line));
     IndexedLog = InstallLog.get();
     IndexedLines = InstallLog->size();
 }
@@ -35,7 +35,7 @@ void SyncLogIndex() {
 void AddLogLine(const std::string& line) {
     if (LogSuppression > 0 || !InstallLog) return;
     SyncLogIndex();
-    if (!LogIndex.insert(AnsiUpperCase(line)).second) return;
+    if (!LogIndex.insert(UpperCaseText(line)).second) return;
     InstallLog->push_back(line);
     IndexedLines = InstallLog->size();
 }
@@ -69,7 +69,7 @@ bool WriteUpdateLog(const std::string& dataFolderBase, double installStamp,
                     std::vector<std::string>& publicFiles, std::string& error) {
     // Without a data folder the name would be relative to the current folder.
     if (publicFiles.empty() || dataFolderBase.empty()) return true;
-    SortAnsiTexts(publicFiles);
+    SortTexts(publicFiles);
     std::string path = dataFolderBase;
     if (path.back() != '\\') path += '\\';
     path += "Update.log";
@@ -77,6 +77,6 @@ bool WriteUpdateLog(const std::string& dataFolderBase, double installStamp,
     std::vector<std::string> lines;
     if (FileExists(path) && !ReadTextLines(path, lines, error)) return false;
     lines = MergeUpdateLog(lines, publicFiles, UpdateLogHeader(installStamp),
-                           [](const std::string& s) { return AnsiUpperCase(s); });
+                           [](const std::string& s) { return UpperCaseText(s); });
     return WriteTextLines(path, lines, error);
 }

@@ -1,6 +1,6 @@
 // The installation plan of the catalogue: which entry is written to which
 // target, for which component, and whether it is logged.
-#include "base/ansi_text.h"
+#include "base/locale_text.h"
 #include "base/path_exists.h"
 #include "base/paths.h"
 #include "base/shell_folders.h"

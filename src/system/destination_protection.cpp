@@ -1,6 +1,6 @@
 #include "system/destination_protection.h"
 
-#include "base/ansi_text.h"
+#include "base/locale_text.h"
 #include "base/path_exists.h"
 #include "base/paths.h"
 #include "base/shell_folders.h"

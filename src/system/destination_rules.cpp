@@ -1,6 +1,6 @@
 #include "system/destination_rules.h"
 
-#include "base/ansi_text.h"
+#include "base/locale_text.h"
 #include "base/paths.h"
 #include "base/product_names.h"
 

@@ -1,6 +1,6 @@
 #include "system/running_instance.h"
 
-#include "base/ansi_text.h"
+#include "base/locale_text.h"
 #include "base/paths.h"
 #include "base/run_time_functions.h"
 #include "base/scoped_win.h"

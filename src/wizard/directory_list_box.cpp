@@ -1,6 +1,6 @@
 #include "wizard/directory_list_box.h"
 
-#include "base/ansi_text.h"
+#include "base/locale_text.h"
 #include "base/folder_items.h"
 #include "base/path_exists.h"
 #include "base/paths.h"
@@ -44,7 +44,7 @@ std::vector<std::string> SubfolderNames(const std::string& folder) {
     ForEachInFolder(JoinPath(folder, "*.*"), [&](const TFolderItem& item) {
         if (item.IsFolder()) names.push_back(item.Name);
     });
-    SortAnsiTexts(names);
+    SortTexts(names);
     return names;
 }
 } // namespace
@@ -62,7 +62,7 @@ void TDirectoryListBox::Attach(HWND list) {
 
 bool TDirectoryListBox::SameAsCurrent(const std::string& path) const {
     if (CaseSensitive_) return path == Directory_;
-    return path.size() == Directory_.size() && AnsiCompareText(path, Directory_) == 0;
+    return path.size() == Directory_.size() && CompareText(path, Directory_) == 0;
 }
 
 void TDirectoryListBox::SetDirectory(const std::string& path) {

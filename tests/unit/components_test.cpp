@@ -1,4 +1,4 @@
-#include "base/ansi_text.h"
+#include "base/locale_text.h"
 #include "payload/components.h"
 
 #include <gtest/gtest.h>

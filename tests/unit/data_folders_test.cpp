@@ -1,4 +1,4 @@
-#include "base/ansi_text.h"
+#include "base/locale_text.h"
 #include "base/path_exists.h"
 #include "base/paths.h"
 #include "base/run_time_functions.h"

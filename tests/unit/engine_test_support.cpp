@@ -1,6 +1,6 @@
 #include "engine_test_support.h"
 
-#include "base/ansi_text.h"
+#include "base/locale_text.h"
 #include "base/folder_items.h"
 #include "base/paths.h"
 #include "base/shell_folders.h"

@@ -1,4 +1,4 @@
-#include "base/ansi_text.h"
+#include "base/locale_text.h"
 #include "base/folder_items.h"
 #include "base/path_exists.h"
 #include "base/paths.h"

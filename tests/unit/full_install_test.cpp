@@ -1,7 +1,7 @@
 // The whole sample product installed the way the wizard does it: plan,
 // install thread, update log and installation log, into a fresh folder and
 // fresh data folders of the test prefix.
-#include "base/ansi_text.h"
+#include "base/locale_text.h"
 #include "base/path_exists.h"
 #include "base/paths.h"
 #include "engine/install_thread.h"
@@ -39,7 +39,7 @@ void Collect(const std::string& folder, TSnapshot& out) {
         const std::string name = found.cFileName;
         if (name == "." || name == "..") continue;
         const std::string path = folder + name;
-        out[AnsiUpperCase(path)] = {uint64_t(found.nFileSizeHigh) << 32 | found.nFileSizeLow,
+        out[UpperCaseText(path)] = {uint64_t(found.nFileSizeHigh) << 32 | found.nFileSizeLow,
                                     uint64_t(found.ftLastWriteTime.dwHighDateTime) << 32 |
                                         found.ftLastWriteTime.dwLowDateTime};
         if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
@@ -70,7 +70,7 @@ std::set<std::string> Changes(const TSnapshot& before, const TSnapshot& after) {
 
 // The path and every folder above it, upper-cased.
 void AddWithFolders(const std::string& path, std::set<std::string>& out) {
-    std::string p = AnsiUpperCase(path);
+    std::string p = UpperCaseText(path);
     while (!p.empty() && p.back() == '\\')
         p.pop_back();
     while (p.size() > 3) {

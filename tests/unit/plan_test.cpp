@@ -1,5 +1,5 @@
 // Planning copies: patterns, the three overwrite modes and the shared files.
-#include "base/ansi_text.h"
+#include "base/locale_text.h"
 #include "base/paths.h"
 #include "base/shell_folders.h"
 #include "engine_test_support.h"
@@ -107,7 +107,7 @@ TEST_F(Plan, ForceReplaceIgnoresWhatIsThere) {
 TEST_F(Plan, SharedFilesAreListedWithTheMarkOfTheRequestedMode) {
     const std::string common = SpecialFolder(CSIDL_COMMON_APPDATA);
     ASSERT_FALSE(common.empty());
-    const std::string shared = AnsiUpperCase(JoinPath(common, "quorvale\\public\\"));
+    const std::string shared = UpperCaseText(JoinPath(common, "quorvale\\public\\"));
     Files.ForceReplace = true;
     Files.PlanFiles("Templates\\", shared, 3, KeepExisting);
     Files.PlanFiles("Stamped.dat", JoinPath(shared, "Sub"), 5, ReplaceIfChanged);

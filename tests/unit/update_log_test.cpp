@@ -1,7 +1,7 @@
 #include "payload/update_log_merge.h"
 
 #include "engine_test_support.h"
-#include "base/ansi_text.h"
+#include "base/locale_text.h"
 #include "payload/install_log.h"
 
 #include <gtest/gtest.h>
@@ -13,7 +13,7 @@ using Lines = std::vector<std::string>;
 
 Lines Merge(const Lines& old, const Lines& files, const std::string& header = "*NEW") {
     return MergeUpdateLog(old, files, header,
-                          [](const std::string& s) { return AnsiUpperCase(s); });
+                          [](const std::string& s) { return UpperCaseText(s); });
 }
 
 class UpdateLog : public ::testing::Test {
