@@ -13,7 +13,9 @@ TWideText UpperWide(TWideText text) {
 }
 } // namespace
 
-std::string UpperCaseText(const std::string& text) { return Utf8Text(UpperWide(WideText(text))); }
+std::string UpperCaseText(const std::string& text) {
+    return Utf8Text(UpperWide(WideText(text)));
+}
 
 int CompareText(const std::string& a, const std::string& b) {
     const TWideText wa = WideText(a), wb = WideText(b);

@@ -164,8 +164,8 @@ TOpenItem OpenItem(const std::string& path, uint32_t access, TLinkTest isLink) {
         item.pop_back();
     if (item.empty()) return TOpenItem{};
     TFileHandle handle(CreateFileW(
-        WideText(item).c_str(), access | FILE_READ_ATTRIBUTES | SYNCHRONIZE, kShare, nullptr, OPEN_EXISTING,
-        FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+        WideText(item).c_str(), access | FILE_READ_ATTRIBUTES | SYNCHRONIZE, kShare, nullptr,
+        OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
     return Described(std::move(handle), item, isLink);
 }
 

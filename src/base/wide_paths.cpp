@@ -22,12 +22,14 @@ std::string FullPathName(const std::string& path) {
 
 TFileHandle CreatePathFile(const std::string& path, uint32_t access, uint32_t share,
                            uint32_t disposition, uint32_t flags) {
-    return TFileHandle(CreateFileW(WideText(path).c_str(), access, share, nullptr, disposition,
-                                   flags, nullptr));
+    return TFileHandle(
+        CreateFileW(WideText(path).c_str(), access, share, nullptr, disposition, flags, nullptr));
 }
 
 bool CreatePathFolder(const std::string& path) {
     return CreateDirectoryW(WideText(path).c_str(), nullptr);
 }
 
-bool DeletePathFile(const std::string& path) { return DeleteFileW(WideText(path).c_str()); }
+bool DeletePathFile(const std::string& path) {
+    return DeleteFileW(WideText(path).c_str());
+}
