@@ -39,16 +39,13 @@ std::vector<std::string> ProductLines(const char* file, const std::vector<std::s
         }
         // The path runs from its drive or share to the end or a mark; what
         // stands around it is the program's own ASCII.
-        const size_t colon = line.find(":\\");
-        const size_t start = colon + 1 > 1 ? colon - 1 : line.find("\\\\");
         const size_t end = std::min(line.find('\t'), line.size());
-        const TProductPath path = ProductPath(start < end ? line.substr(start, end - start) : line);
+        const size_t colon = line.find(":\\");
+        const size_t start = std::min(colon + 1 > 1 ? colon - 1 : line.find("\\\\"), end);
+        const TProductPath path = ProductPath(line.substr(start, end - start));
         const bool named = start < end && path.Form == TProductForm::Short;
-        if (named) product.push_back(line.substr(0, start) + path.Text + line.substr(end));
-        Diagnose(std::string(file) +
-                 (named ? " names it by its short form " + Utf8FromAnsi(path.Text) + ": "
-                        : " leaves it out, the code page cannot spell it: ") +
-                 line);
+        if (named) product.push_back(text.assign(line).replace(start, end - start, path.Text));
+        Diagnose(std::string(file) + (named ? ": by its short form: " : ": left out: ") + line);
     }
     return product;
 }
