@@ -88,3 +88,9 @@ bool IsAsciiText(const std::string& text) {
         if (static_cast<unsigned char>(c) >= 0x80) return false;
     return true;
 }
+
+std::string AsciiUpperCase(std::string text) {
+    for (char& c : text)
+        if (c >= 'a' && c <= 'z') c = char(c - 'a' + 'A');
+    return text;
+}

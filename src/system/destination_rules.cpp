@@ -15,15 +15,9 @@ constexpr size_t kMaxFolderPath = 248; // CreateDirectory leaves room for an 8.3
 // up to ten digits, ".tmp".
 constexpr size_t kLongestWriteName = 28 + 10 + 4;
 
-std::string Upper(std::string text) {
-    for (char& c : text)
-        c = char(std::toupper(static_cast<unsigned char>(c)));
-    return text;
-}
-
 bool IsDeviceName(const std::string& name) {
     // The device wins whatever follows its name after a dot.
-    std::string base = Upper(name.substr(0, name.find('.')));
+    std::string base = AsciiUpperCase(name.substr(0, name.find('.')));
     while (!base.empty() && base.back() == ' ')
         base.pop_back();
     static const char* const kDevices[] = {"CON",    "PRN",     "AUX",   "NUL",
