@@ -9,6 +9,7 @@
 #include "base/locale_text.h"
 #include "base/product_names.h"
 #include "base/shell_folders.h"
+#include "base/utf8_text.h"
 #include "engine/ask_user.h"
 #include "engine/install_run.h"
 #include "payload/catalogue.h"
@@ -26,11 +27,23 @@
 #include <string>
 
 namespace {
+// The system's message box, for what is said before or after the wizard.
+// Through the wide call: a message may quote a path.
+void ShowMessage(const std::string& text, UINT flags) {
+    MessageBoxW(nullptr, WideText(text).c_str(), WideText(kApplicationTitle).c_str(), flags);
+}
+
+// The command line as the system holds it, with the names it gives
+// spelled exactly.
+std::string CommandLine() {
+    return Utf8Text(TWideText(GetCommandLineW()));
+}
+
 void ShowDamagedSetup(const std::string& reason) {
     std::string text = "The setup program is damaged and cannot install " +
                        std::string(kProductName) + ": " + reason +
                        ".\r\rPlease download the setup program again.";
-    MessageBoxA(nullptr, text.c_str(), kApplicationTitle, MB_OK | MB_ICONERROR);
+    ShowMessage(text, MB_OK | MB_ICONERROR);
 }
 
 // The product's files are unpacked into memory behind the Welcome page: a
@@ -46,7 +59,7 @@ int ShowSecondSetup(const TSingleSetup& single) {
     const std::string text = std::string("Setup is already running") +
                              (single.ForAnotherUser() ? " for another user" : "") +
                              ".\r\rOnly one setup program can run at a time.";
-    MessageBoxA(nullptr, text.c_str(), kApplicationTitle, MB_OK | MB_ICONINFORMATION);
+    ShowMessage(text, MB_OK | MB_ICONINFORMATION);
     TSingleSetup::ShowFirst();
     return kExitProductRuns;
 }
@@ -72,8 +85,7 @@ bool StartDiagnosticLog(const TCommandLineOptions& options, bool quiet) {
     if (written.empty()) {
         const std::string why = "the log \"" + options.LogPath + "\" cannot be written (" +
                                 SystemErrorText(GetLastError()) + ")";
-        if (!quiet)
-            MessageBoxA(nullptr, UsageText(why).c_str(), kApplicationTitle, MB_OK | MB_ICONERROR);
+        if (!quiet) ShowMessage(UsageText(why), MB_OK | MB_ICONERROR);
         return false;
     }
     Diagnose(std::string(kProductName) + " setup, version 3.3.3.1, " + Today());
@@ -81,7 +93,7 @@ bool StartDiagnosticLog(const TCommandLineOptions& options, bool quiet) {
              (SameName(written, options.LogPath)
                   ? std::string()
                   : " (something is at " + options.LogPath + " already: it is left alone)"));
-    Diagnose(std::string("Command line: ") + GetCommandLineA());
+    Diagnose("Command line: " + CommandLine());
     OSVERSIONINFOA version{};
     version.dwOSVersionInfoSize = sizeof version;
     if (GetVersionExA(&version))
@@ -126,7 +138,7 @@ struct TStartUp {
 
 TStartUp ReadStartUp() {
     TStartUp start;
-    start.Options = ParseCommandLineOptions(Arguments(GetCommandLineA()));
+    start.Options = ParseCommandLineOptions(Arguments(CommandLine().c_str()));
     // In a session nobody sees (a deployment tool's service), no window is
     // ever shown: the options run silently, and the wizard cannot run.
     start.Visible = WindowsCanBeSeen();
@@ -143,8 +155,7 @@ int ShowUsage(const TStartUp& start) {
     if (!error.empty() && StartDiagnosticLog(start.Options, true))
         Diagnose("Bad options: " + error);
     if (!start.Quiet)
-        MessageBoxA(nullptr, UsageText(error).c_str(), kApplicationTitle,
-                    MB_OK | (error.empty() ? MB_ICONINFORMATION : MB_ICONERROR));
+        ShowMessage(UsageText(error), MB_OK | (error.empty() ? MB_ICONINFORMATION : MB_ICONERROR));
     return ExitWith(error.empty() && start.Visible ? kExitSuccess : kExitBadOptions);
 }
 
@@ -152,8 +163,7 @@ int ShowUsage(const TStartUp& start) {
 // it has closed.
 void ShowLoadFailure(const TCatalogueLoading& loading) {
     if (const uint64_t needed = loading.MemoryNeeded())
-        MessageBoxA(nullptr, NotEnoughMemoryText(needed).c_str(), kApplicationTitle,
-                    MB_OK | MB_ICONERROR);
+        ShowMessage(NotEnoughMemoryText(needed), MB_OK | MB_ICONERROR);
     else
         ShowDamagedSetup(loading.Error());
 }
@@ -220,7 +230,7 @@ struct TShellFoldersScope {
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     RestrictDllSearch();
     if (!WindowsNT5OrLater) {
-        MessageBoxA(nullptr, "This program requires Windows 2000 or later.", nullptr,
+        MessageBoxW(nullptr, L"This program requires Windows 2000 or later.", nullptr,
                     MB_OK | MB_ICONWARNING);
         return 0;
     }

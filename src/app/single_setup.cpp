@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <cstring>
+#include <iterator>
 
 namespace {
 // In the machine-wide namespace: a deployment tool's copy runs in a
@@ -18,7 +19,7 @@ constexpr char kMutexName[] = "Global\\QuorvaleWordProcessorSetup.Running";
 constexpr char kLocalMutexName[] = "QuorvaleWordProcessorSetup.Running";
 constexpr char kNamespace[] = "QuorvaleWordProcessorSetup";
 constexpr char kNamespaceMutex[] = "QuorvaleWordProcessorSetup\\Running";
-constexpr char kLockFile[] = "\\QuorvaleWordProcessorSetup.lock";
+constexpr wchar_t kLockFile[] = L"\\QuorvaleWordProcessorSetup.lock";
 } // namespace
 
 TSingleSetup::TSingleSetup(TAdministrator rights) {
@@ -85,11 +86,12 @@ TSingleSetup::TSingleSetup(TAdministrator rights) {
         // Before: a file in the system folder, where users may make none,
         // shared with nobody and gone when it is closed (also when the
         // program dies). Where it cannot be made, the owner decides alone.
-        char path[MAX_PATH + sizeof kLockFile];
-        const UINT length = GetSystemDirectoryA(path, MAX_PATH);
+        // Wide: the system folder's name may lie outside the code page.
+        wchar_t path[MAX_PATH + std::size(kLockFile)];
+        const UINT length = GetSystemDirectoryW(path, MAX_PATH);
         if (length == 0 || length >= MAX_PATH) return;
         std::memcpy(path + length, kLockFile, sizeof kLockFile);
-        AdministratorsLock_.Reset(CreateFileA(path, GENERIC_WRITE, 0, attributes, OPEN_ALWAYS,
+        AdministratorsLock_.Reset(CreateFileW(path, GENERIC_WRITE, 0, attributes, OPEN_ALWAYS,
                                               FILE_FLAG_DELETE_ON_CLOSE, nullptr));
         Second_ = !AdministratorsLock_ && GetLastError() == ERROR_SHARING_VIOLATION;
     }

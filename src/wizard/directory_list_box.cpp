@@ -6,10 +6,12 @@
 #include "base/paths.h"
 #include "base/scoped_win.h"
 #include "base/shell_folders.h"
+#include "base/utf8_text.h"
 #include "payload/disk_space.h"
 #include "system/destination_rules.h"
 #include "wizard/destination_path.h"
 #include "wizard/font_metrics.h"
+#include "wizard/window_text.h"
 
 #include <shlobj.h>
 
@@ -32,7 +34,8 @@ char Lower(char c) {
 DWORD VolumeFlags(const std::string& root) {
     TErrorModeScope quiet(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
     DWORD flags = 0;
-    if (!GetVolumeInformationA(root.c_str(), nullptr, 0, nullptr, nullptr, &flags, nullptr, 0))
+    if (!GetVolumeInformationW(WideText(root).c_str(), nullptr, 0, nullptr, nullptr, &flags,
+                               nullptr, 0))
         flags = 0;
     return flags;
 }
@@ -115,13 +118,13 @@ void TDirectoryListBox::BuildList() {
     CaseSensitive_ = (flags & FILE_CASE_SENSITIVE_SEARCH) != 0;
 
     for (const std::string& folder : FoldersFromRoot(Directory_)) {
-        const auto index = SendMessageA(Handle_, LB_ADDSTRING, 0, LPARAM(folder.c_str()));
+        const auto index = SendText(Handle_, LB_ADDSTRING, 0, folder);
         if (index >= 0) SendMessageA(Handle_, LB_SETITEMDATA, WPARAM(index), kOpenItem);
     }
     CurrentIndex_ = int(SendMessageA(Handle_, LB_GETCOUNT, 0, 0)) - 1;
     for (const std::string& name : SubfolderNames(Directory_)) {
         const std::string item = JoinPath(Directory_, name);
-        const auto index = SendMessageA(Handle_, LB_ADDSTRING, 0, LPARAM(item.c_str()));
+        const auto index = SendText(Handle_, LB_ADDSTRING, 0, item);
         if (index >= 0) SendMessageA(Handle_, LB_SETITEMDATA, WPARAM(index), kClosedItem);
     }
     SendMessageA(Handle_, LB_SETCURSEL, WPARAM(CurrentIndex_), 0);
@@ -130,12 +133,7 @@ void TDirectoryListBox::BuildList() {
 }
 
 std::string TDirectoryListBox::ItemText(int index) const {
-    const auto length = SendMessageA(Handle_, LB_GETTEXTLEN, WPARAM(index), 0);
-    if (length <= 0) return std::string();
-    std::string text(size_t(length) + 1, '\0');
-    const auto copied = SendMessageA(Handle_, LB_GETTEXT, WPARAM(index), LPARAM(&text[0]));
-    text.resize(copied > 0 ? size_t(copied) : 0);
-    return text;
+    return ::ItemText(Handle_, LB_GETTEXTLEN, LB_GETTEXT, index);
 }
 
 bool TDirectoryListBox::IsOpenItem(int index) const {
@@ -143,9 +141,8 @@ bool TDirectoryListBox::IsOpenItem(int index) const {
 }
 
 std::string TDirectoryListBox::ShownText(int index) const {
-    std::string text = ShownFolderName(ItemText(index), index == 0);
-    if (!CasePreserved_ && !text.empty()) CharLowerBuffA(&text[0], DWORD(text.size()));
-    return text;
+    const std::string text = ShownFolderName(ItemText(index), index == 0);
+    return CasePreserved_ ? text : LowerCaseText(text);
 }
 
 int TDirectoryListBox::Indent(int index) const {
@@ -173,8 +170,8 @@ void TDirectoryListBox::DrawItem(const DRAWITEMSTRUCT& item) const {
         const std::string text = ShownText(index);
         SetBkMode(dc, TRANSPARENT);
         SetTextColor(dc, GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
-        TextOutA(dc, r.left + indent + pictureWidth + 4, r.top + (r.bottom - r.top - letter.cy) / 2,
-                 text.c_str(), int(text.size()));
+        TextOutUtf8(dc, r.left + indent + pictureWidth + 4,
+                    r.top + (r.bottom - r.top - letter.cy) / 2, text);
         RestoreDC(dc, savedDc);
     }
     if (item.itemState & ODS_FOCUS) DrawFocusRect(dc, &r);

@@ -2,8 +2,10 @@
 
 #include "base/run_time_functions.h"
 #include "base/scoped_win.h"
+#include "base/utf8_text.h"
 #include "system/data_folders.h"
 #include "wizard/font_metrics.h"
+#include "wizard/window_text.h"
 
 namespace {
 // Item data: which picture an item shows.
@@ -18,11 +20,11 @@ char Lower(char c) {
 // put up the system's "no disk" box while the list is built.
 std::string VolumeLabel(const std::string& root) {
     TErrorModeScope quiet(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
-    char label[MAX_PATH + 1] = "";
-    if (!GetVolumeInformationA(root.c_str(), label, sizeof label, nullptr, nullptr, nullptr,
-                               nullptr, 0))
+    wchar_t label[MAX_PATH + 1] = L"";
+    if (!GetVolumeInformationW(WideText(root).c_str(), label, MAX_PATH + 1, nullptr, nullptr,
+                               nullptr, nullptr, 0))
         label[0] = 0;
-    return label;
+    return Utf8Text(TWideText(label));
 }
 } // namespace
 
@@ -40,28 +42,24 @@ uint32_t PresentDrives() {
 // system folder: imported, it would be looked for beside setup.exe (a
 // downloads folder) before our start-up can narrow the DLL search. It
 // stays loaded for the rest of the run.
-using TGetConnection = DWORD(WINAPI*)(LPCSTR, LPSTR, LPDWORD);
+using TGetConnection = DWORD(WINAPI*)(LPCWSTR, LPWSTR, LPDWORD);
 TGetConnection NetworkConnectionFunction() {
     static const TGetConnection function =
-        FunctionIn<TGetConnection>(LoadSystemLibrary("mpr.dll").Release(), "WNetGetConnectionA");
+        FunctionIn<TGetConnection>(LoadSystemLibrary("mpr.dll").Release(), "WNetGetConnectionW");
     return function;
 }
 
 std::string DriveDisplayName(char letter, UINT driveType) {
     if (driveType == DRIVE_REMOTE) {
-        const char local[] = {char(letter - 'a' + 'A'), ':', 0};
-        char remote[MAX_PATH + 1] = "";
-        DWORD size = sizeof remote;
+        const wchar_t local[] = {wchar_t(letter - 'a' + 'A'), L':', 0};
+        wchar_t remote[MAX_PATH + 1] = L"";
+        DWORD size = MAX_PATH + 1;
         if (auto getConnection = NetworkConnectionFunction())
-            if (getConnection(local, remote, &size) == NO_ERROR) return remote;
+            if (getConnection(local, remote, &size) == NO_ERROR) return Utf8Text(TWideText(remote));
     }
     std::string label = VolumeLabel(std::string(1, letter) + ":\\");
     if (label.empty()) return label;
-    label = "[" + label + "]";
-    // The system's lower-casing knows the code page's letters and leaves
-    // the trail bytes of double-byte characters alone.
-    CharLowerBuffA(&label[0], DWORD(label.size()));
-    return label;
+    return LowerCaseText("[" + label + "]");
 }
 
 void TDriveComboBox::Attach(HWND combo) {
@@ -79,9 +77,9 @@ void TDriveComboBox::Attach(HWND combo) {
         SetWindowPos(combo, nullptr, 0, 0, r.right - r.left, r.bottom - r.top + 8 * height + 2,
                      SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     BuildList();
-    char current[MAX_PATH + 1] = "";
-    const DWORD n = GetCurrentDirectoryA(sizeof current, current);
-    if (n > 1 && n < sizeof current && current[1] == ':') SetDrive(current[0]);
+    wchar_t current[MAX_PATH + 1] = L"";
+    const DWORD n = GetCurrentDirectoryW(MAX_PATH + 1, current);
+    if (n > 1 && n <= MAX_PATH && current[1] == L':') SetDrive(char(current[0]));
 }
 
 void TDriveComboBox::BuildList() {
@@ -95,7 +93,7 @@ void TDriveComboBox::BuildList() {
         const UINT type = GetDriveTypeA(root.c_str());
         if (type == DRIVE_CDROM) continue;
         const std::string text = std::string(1, letter) + ": " + DriveDisplayName(letter, type);
-        const auto index = int(SendMessageA(Handle_, CB_ADDSTRING, 0, LPARAM(text.c_str())));
+        const auto index = int(SendText(Handle_, CB_ADDSTRING, 0, text));
         if (index < 0) continue;
         SendMessageA(Handle_, CB_SETITEMDATA, WPARAM(index),
                      IsPortable(root) ? kRemovableItem : kFixedItem);
@@ -125,12 +123,7 @@ void TDriveComboBox::SelectCurrentDrive() {
 }
 
 std::string TDriveComboBox::ItemText(int index) const {
-    const auto length = SendMessageA(Handle_, CB_GETLBTEXTLEN, WPARAM(index), 0);
-    if (length <= 0) return std::string();
-    std::string text(size_t(length) + 1, '\0');
-    const auto copied = SendMessageA(Handle_, CB_GETLBTEXT, WPARAM(index), LPARAM(&text[0]));
-    text.resize(copied > 0 ? size_t(copied) : 0);
-    return text;
+    return ::ItemText(Handle_, CB_GETLBTEXTLEN, CB_GETLBTEXT, index);
 }
 
 void TDriveComboBox::Notify(UINT code) {
@@ -155,8 +148,7 @@ void TDriveComboBox::DrawItem(const DRAWITEMSTRUCT& item) const {
         RECT textRect{r.left + picture.Width() + 6, r.top, r.right, r.bottom};
         SetBkMode(dc, TRANSPARENT);
         SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
-        DrawTextA(dc, text.c_str(), int(text.size()), &textRect,
-                  DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+        DrawUtf8Text(dc, text, textRect, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
     }
     RestoreDC(dc, savedDc);
     if ((item.itemState & ODS_FOCUS) && (item.itemState & ODS_COMBOBOXEDIT)) DrawFocusRect(dc, &r);

@@ -7,6 +7,7 @@
 #include "wizard/font_metrics.h"
 #include "wizard/panel.h"
 #include "wizard/screen_dpi.h"
+#include "wizard/window_text.h"
 
 #include <commctrl.h>
 
@@ -156,8 +157,8 @@ SIZE TextSize(HWND control, const std::string& text, int wrapWidth = 0) {
     RECT r{0, 0, wrapWidth, 0};
     const TWindowDc dc = WindowDc(control);
     HGDIOBJ old = SelectObject(dc.Get(), HGDIOBJ(SendMessageA(control, WM_GETFONT, 0, 0)));
-    DrawTextA(dc.Get(), text.c_str(), int(text.size()), &r,
-              DT_CALCRECT | DT_EXPANDTABS | (wrapWidth > 0 ? DT_WORDBREAK : DT_SINGLELINE));
+    DrawUtf8Text(dc.Get(), text, r,
+                 DT_CALCRECT | DT_EXPANDTABS | (wrapWidth > 0 ? DT_WORDBREAK : DT_SINGLELINE));
     SelectObject(dc.Get(), old);
     return {r.right - r.left, r.bottom - r.top};
 }
@@ -322,13 +323,13 @@ void FitPage(HWND sheet, TCtl page, HWND (&controls)[kControlCount], int dpi) {
 // the Cancel button.
 LRESULT CALLBACK MemoProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
     const auto edit = reinterpret_cast<WNDPROC>(GetWindowLongPtrA(wnd, GWLP_USERDATA));
-    LRESULT result = CallWindowProcA(edit, wnd, msg, wp, lp);
+    LRESULT result = CallWindowProcW(edit, wnd, msg, wp, lp);
     if (msg == WM_GETDLGCODE) result &= ~LRESULT(DLGC_WANTALLKEYS);
     return result;
 }
 
 struct TWindowKind {
-    const char* Class;
+    const wchar_t* Class;
     DWORD Style;
     DWORD ExStyle;
 };
@@ -339,38 +340,38 @@ TWindowKind WindowKind(const TLayoutRow& row) {
         DWORD align = SS_LEFT; // wraps at its width
         if (row.Flags & lfRightAlign) align = SS_RIGHT;
         if (row.Flags & lfAutoSize) align = SS_LEFTNOWORDWRAP;
-        return {"STATIC", align, 0};
+        return {L"STATIC", align, 0};
     }
     case K::Image:
-        return {"STATIC", SS_BITMAP, 0};
+        return {L"STATIC", SS_BITMAP, 0};
     case K::LeftLine:
-        return {"STATIC", SS_ETCHEDVERT, 0};
+        return {L"STATIC", SS_ETCHEDVERT, 0};
     case K::LoweredBox:
-        return {"STATIC", SS_ETCHEDHORZ, 0};
+        return {L"STATIC", SS_ETCHEDHORZ, 0};
     case K::Button:
-        return {"BUTTON",
+        return {L"BUTTON",
                 DWORD(WS_TABSTOP | ((row.Flags & lfDefault) ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON)),
                 0};
     case K::Edit:
-        return {"EDIT", WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE};
+        return {L"EDIT", WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE};
     case K::Memo:
-        return {"EDIT", WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_READONLY, WS_EX_CLIENTEDGE};
+        return {L"EDIT", WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_READONLY, WS_EX_CLIENTEDGE};
     case K::CheckBox:
-        return {"BUTTON", WS_TABSTOP | BS_AUTOCHECKBOX, 0};
+        return {L"BUTTON", WS_TABSTOP | BS_AUTOCHECKBOX, 0};
     case K::CheckList:
-        return {"LISTBOX", TCheckListBox::kStyle, WS_EX_CLIENTEDGE};
+        return {L"LISTBOX", TCheckListBox::kStyle, WS_EX_CLIENTEDGE};
     case K::DirList:
-        return {"LISTBOX", TDirectoryListBox::kStyle, WS_EX_CLIENTEDGE};
+        return {L"LISTBOX", TDirectoryListBox::kStyle, WS_EX_CLIENTEDGE};
     case K::DriveList:
-        return {"COMBOBOX", TDriveComboBox::kStyle, 0};
+        return {L"COMBOBOX", TDriveComboBox::kStyle, 0};
     case K::ProgressBar:
-        return {PROGRESS_CLASSA, 0, 0};
+        return {PROGRESS_CLASSW, 0, 0};
     case K::PageArea:
     case K::Sheet:
     case K::Panel:
         break;
     }
-    return {"STATIC", 0, 0};
+    return {L"STATIC", 0, 0};
 }
 
 HFONT FontOf(const TLayoutRow& row, const TLayoutFonts& fonts) {
@@ -394,7 +395,6 @@ TCtl ControlFromId(int id) {
 }
 
 void BuildLayout(HWND dialog, int dpi, const TLayoutFonts& fonts, HWND (&controls)[kControlCount]) {
-    HINSTANCE instance = GetModuleHandleA(nullptr);
     for (const TLayoutRow& row : kLayout) {
         HWND parent = row.Parent == T::None ? dialog : controls[int(row.Parent)];
         const RECT r = TableBox(row, dpi);
@@ -407,17 +407,17 @@ void BuildLayout(HWND dialog, int dpi, const TLayoutFonts& fonts, HWND (&control
                 (row.Flags & lfEtched) ? TPanelBevel::Etched : TPanelBevel::None, visible);
         } else {
             const TWindowKind kind = WindowKind(row);
-            control = CreateWindowExA(kind.ExStyle, kind.Class, row.Text,
-                                      WS_CHILD | (visible ? WS_VISIBLE : 0) | kind.Style, r.left,
-                                      r.top, r.right - r.left, r.bottom - r.top, parent,
-                                      reinterpret_cast<HMENU>(INT_PTR(id)), instance, nullptr);
+            control = CreateChildWindow(kind.ExStyle, kind.Class, row.Text,
+                                        (visible ? WS_VISIBLE : 0) | kind.Style, r, parent, id);
             if (control) SendMessageA(control, WM_SETFONT, WPARAM(FontOf(row, fonts)), FALSE);
             if (control && row.Kind == K::Label && (row.Flags & lfAutoSize))
                 FitLabel(control, row, row.Text, dpi);
+            // Set through the wide call, the procedure keeps the memo a
+            // Unicode window (the narrow one would make it an ANSI window).
             if (control && row.Kind == K::Memo)
                 SetWindowLongPtrA(
                     control, GWLP_USERDATA,
-                    SetWindowLongPtrA(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(MemoProc)));
+                    SetWindowLongPtrW(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(MemoProc)));
             if (control && (row.Flags & lfChecked))
                 SendMessageA(control, BM_SETCHECK, BST_CHECKED, 0);
         }
@@ -438,15 +438,9 @@ void FitPages(HWND (&controls)[kControlCount], int dpi) {
 }
 
 void SetControlText(HWND control, TCtl id, const std::string& text) {
-    SetWindowTextA(control, text.c_str());
+    SetWindowUtf8Text(control, text);
     const TLayoutRow& row = LayoutRow(id);
     if (row.Kind == K::Label && (row.Flags & lfAutoSize)) FitLabel(control, row, text, ScreenDpi());
-}
-
-std::string WindowText(HWND control) {
-    std::string text(size_t(GetWindowTextLengthA(control)) + 1, '\0');
-    text.resize(size_t(GetWindowTextA(control, &text[0], int(text.size()))));
-    return text;
 }
 
 HBRUSH StaticColors(HDC dc, TCtl control) {

@@ -3,6 +3,8 @@
 // colour, in creation order. One table, read by one builder.
 #pragma once
 
+#include "wizard/window_text.h"
+
 #include <windows.h>
 
 #include <cstdint>
@@ -135,8 +137,6 @@ void FitPages(HWND (&controls)[kControlCount], int dpi);
 
 // Sets a control's text; a label sized to its text follows it.
 void SetControlText(HWND control, TCtl id, const std::string& text);
-// A control's text.
-std::string WindowText(HWND control);
 // The colours of a static control that does not take the dialog's own:
 // the read-only licence text looks like a text box, and labels and
 // pictures on the white banner are white behind. The brush for

@@ -1,5 +1,6 @@
 #include "wizard/license_text.h"
 
+#include "base/utf8_text.h"
 #include "engine/ask_user.h"
 #include "payload/catalogue.h"
 #include "payload/install_log.h"
@@ -25,6 +26,8 @@ bool ReadLinesForMemo(const std::string& path, std::string& text) {
     return true;
 }
 
+// The licence is text of the code page: the narrow call shows it as the
+// system reads that code page.
 void ShowText(HWND memo, const std::string& text) {
     SendMessageA(memo, EM_LIMITTEXT, 0, 0); // as long as the licence is
     SetWindowTextA(memo, text.c_str());
@@ -74,6 +77,6 @@ bool ShowLicense(HWND memo, TAttachedFiles& files) {
     if (!extracted) return false;
     std::string text;
     if (ReadLinesForMemo(file, text)) ShowText(memo, text);
-    DeleteFileA(file.c_str());
+    DeleteFileW(WideText(file).c_str());
     return true;
 }

@@ -5,6 +5,7 @@
 
 #include "base/scoped_win.h"
 #include "wizard/screen_dpi.h"
+#include "wizard/window_text.h"
 
 #include <windows.h>
 
@@ -74,12 +75,11 @@ TFontHandle MessageFont() {
     return TFontHandle();
 }
 
-HWND AddControl(HWND dialog, const char* cls, const char* text, DWORD style, int id, const RECT& r,
-                HFONT font) {
-    HWND control =
-        CreateWindowExA(0, cls, text, WS_CHILD | WS_VISIBLE | style, r.left, r.top,
-                        r.right - r.left, r.bottom - r.top, dialog,
-                        reinterpret_cast<HMENU>(INT_PTR(id)), GetModuleHandleA(nullptr), nullptr);
+// The messages quote paths: the text is a Unicode window's, as the
+// wizard's controls are.
+HWND AddControl(HWND dialog, const wchar_t* cls, const char* text, DWORD style, int id,
+                const RECT& r, HFONT font) {
+    HWND control = CreateChildWindow(0, cls, text, WS_VISIBLE | style, r, dialog, id);
     if (control && font) SendMessageA(control, WM_SETFONT, WPARAM(font), FALSE);
     return control;
 }
@@ -97,8 +97,8 @@ HWND LayOut(HWND dialog, TDialogState& state) {
         const TWindowDc dc = WindowDc(dialog);
         HGDIOBJ old = SelectObject(dc.Get(), state.Font.Get() ? state.Font.Get()
                                                               : GetStockObject(DEFAULT_GUI_FONT));
-        DrawTextA(dc.Get(), state.Text.c_str(), int(state.Text.size()), &text,
-                  DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX | DT_EXPANDTABS);
+        DrawUtf8Text(dc.Get(), state.Text, text,
+                     DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX | DT_EXPANDTABS);
         SelectObject(dc.Get(), old);
     }
 
@@ -116,10 +116,10 @@ HWND LayOut(HWND dialog, TDialogState& state) {
     const int buttonTop = margin + bodyHeight + scale(kTextToButtons);
     const int height = buttonTop + buttonH + margin;
 
-    HWND iconControl = AddControl(dialog, "STATIC", "", SS_ICON, -1,
+    HWND iconControl = AddControl(dialog, L"STATIC", "", SS_ICON, -1,
                                   RECT{margin, margin, margin + icon, margin + icon}, nullptr);
     SendMessageA(iconControl, STM_SETICON, WPARAM(LoadIconA(nullptr, look.Icon)), 0);
-    AddControl(dialog, "STATIC", state.Text.c_str(), SS_LEFT | SS_NOPREFIX, -1,
+    AddControl(dialog, L"STATIC", state.Text.c_str(), SS_LEFT | SS_NOPREFIX, -1,
                RECT{textLeft, margin, textLeft + text.right, margin + text.bottom},
                state.Font.Get());
 
@@ -132,7 +132,7 @@ HWND LayOut(HWND dialog, TDialogState& state) {
         DWORD style = WS_TABSTOP | (isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON);
         if (first) style |= WS_GROUP;
         HWND button =
-            AddControl(dialog, "BUTTON", b.Caption, style, b.Answer,
+            AddControl(dialog, L"BUTTON", b.Caption, style, b.Answer,
                        RECT{x, buttonTop, x + buttonW, buttonTop + buttonH}, state.Font.Get());
         if (isDefault || first) focus = button;
         first = false;

@@ -2,7 +2,9 @@
 // owner's HandleMessage sees every message first and passes on what it does
 // not take through CallOwn. The control gets its own procedure back when it
 // is destroyed (the owner hears of it through ControlGone) or when the
-// owner goes first.
+// owner goes first. The procedures are set and called through the wide
+// calls: the narrow ones would turn a Unicode control into an ANSI one,
+// and a typed or listed name outside the code page would be lost.
 #pragma once
 
 #include <windows.h>
@@ -19,28 +21,28 @@ template <class TOwner> class TSubclass {
         Control_ = control;
         SetWindowLongPtrA(control, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
         Own_ = reinterpret_cast<WNDPROC>(
-            SetWindowLongPtrA(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(Route)));
+            SetWindowLongPtrW(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(Route)));
     }
 
     // The control's own handling of a message.
     LRESULT CallOwn(UINT msg, WPARAM wp, LPARAM lp) const {
-        return CallWindowProcA(Own_, Control_, msg, wp, lp);
+        return CallWindowProcW(Own_, Control_, msg, wp, lp);
     }
 
   private:
     static LRESULT CALLBACK Route(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
         auto* self = reinterpret_cast<TSubclass*>(GetWindowLongPtrA(wnd, GWLP_USERDATA));
-        if (!self) return DefWindowProcA(wnd, msg, wp, lp);
+        if (!self) return DefWindowProcW(wnd, msg, wp, lp);
         if (msg != WM_NCDESTROY) return self->Owner_.HandleMessage(msg, wp, lp);
         const WNDPROC own = self->Own_;
         self->Restore();
         self->Owner_.ControlGone();
-        return CallWindowProcA(own, wnd, msg, wp, lp);
+        return CallWindowProcW(own, wnd, msg, wp, lp);
     }
 
     void Restore() {
         if (!Control_) return;
-        SetWindowLongPtrA(Control_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(Own_));
+        SetWindowLongPtrW(Control_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(Own_));
         SetWindowLongPtrA(Control_, GWLP_USERDATA, 0);
         Control_ = nullptr;
     }

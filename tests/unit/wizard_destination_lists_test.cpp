@@ -1,12 +1,15 @@
 // The drive and folder lists of the destination page, on real folders and
 // on drives that Wine makes real: which drives are listed and how, where
 // the folder list lands, how the two follow each other, and that neither
-// touches the process's current folder.
+// touches the process's current folder; and that the names they list and
+// the folder the edit holds stay exactly as the file system spells them.
 #include "base/folder_items.h"
 #include "base/paths.h"
 #include "base/shell_folders.h"
+#include "base/utf8_text.h"
 #include "wizard/directory_list_box.h"
 #include "wizard/drive_combo_box.h"
+#include "wizard/layout.h"
 
 #include "payload/folders.h"
 #include "system/data_folders.h"
@@ -23,6 +26,9 @@
 #include <vector>
 
 namespace {
+// A name outside the code page of the tests' locale (1252): "Łódź".
+const std::string kCityName = "\xC5\x81\xC3\xB3\x64\xC5\xBA";
+
 std::string Fresh(const std::string& name) {
     const std::string folder = JoinPath(JoinPath(QV_OUT_DIR, "destination-lists"), name);
     DeleteFolderTree(folder);
@@ -51,15 +57,16 @@ void Label(const std::string& root, const std::string& label) {
 }
 
 // A window holding a folder list and a drive list that follow each other,
-// as the destination page makes them, counting the folder list's changes.
+// made as the destination page makes them, counting the folder list's
+// changes.
 class TLists {
   public:
     explicit TLists(bool linked = true) {
         Window_ = CreateWindowExA(0, "STATIC", "host", WS_OVERLAPPEDWINDOW, 0, 0, 400, 300, nullptr,
                                   nullptr, GetModuleHandleA(nullptr), nullptr);
-        Folders.Attach(CreateWindowExA(WS_EX_CLIENTEDGE, "LISTBOX", "", TDirectoryListBox::kStyle,
-                                       10, 10, 345, 174, Window_, nullptr,
-                                       GetModuleHandleA(nullptr), nullptr));
+        Folders.Attach(CreateChildWindow(WS_EX_CLIENTEDGE, L"LISTBOX", "",
+                                         TDirectoryListBox::kStyle, {10, 10, 355, 184}, Window_,
+                                         0));
         Folders.OnChange = [this, linked] {
             ++Changes;
             const std::string& folder = Folders.Directory();
@@ -69,8 +76,8 @@ class TLists {
             ++DriveChanges;
             if (linked) Folders.SetDrive(Drives.Drive());
         };
-        Drives.Attach(CreateWindowExA(0, "COMBOBOX", "", TDriveComboBox::kStyle, 10, 190, 345, 19,
-                                      Window_, nullptr, GetModuleHandleA(nullptr), nullptr));
+        Drives.Attach(CreateChildWindow(0, L"COMBOBOX", "", TDriveComboBox::kStyle,
+                                        {10, 190, 355, 209}, Window_, 0));
         Changes = 0;
         DriveChanges = 0;
     }
@@ -210,6 +217,25 @@ TEST(FolderList, AClickOrAKeyOpensTheFolder) {
     EXPECT_EQ(lists.Changes, 3);
 }
 
+TEST(FolderList, ANameOutsideTheCodePageIsListedAndPickedAsItIs) {
+    const std::string tree = Fresh("names");
+    const std::string city = JoinPath(tree, kCityName);
+    ASSERT_TRUE(CreateDirectoryW(WideText(city).c_str(), nullptr)) << GetLastError();
+    TLists lists;
+    lists.Folders.SetDirectory(tree);
+    const int current = lists.Folders.CurrentIndex();
+    ASSERT_EQ(lists.FolderItems().size(), size_t(current + 2));
+    EXPECT_EQ(lists.Folders.ItemText(current + 1), city);
+    EXPECT_EQ(lists.Folders.ShownText(current + 1), kCityName);
+
+    RECT r{};
+    HWND list = lists.Folders.Handle();
+    SendMessageA(list, LB_GETITEMRECT, WPARAM(current + 1), LPARAM(&r));
+    SendMessageA(list, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(40, (r.top + r.bottom) / 2));
+    EXPECT_EQ(lists.Folders.Directory(), city);
+    EXPECT_EQ(lists.Folders.ShownText(lists.Folders.CurrentIndex()), kCityName);
+}
+
 TEST(FolderList, SwitchingDrivesKeepsThePathWhereItExists) {
     const std::string first = Fresh("first"), second = Fresh("second"), third = Fresh("third");
     MakeFolders(first, {"Games\\Old"});
@@ -347,4 +373,28 @@ TEST(DestinationLists, NeverChangeTheCurrentFolder) {
     lists.Folders.SetDirectory(drive.Root() + "A");
     lists.Drives.BuildList();
     EXPECT_EQ(CurrentFolder(), before);
+}
+
+// ---------------------------------------------------------------- folder edit
+
+// The page's edit box as the layout makes it: a letter outside the code
+// page typed into it, or a path set, reads back as itself.
+TEST(DestinationEdit, KeepsTextOutsideTheCodePageAsItIs) {
+    HWND host = CreateWindowExA(0, "STATIC", "host", WS_OVERLAPPEDWINDOW, 0, 0, 500, 400, nullptr,
+                                nullptr, GetModuleHandleA(nullptr), nullptr);
+    HWND controls[kControlCount] = {};
+    BuildLayout(host, 96, {}, controls);
+    HWND edit = controls[int(TCtl::DestDirEdt)];
+    ASSERT_NE(edit, nullptr);
+
+    PostMessageW(edit, WM_CHAR, 0x141, 1); // "Ł"
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
+        DispatchMessageW(&msg);
+    EXPECT_EQ(WindowText(edit), "\xC5\x81");
+
+    const std::string path = "C:\\Apps\\" + kCityName;
+    SetControlText(edit, TCtl::DestDirEdt, path);
+    EXPECT_EQ(WindowText(edit), path);
+    DestroyWindow(host);
 }

@@ -3,6 +3,8 @@
 // focused control, clicks on buttons, the close box.
 #include "wizard/message_dialog.h"
 
+#include "base/utf8_text.h"
+
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -62,9 +64,8 @@ TAction CloseBox() {
 }
 
 std::string WindowText(HWND w) {
-    char text[1024] = "";
-    GetWindowTextA(w, text, sizeof text);
-    return text;
+    wchar_t text[1024] = L"";
+    return Utf8Text(text, size_t(GetWindowTextW(w, text, 1024)));
 }
 
 std::string ClassOf(HWND w) {
@@ -269,8 +270,10 @@ TEST(MessageDialog, TheCloseBoxActsLikeEsc) {
 
 // ---------------------------------------------------------------- text and place
 
-TEST(MessageDialog, TextIsShownAsGivenWithLineBreaksAndAmpersands) {
-    const std::string text = "Cannot create file \"C:\\A & B\\x.txt\".\rSecond line.\r\rFourth.";
+TEST(MessageDialog, TextIsShownAsGivenWithLineBreaksAmpersandsAndAnyLetters) {
+    // A path with a name outside the code page ("Łódź") among them.
+    const std::string text = "Cannot create file \"C:\\A & B\\\xC5\x81\xC3\xB3\x64\xC5\xBA.txt\"."
+                             "\rSecond line.\r\rFourth.";
     TSeen seen;
     Show(text, mtError, mbOK, {Click("OK")}, seen);
     const TControl* label = seen.Find("Static", 1);
