@@ -23,3 +23,6 @@ bool IsAsciiText(const std::string& text);
 // for names whose letter case the program itself defines (switches,
 // device names), which no locale may change.
 std::string AsciiUpperCase(std::string text);
+inline char AsciiLowerCase(char c) {
+    return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c;
+}

@@ -7,7 +7,7 @@
 namespace {
 constexpr size_t kPage = 4096;
 
-size_t RoundUp(size_t n) {
+size_t RoundUpToPage(size_t n) {
     return (n + kPage - 1) / kPage * kPage;
 }
 
@@ -34,13 +34,13 @@ void Release(void* block) {
 }
 
 void* Grow(void* block, size_t size) {
-    const size_t needed = RoundUp(size ? size : 1);
+    const size_t needed = RoundUpToPage(size ? size : 1);
     if (!block) {
         // Room for eight times the first block (the catalogue's first block
         // is the compressed size; products compress by far less), or as much
         // of it as the address space of a 32-bit process still has.
         const size_t most = size_t(-1) / 8 > needed ? needed * 8 : needed;
-        for (size_t room = most;; room = room / 2 > needed ? RoundUp(room / 2) : needed) {
+        for (size_t room = most;; room = room / 2 > needed ? RoundUpToPage(room / 2) : needed) {
             if (void* base = VirtualAlloc(nullptr, room, MEM_RESERVE, PAGE_READWRITE)) {
                 if (VirtualAlloc(base, needed, MEM_COMMIT, PAGE_READWRITE)) return base;
                 Release(base);

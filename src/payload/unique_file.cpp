@@ -9,7 +9,7 @@
 #include <cstdint>
 
 namespace {
-uint64_t Mix(uint64_t x) {
+uint64_t SplitMix(uint64_t x) {
     // The finaliser of SplitMix64: every bit of the input moves every bit of
     // the output.
     x += 0x9E3779B97F4A7C15ull;
@@ -27,10 +27,10 @@ unsigned long RandomNumber() {
     QueryPerformanceCounter(&counter);
     FILETIME now{};
     GetSystemTimeAsFileTime(&now);
-    uint64_t seed = Mix(uint64_t(counter.QuadPart) ^ calls.fetch_add(1) << 48);
-    seed = Mix(seed ^ (uint64_t(now.dwHighDateTime) << 32 | now.dwLowDateTime));
-    seed = Mix(seed ^ (uint64_t(GetCurrentProcessId()) << 32 | GetCurrentThreadId()));
-    seed = Mix(seed ^ uint64_t(reinterpret_cast<uintptr_t>(&seed)) ^ GetTickCount());
+    uint64_t seed = SplitMix(uint64_t(counter.QuadPart) ^ calls.fetch_add(1) << 48);
+    seed = SplitMix(seed ^ (uint64_t(now.dwHighDateTime) << 32 | now.dwLowDateTime));
+    seed = SplitMix(seed ^ (uint64_t(GetCurrentProcessId()) << 32 | GetCurrentThreadId()));
+    seed = SplitMix(seed ^ uint64_t(reinterpret_cast<uintptr_t>(&seed)) ^ GetTickCount());
     return static_cast<unsigned long>(seed & 0xFFFFFFFFu);
 }
 

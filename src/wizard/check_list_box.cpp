@@ -1,4 +1,3 @@
-#define OEMRESOURCE // for OBM_CHECKBOXES
 #include "wizard/check_list_box.h"
 
 #include "base/scoped_win.h"

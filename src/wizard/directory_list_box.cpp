@@ -25,10 +25,6 @@ constexpr LPARAM kOpenItem = 1;
 // Width counted for a missing picture.
 constexpr int kPictureWidth = 16;
 
-char Lower(char c) {
-    return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c;
-}
-
 // The volume's file-system flags; 0 when it cannot be asked. A drive
 // without a disk would otherwise put up the system's "no disk" box.
 DWORD VolumeFlags(const std::string& root) {
@@ -87,11 +83,11 @@ void TDirectoryListBox::SetDirectory(const std::string& path) {
 
 void TDirectoryListBox::SetDrive(char letter) {
     if (static_cast<unsigned char>(letter) <= ' ') return;
-    if (!Directory_.empty() && Lower(letter) == Lower(Directory_[0])) return;
+    if (!Directory_.empty() && AsciiLowerCase(letter) == AsciiLowerCase(Directory_[0])) return;
 
     const std::string programFiles = SpecialFolder(CSIDL_PROGRAM_FILES);
     if (programFiles.size() >= 2 && programFiles[1] == ':' &&
-        Lower(programFiles[0]) == Lower(letter)) {
+        AsciiLowerCase(programFiles[0]) == AsciiLowerCase(letter)) {
         const std::string folder = JoinPath(programFiles, "");
         const std::string product = folder + kProductFolder;
         Directory_ = FolderExists(product) ? product : folder;

@@ -12,10 +12,6 @@ namespace {
 constexpr LPARAM kFixedItem = 0;
 constexpr LPARAM kRemovableItem = 1;
 
-char Lower(char c) {
-    return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c;
-}
-
 // A drive's volume label. An empty floppy or card reader would otherwise
 // put up the system's "no disk" box while the list is built.
 std::string VolumeLabel(const std::string& root) {
@@ -105,15 +101,16 @@ int TDriveComboBox::FindDrive(char letter) const {
     const auto count = int(SendMessageA(Handle_, CB_GETCOUNT, 0, 0));
     for (int i = 0; i < count; ++i) {
         const std::string text = ItemText(i);
-        if (text.size() >= 2 && Lower(text[0]) == Lower(letter) && text[1] == ':') return i;
+        if (text.size() >= 2 && AsciiLowerCase(text[0]) == AsciiLowerCase(letter) && text[1] == ':')
+            return i;
     }
     return -1;
 }
 
 void TDriveComboBox::SetDrive(char letter) {
     const bool selected = SendMessageA(Handle_, CB_GETCURSEL, 0, 0) != CB_ERR;
-    if (selected && Lower(letter) == Drive_) return;
-    Drive_ = Lower(letter);
+    if (selected && AsciiLowerCase(letter) == Drive_) return;
+    Drive_ = AsciiLowerCase(letter);
     SendMessageA(Handle_, CB_SETCURSEL, WPARAM(FindDrive(Drive_)), 0);
     if (OnChange) OnChange();
 }
