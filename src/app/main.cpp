@@ -88,7 +88,7 @@ bool StartDiagnosticLog(const TCommandLineOptions& options, bool quiet) {
         if (!quiet) ShowMessage(UsageText(why), MB_OK | MB_ICONERROR);
         return false;
     }
-    Diagnose(std::string(kProductName) + " setup, version 3.3.3.1, " + Today());
+    Diagnose(std::string(kProductName) + " setup, version 3.3.3.1, " + Today() + ", log in UTF-8");
     Diagnose("Log: " + written +
              (SameName(written, options.LogPath)
                   ? std::string()

@@ -772,12 +772,12 @@ TEST(UnattendedInstall, ALogNeverWritesThroughWhatIsThereAndTellsWhatHappened) {
     EXPECT_NE(written.find("Log: " + JoinPath(scratch, "setup-2.log") + " (something is at"),
               std::string::npos)
         << written;
-    // The first line carries the date.
+    // The first line carries the date, and says how the log is written.
     SYSTEMTIME now;
     GetLocalTime(&now);
-    EXPECT_NE(written.substr(0, written.find('\r')).find(", " + std::to_string(now.wYear) + "-"),
-              std::string::npos)
-        << written.substr(0, 80);
+    const std::string first = written.substr(0, written.find('\r'));
+    EXPECT_NE(first.find(", " + std::to_string(now.wYear) + "-"), std::string::npos) << first;
+    EXPECT_EQ(first.substr(first.size() - 14), ", log in UTF-8") << first;
     EXPECT_NE(written.find("Copy: " + JoinPath(dest, "kel.exe") + ": written"), std::string::npos);
 
     // Installed again: the same files are replaced, and the log says so. A
