@@ -121,7 +121,7 @@ inline double DayCount(const SYSTEMTIME& t) {
 // The last-write time of a file as a local day count; NAN when missing.
 inline double FileDay(const std::string& path) {
     WIN32_FILE_ATTRIBUTE_DATA data;
-    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return NAN;
+    if (!GetFileAttributesExW(Wide(path).c_str(), GetFileExInfoStandard, &data)) return NAN;
     FILETIME local;
     SYSTEMTIME t;
     if (!FileTimeToLocalFileTime(&data.ftLastWriteTime, &local) ||
@@ -157,9 +157,9 @@ inline std::vector<std::string> Lines(const std::string& text) {
 }
 
 inline std::string Environment(const char* name) {
-    char value[MAX_PATH] = "";
-    GetEnvironmentVariableA(name, value, sizeof value);
-    return value;
+    wchar_t value[MAX_PATH] = L"";
+    GetEnvironmentVariableW(Wide(name).c_str(), value, MAX_PATH);
+    return Utf8(value);
 }
 
 // The shared data folder of a non-portable installation.
