@@ -162,6 +162,16 @@ inline std::string Environment(const char* name) {
     return Utf8(value);
 }
 
+// The name of the user that the runner was asked for (QV_USER,
+// scripts/wine-env), spelt here rather than taken from Wine, which could
+// spell it wrong everywhere alike; empty for the runner's own user.
+inline std::string NamedUser() {
+    const std::string user = Environment("QV_USER");
+    if (user == "lukasz") return "\xC5\x82ukasz";              // "łukasz"
+    if (user == "wangfang") return "\xE7\x8E\x8B\xE8\x8A\xB3"; // "王芳"
+    return "";
+}
+
 // The shared data folder of a non-portable installation.
 inline std::string PublicFolder() {
     return JoinPath(JoinPath(Environment("ProgramData"), "Quorvale"), "Public");
