@@ -1,6 +1,7 @@
 #include "base/folder_items.h"
 
 #include "base/scoped_win.h"
+#include "base/utf8_text.h"
 
 #include <windows.h>
 
@@ -8,7 +9,7 @@ static_assert(FILE_ATTRIBUTE_DIRECTORY == 0x10 && FILE_ATTRIBUTE_REPARSE_POINT =
               "the attribute bits that TFolderItem tests");
 
 namespace {
-// Opening below an open folder reaches deeper than any path the ANSI
+// Opening below an open folder reaches deeper than any path the path
 // functions take; a tree deeper than this is someone's trap for the stack.
 constexpr int kDeepestFolder = 256;
 
@@ -39,14 +40,14 @@ bool Walk(const TOpenItem& folder, uint32_t access, const TWalkVisit& visit, TLi
 
 bool ForEachInFolder(const std::string& pattern,
                      const std::function<void(const TFolderItem&)>& visit) {
-    WIN32_FIND_DATAA found;
-    TFindHandle find(FindFirstFileA(pattern.c_str(), &found));
+    WIN32_FIND_DATAW found;
+    TFindHandle find(FindFirstFileW(WideText(pattern).c_str(), &found));
     if (!find) return false;
     do {
-        const std::string name = found.cFileName;
+        const std::string name = Utf8Text(found.cFileName, wcslen(found.cFileName));
         if (name == "." || name == "..") continue;
         visit(TFolderItem{name, found.dwFileAttributes, found.nFileSizeLow});
-    } while (FindNextFileA(find.Get(), &found));
+    } while (FindNextFileW(find.Get(), &found));
     return true;
 }
 

@@ -3,6 +3,7 @@
 #include "base/locale_text.h"
 #include "base/paths.h"
 #include "base/run_time_functions.h"
+#include "base/utf8_text.h"
 
 #include <windows.h>
 
@@ -146,22 +147,6 @@ TOpenItem OpenRelative(const TOpenItem& folder, const std::wstring& name, const 
     return Described(TFileHandle(handle), path, isLink);
 }
 
-std::string AnsiName(const std::wstring& name) {
-    const int n = WideCharToMultiByte(CP_ACP, 0, name.c_str(), int(name.size()), nullptr, 0,
-                                      nullptr, nullptr);
-    if (n <= 0) return std::string();
-    std::string text(size_t(n), '\0');
-    WideCharToMultiByte(CP_ACP, 0, name.c_str(), int(name.size()), &text[0], n, nullptr, nullptr);
-    return text;
-}
-
-std::wstring WideName(const std::string& name) {
-    const int n = MultiByteToWideChar(CP_ACP, 0, name.c_str(), int(name.size()), nullptr, 0);
-    if (n <= 0) return std::wstring();
-    std::wstring text(size_t(n), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, name.c_str(), int(name.size()), &text[0], n);
-    return text;
-}
 } // namespace
 
 bool HasReparsePoint(const std::string&, uint32_t attributes, uint32_t reparseTag) {
@@ -178,15 +163,15 @@ TOpenItem OpenItem(const std::string& path, uint32_t access, TLinkTest isLink) {
     while (item.size() > root && (item.back() == '\\' || item.back() == '/'))
         item.pop_back();
     if (item.empty()) return TOpenItem{};
-    TFileHandle handle(CreateFileA(
-        item.c_str(), access | FILE_READ_ATTRIBUTES | SYNCHRONIZE, kShare, nullptr, OPEN_EXISTING,
-        FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    TFileHandle handle(CreateFileW(
+        WideText(item).c_str(), access | FILE_READ_ATTRIBUTES | SYNCHRONIZE, kShare, nullptr,
+        OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
     return Described(std::move(handle), item, isLink);
 }
 
 TOpenItem OpenItemIn(const TOpenItem& folder, const std::string& name, uint32_t access,
                      TLinkTest isLink) {
-    return OpenRelative(folder, WideName(name), JoinPath(folder.Path, name), access, 0, isLink);
+    return OpenRelative(folder, WideText(name), JoinPath(folder.Path, name), access, 0, isLink);
 }
 
 TOpenItem OpenItemIn(const TOpenItem& folder, const TListedItem& listed, uint32_t access,
@@ -199,7 +184,7 @@ TOpenItem OpenItemIn(const TOpenItem& folder, const TListedItem& listed, uint32_
 
 TOpenItem CreateFileIn(const TOpenItem& folder, const std::string& name, uint32_t access,
                        TLinkTest isLink) {
-    return OpenRelative(folder, WideName(name), JoinPath(folder.Path, name), access,
+    return OpenRelative(folder, WideText(name), JoinPath(folder.Path, name), access,
                         kNonDirectoryFile, isLink, kCreate);
 }
 
@@ -219,7 +204,7 @@ std::vector<TOpenItem> OpenFolderPath(const std::string& folder, const std::stri
          at = end + 1) {
         if (end == at) continue;
         bool madeNow = false;
-        chain.push_back(OpenRelative(chain.back(), WideName(full.substr(at, end - at)),
+        chain.push_back(OpenRelative(chain.back(), WideText(full.substr(at, end - at)),
                                      full.substr(0, end), kEnterAccess, kDirectoryFile, isLink,
                                      made ? kOpenOrCreate : kOpen, &madeNow));
         if (madeNow) made->push_back(full.substr(0, end + 1));
@@ -233,7 +218,7 @@ bool ListOpenFolder(const TOpenItem& folder, std::vector<TListedItem>& items,
                     const std::string& pattern) {
     const auto query = LoadedFunction<TNtQueryDirectoryFile>("ntdll.dll", "NtQueryDirectoryFile");
     if (!query || !folder.IsFolder()) return false;
-    std::wstring mask = WideName(pattern);
+    std::wstring mask = WideText(pattern);
     UNICODE_STRING maskText;
     maskText.Buffer = &mask[0];
     maskText.Length = USHORT(mask.size() * sizeof(WCHAR));
@@ -254,7 +239,7 @@ bool ListOpenFolder(const TOpenItem& folder, std::vector<TListedItem>& items,
             const auto* entry = reinterpret_cast<const TDirectoryEntry*>(bytes + at);
             const std::wstring name(entry->FileName, entry->FileNameLength / sizeof(WCHAR));
             if (name != L"." && name != L"..")
-                items.push_back(TListedItem{AnsiName(name), name, entry->FileAttributes});
+                items.push_back(TListedItem{Utf8Text(name), name, entry->FileAttributes});
             if (entry->NextEntryOffset == 0) break;
             at += entry->NextEntryOffset;
         }
@@ -270,7 +255,7 @@ uint32_t LinkCount(const TOpenItem& item) {
 bool RenameOpenItem(HANDLE item, const std::string& target, bool replace) {
     // The call takes the name as the file system sees it: "\??\C:\..." or
     // "\??\UNC\server\share\...".
-    std::wstring name = WideName(target);
+    std::wstring name = WideText(target);
     if (name.empty()) return false;
     if (name.compare(0, 2, L"\\\\") == 0)
         name = L"\\??\\UNC\\" + name.substr(2);

@@ -27,9 +27,9 @@ struct TOpenItem {
     bool IsFolder() const { return Handle && !Link && (Attributes & FILE_ATTRIBUTE_DIRECTORY); }
 };
 
-// One item of a folder's listing: its name in the ANSI code page (for
-// comparing and showing), the name exactly as the file system keeps it
-// (for opening it), and the attributes the listing gives.
+// One item of a folder's listing: its name as UTF-8 (for comparing and
+// showing), the name exactly as the file system keeps it (for opening it),
+// and the attributes the listing gives.
 struct TListedItem {
     std::string Name;
     std::wstring ExactName;

@@ -1,6 +1,7 @@
 #include "base/path_exists.h"
 
 #include "base/locale_text.h"
+#include "base/wide_paths.h"
 
 #include <windows.h>
 
@@ -10,22 +11,11 @@ std::string WithBackslash(std::string path) {
     return path;
 }
 
-std::string FullPathName(const std::string& path) {
-    std::string full(MAX_PATH, '\0');
-    DWORD n = GetFullPathNameA(path.c_str(), DWORD(full.size()), &full[0], nullptr);
-    if (n >= full.size()) {
-        full.assign(n, '\0');
-        n = GetFullPathNameA(path.c_str(), DWORD(full.size()), &full[0], nullptr);
-        if (n >= full.size()) return std::string();
-    }
-    full.resize(n);
-    return full;
-}
 } // namespace
 
 bool FolderExists(const std::string& path) {
     const std::string folder = WithBackslash(path);
-    const DWORD attributes = GetFileAttributesA(folder.c_str());
+    const DWORD attributes = PathAttributes(folder);
     if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY))
         return false;
     // The full form is the spelling the system would report for this folder
@@ -35,6 +25,6 @@ bool FolderExists(const std::string& path) {
 }
 
 bool FileExists(const std::string& path) {
-    const DWORD attributes = GetFileAttributesA(path.c_str());
+    const DWORD attributes = PathAttributes(path);
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }

@@ -1,5 +1,7 @@
 #include "base/paths.h"
 
+#include "base/wide_paths.h"
+
 #include <windows.h>
 
 std::string DrivePart(const std::string& path) {
@@ -31,7 +33,7 @@ bool IsLink(const std::string& path) {
     // With the backslash the system may report the folder behind the link.
     while (item.size() > 3 && (item.back() == '\\' || item.back() == '/'))
         item.pop_back();
-    const DWORD attributes = GetFileAttributesA(item.c_str());
+    const DWORD attributes = PathAttributes(item);
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
 }
 

@@ -70,7 +70,7 @@ struct TKernelTraits {
     static THandle None() { return nullptr; }
     static void Close(THandle handle) { CloseHandle(handle); }
 };
-// A search of FindFirstFileA.
+// A search of FindFirstFileW.
 struct TFindTraits {
     using THandle = HANDLE;
     static THandle None() { return INVALID_HANDLE_VALUE; }

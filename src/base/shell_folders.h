@@ -1,5 +1,5 @@
 // Shell special folders (program files, application data, the start menu,
-// ...), found through SHGetFolderPathA.
+// ...), found through SHGetFolderPathW.
 #pragma once
 
 #include <string>
@@ -9,7 +9,7 @@
 std::string SpecialFolder(int csidl);
 
 // Called at the top of WinMain: initialises OLE for the main thread and
-// binds SHGetFolderPathA from shell32.dll, else from shfolder.dll, both
+// binds SHGetFolderPathW from shell32.dll, else from shfolder.dll, both
 // loaded from the system folder only.
 void InitShellFolders();
 // Called at exit: releases what InitShellFolders took.

@@ -19,9 +19,10 @@ TWideText WideText(const std::string& utf8, bool* exact) {
     for (size_t i = 0; i < utf8.size();) {
         const unsigned char lead = static_cast<unsigned char>(utf8[i]);
         const size_t length = SequenceLength(lead);
-        unsigned long code = length == 1 ? lead : length == 2 ? lead & 0x1F
-                                              : length == 3 ? lead & 0x0F
-                                                            : lead & 0x07;
+        unsigned long code = length == 1   ? lead
+                             : length == 2 ? lead & 0x1F
+                             : length == 3 ? lead & 0x0F
+                                           : lead & 0x07;
         bool good = length != 0 && i + length <= utf8.size();
         for (size_t k = 1; good && k < length; k++) {
             const unsigned char next = static_cast<unsigned char>(utf8[i + k]);
@@ -78,10 +79,18 @@ std::string Utf8Text(const wchar_t* wide, size_t length) {
     return utf8;
 }
 
-std::string Utf8Text(const TWideText& wide) { return Utf8Text(wide.data(), wide.size()); }
+std::string Utf8Text(const TWideText& wide) {
+    return Utf8Text(wide.data(), wide.size());
+}
 
 bool IsAsciiText(const std::string& text) {
     for (const char c : text)
         if (static_cast<unsigned char>(c) >= 0x80) return false;
     return true;
+}
+
+std::string AsciiUpperCase(std::string text) {
+    for (char& c : text)
+        if (c >= 'a' && c <= 'z') c = char(c - 'a' + 'A');
+    return text;
 }

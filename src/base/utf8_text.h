@@ -19,3 +19,7 @@ std::string Utf8Text(const wchar_t* wide, size_t length);
 std::string Utf8Text(const TWideText& wide);
 // Whether the text is plain ASCII (the same bytes in every code page).
 bool IsAsciiText(const std::string& text);
+// The text with its ASCII letters upper-cased, every other byte as it is:
+// for names whose letter case the program itself defines (switches,
+// device names), which no locale may change.
+std::string AsciiUpperCase(std::string text);

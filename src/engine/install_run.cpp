@@ -1,5 +1,6 @@
 #include "engine/install_run.h"
 
+#include "base/code_page.h"
 #include "base/locale_text.h"
 #include "base/paths.h"
 #include "base/shell_folders.h"
@@ -71,7 +72,7 @@ TTakenDestination TInstallRun::TakeDestination(const std::string& typed, char dr
 std::string TInstallRun::DestinationRefusal(const std::string& folder) const {
     std::vector<std::string> names;
     for (const TAttachedFile& file : Catalogue_.Files())
-        names.push_back(file.Name);
+        names.push_back(Utf8FromAnsi(file.Name));
     std::string refusal = ::DestinationRefusal(folder, LongestDestination(names));
     // Found out now, not at the first file: a standard user cannot write
     // under Program Files.

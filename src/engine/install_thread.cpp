@@ -1,6 +1,7 @@
 #include "engine/install_thread.h"
 
 #include "base/run_time_functions.h"
+#include "base/utf8_text.h"
 #include "engine/ask_user.h"
 #include "engine/install_status.h"
 #include "payload/diagnostic_log.h"
@@ -25,29 +26,30 @@ struct TFileFacts {
 // Asked of the path where the system can (looked up once per run: the first
 // Windows 95 lacks the call), which needs no search handle opened and closed
 // for every file of a logged run.
-using TGetFileAttributesExA = BOOL(WINAPI*)(LPCSTR, GET_FILEEX_INFO_LEVELS, LPVOID);
+using TGetFileAttributesExW = BOOL(WINAPI*)(LPCWSTR, GET_FILEEX_INFO_LEVELS, LPVOID);
 
 class TFactsReader {
   public:
     TFactsReader()
         : AttributesOf_(
-              LoadedFunction<TGetFileAttributesExA>("kernel32.dll", "GetFileAttributesExA")) {}
+              LoadedFunction<TGetFileAttributesExW>("kernel32.dll", "GetFileAttributesExW")) {}
 
     TFileFacts Of(const std::string& path) const {
         TFileFacts facts;
         WIN32_FILE_ATTRIBUTE_DATA data;
-        WIN32_FIND_DATAA found;
+        WIN32_FIND_DATAW found;
+        const TWideText wide = WideText(path);
         if (AttributesOf_) {
-            if (AttributesOf_(path.c_str(), GetFileExInfoStandard, &data))
+            if (AttributesOf_(wide.c_str(), GetFileExInfoStandard, &data))
                 facts = {true, data.nFileSizeLow, data.ftLastWriteTime};
-        } else if (TFindHandle(FindFirstFileA(path.c_str(), &found))) {
+        } else if (TFindHandle(FindFirstFileW(wide.c_str(), &found))) {
             facts = {true, found.nFileSizeLow, found.ftLastWriteTime};
         }
         return facts;
     }
 
   private:
-    TGetFileAttributesExA AttributesOf_;
+    TGetFileAttributesExW AttributesOf_;
 };
 
 // What a copy did to its target, for the diagnostic log. A copy that

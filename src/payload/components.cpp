@@ -37,6 +37,7 @@ bool IsFolderPattern(const std::string& pattern) {
 
 bool PatternMatches(const std::string& pattern, const std::string& name) {
     if (IsFolderPattern(pattern))
-        return name.size() >= pattern.size() && SameAnsiName(name.substr(0, pattern.size()), pattern);
+        return name.size() >= pattern.size() &&
+               SameAnsiName(name.substr(0, pattern.size()), pattern);
     return SameAnsiName(name, pattern);
 }

@@ -2,6 +2,8 @@
 
 #include "base/open_items.h"
 #include "base/scoped_win.h"
+#include "base/utf8_text.h"
+#include "base/wide_paths.h"
 
 #include <windows.h>
 
@@ -20,10 +22,8 @@ struct TDiagnosticLog {
 
 std::string OpenDiagnosticLog(const std::string& path, TLinkTest isLink) {
     CloseDiagnosticLog();
-    char full[MAX_PATH * 2];
-    const DWORD length = GetFullPathNameA(path.c_str(), sizeof full, full, nullptr);
-    if (length == 0 || length >= sizeof full) return std::string();
-    const std::string asked(full, length);
+    const std::string asked = FullPathName(path);
+    if (asked.empty()) return std::string();
     const size_t slash = asked.find_last_of('\\');
     const size_t dot = asked.find_last_of('.');
     const size_t cut = dot != std::string::npos && dot > slash + 1 ? dot : asked.size();
@@ -84,14 +84,19 @@ void CloseDiagnosticLog() {
     LeaveCriticalSection(&Log.Lock);
 }
 
-std::string SystemErrorText(uint32_t code) {
-    TLocalMemory<char> text;
-    const DWORD length = FormatMessageA(
+std::string SystemMessage(uint32_t code) {
+    TLocalMemory<wchar_t> text;
+    const DWORD length = FormatMessageW(
         FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-        nullptr, code, 0, reinterpret_cast<char*>(text.Out()), 0, nullptr);
-    std::string message = length && text ? std::string(text.Get(), length) : std::string("unknown");
+        nullptr, code, 0, reinterpret_cast<wchar_t*>(text.Out()), 0, nullptr);
+    std::string message = length && text ? Utf8Text(text.Get(), length) : std::string();
     while (!message.empty() &&
            (message.back() == '\r' || message.back() == '\n' || message.back() == ' '))
         message.pop_back();
-    return "error " + std::to_string(code) + ": " + message;
+    return message;
+}
+
+std::string SystemErrorText(uint32_t code) {
+    const std::string message = SystemMessage(code);
+    return "error " + std::to_string(code) + ": " + (message.empty() ? "unknown" : message);
 }

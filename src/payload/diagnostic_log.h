@@ -1,4 +1,5 @@
 // The diagnostic log of a run (/LOG=file): plain text for administrators,
+// in UTF-8, so that every name shows as it is,
 // written line by line as the run goes, so that it survives a crash. Both
 // threads write to it. Without /LOG nothing is written and the calls cost
 // nothing but a test.
@@ -23,5 +24,8 @@ bool DiagnosticLogOpen();
 void Diagnose(const std::string& line);
 void CloseDiagnosticLog();
 
+// The system's own text for an error code, in the user's language (empty
+// when it has none).
+std::string SystemMessage(uint32_t code);
 // "error 5: Access is denied." for a system error code.
 std::string SystemErrorText(uint32_t code);

@@ -3,6 +3,8 @@
 #include "base/folder_items.h"
 #include "base/run_time_functions.h"
 #include "base/scoped_win.h"
+#include "base/utf8_text.h"
+#include "base/wide_paths.h"
 #include "payload/components.h"
 
 #include <windows.h>
@@ -44,8 +46,8 @@ int32_t ClusterSize(const std::string& path) {
     const std::string root = Root(path);
     DWORD sectorsPerCluster = 0, bytesPerSector = 0, freeClusters = 0, totalClusters = 0;
     TErrorModeScope quiet(kQuietDriveErrors);
-    if (root.empty() || !GetDiskFreeSpaceA(root.c_str(), &sectorsPerCluster, &bytesPerSector,
-                                           &freeClusters, &totalClusters))
+    if (root.empty() || !GetDiskFreeSpaceW(WideText(root).c_str(), &sectorsPerCluster,
+                                           &bytesPerSector, &freeClusters, &totalClusters))
         return kFallbackClusterSize;
     const uint64_t size = uint64_t(sectorsPerCluster) * bytesPerSector;
     return size > 0 && size <= 0x40000000u ? int32_t(size) : kFallbackClusterSize;
@@ -86,17 +88,19 @@ int64_t FreeSpace(const std::string& drive) {
     TErrorModeScope quiet(kQuietDriveErrors);
     // The first Windows 95 lacks the call that sees past 2 GB and the
     // user's quota; it is looked up so that the program still loads there.
-    using TGetDiskFreeSpaceExA =
-        BOOL(WINAPI*)(LPCSTR, PULARGE_INTEGER, PULARGE_INTEGER, PULARGE_INTEGER);
+    using TGetDiskFreeSpaceExW =
+        BOOL(WINAPI*)(LPCWSTR, PULARGE_INTEGER, PULARGE_INTEGER, PULARGE_INTEGER);
     const auto freeSpaceEx =
-        LoadedFunction<TGetDiskFreeSpaceExA>("kernel32.dll", "GetDiskFreeSpaceExA");
+        LoadedFunction<TGetDiskFreeSpaceExW>("kernel32.dll", "GetDiskFreeSpaceExW");
+    const TWideText wideRoot = WideText(root);
     if (freeSpaceEx) {
         ULARGE_INTEGER available{}, total{}, totalFree{};
-        if (!freeSpaceEx(root.c_str(), &available, &total, &totalFree)) return kUnknownFreeSpace;
+        if (!freeSpaceEx(wideRoot.c_str(), &available, &total, &totalFree))
+            return kUnknownFreeSpace;
         return available.QuadPart > uint64_t(INT64_MAX) ? INT64_MAX : int64_t(available.QuadPart);
     }
     DWORD sectorsPerCluster, bytesPerSector, freeClusters, totalClusters;
-    if (!GetDiskFreeSpaceA(root.c_str(), &sectorsPerCluster, &bytesPerSector, &freeClusters,
+    if (!GetDiskFreeSpaceW(wideRoot.c_str(), &sectorsPerCluster, &bytesPerSector, &freeClusters,
                            &totalClusters))
         return kUnknownFreeSpace;
     return int64_t(sectorsPerCluster) * bytesPerSector * freeClusters;
@@ -120,8 +124,8 @@ int32_t FolderSizeKB(const std::string& folder, int32_t clusterSize) {
         }
         DWORD size = item.SizeLow; // the listing's size when the file cannot be opened
         // Opened for its attributes only.
-        TFileHandle file(CreateFileA(path.c_str(), 0, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                     FILE_ATTRIBUTE_NORMAL, nullptr));
+        TFileHandle file =
+            CreatePathFile(path, 0, FILE_SHARE_READ, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL);
         if (file) {
             const DWORD measured = GetFileSize(file.Get(), nullptr);
             if (measured != INVALID_FILE_SIZE) size = measured;

@@ -3,6 +3,7 @@
 
 #include "base/product_names.h"
 #include "base/scoped_win.h"
+#include "base/wide_paths.h"
 #include "payload/file_time.h"
 #include "payload/folders.h"
 #include "payload/install_log.h"
@@ -25,8 +26,8 @@ std::string CannotCreateText(const std::string& target) {
 // A build for the benchmark only (bench/run), to tell what the crash-safe
 // writing below costs: the target itself opened, truncated and written.
 bool WriteBytes(const std::string& target, const uint8_t* data, int32_t size, double stamp) {
-    const TFileHandle file(CreateFileA(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                       FILE_ATTRIBUTE_NORMAL, nullptr));
+    const TFileHandle file =
+        CreatePathFile(target, GENERIC_WRITE, 0, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL);
     if (!file) return false;
     DWORD written = 0;
     const bool ok = size == 0 || (WriteFile(file.Get(), data, DWORD(size), &written, nullptr) &&

@@ -1,6 +1,8 @@
 #include "payload/file_time.h"
 
 #include "base/scoped_win.h"
+#include "base/utf8_text.h"
+#include "base/wide_paths.h"
 #include "payload/day_count.h"
 
 #include <windows.h>
@@ -20,8 +22,8 @@ double LocalNow() {
 }
 
 double FileDate(const std::string& path) {
-    WIN32_FIND_DATAA found;
-    if (!TFindHandle(FindFirstFileA(path.c_str(), &found))) return LocalNow();
+    WIN32_FIND_DATAW found;
+    if (!TFindHandle(FindFirstFileW(WideText(path).c_str(), &found))) return LocalNow();
     FILETIME local;
     WORD dosDate, dosTime;
     // A time the DOS format cannot hold (before 1980) never equals a stamp.
@@ -42,8 +44,7 @@ bool SetFileDate(const TFileHandle& file, double stamp) {
 bool SetFileDate(const std::string& path, double stamp) {
     uint16_t dosDate, dosTime;
     if (!DayCountToDos(stamp, dosDate, dosTime)) return false; // no need to open it
-    const TFileHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                                       OPEN_EXISTING,
-                                       FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    const TFileHandle file = CreatePathFile(path, GENERIC_WRITE, FILE_SHARE_READ, OPEN_EXISTING,
+                                            FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN);
     return file && SetFileDate(file, stamp);
 }

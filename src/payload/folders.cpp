@@ -1,6 +1,7 @@
 #include "payload/folders.h"
 
 #include "base/path_exists.h"
+#include "base/utf8_text.h"
 #include "payload/install_log.h"
 
 #include <windows.h>
@@ -16,6 +17,6 @@ void MakeFolder(const std::string& path, _SECURITY_ATTRIBUTES* outermost) {
         MakeFolder(parent, outermost);
         outermost = nullptr;
     }
-    CreateDirectoryA(path.c_str(), outermost);
+    CreateDirectoryW(WideText(path).c_str(), outermost);
     AddLogLine("Made Dir: " + path);
 }

@@ -1,7 +1,9 @@
 #include "payload/install_log.h"
 
+#include "base/code_page.h"
 #include "base/locale_text.h"
 #include "base/path_exists.h"
+#include "base/product_path.h"
 #include "payload/diagnostic_log.h"
 #include "payload/text_file.h"
 #include "payload/update_log_merge.h"
@@ -21,6 +23,38 @@ namespace {
 std::set<std::string> LogIndex;
 const std::vector<std::string>* IndexedLog = nullptr;
 size_t IndexedLines = 0;
+
+// The product reads these files in the code page. A line whose path the
+// code page cannot spell names it by its short form; without one the line
+// is left out (and said so), so that the uninstaller never acts on a
+// look-alike of the path.
+std::vector<std::string> ProductLines(const char* file, const std::vector<std::string>& lines) {
+    std::vector<std::string> product;
+    product.reserve(lines.size());
+    for (const std::string& line : lines) {
+        std::string text;
+        if (AnsiFromUtf8(line, text)) {
+            product.push_back(text);
+            continue;
+        }
+        // The path runs from its drive or share to the end or a mark; what
+        // stands around it is the program's own ASCII.
+        const size_t end = std::min(line.find('\t'), line.size());
+        const size_t colon = line.find(":\\");
+        const size_t start = std::min(colon + 1 > 1 ? colon - 1 : line.find("\\\\"), end);
+        const TProductPath path = ProductPath(line.substr(start, end - start));
+        const bool named = start < end && path.Form == TProductForm::Short;
+        if (named) product.push_back(text.assign(line).replace(start, end - start, path.Text));
+        Diagnose(std::string(file) + (named ? ": by its short form: " : ": left out: ") + line);
+    }
+    return product;
+}
+
+// Lines of the code page as the program holds them.
+void Utf8Lines(std::vector<std::string>& lines) {
+    for (std::string& line : lines)
+        line = Utf8FromAnsi(line);
+}
 
 void SyncLogIndex() {
     if (IndexedLog == InstallLog.get() && IndexedLines == InstallLog->size()) return;
@@ -53,7 +87,10 @@ void StartInstallLog(const std::string& logPathOrEmpty) {
     if (!InstallLogPath.empty() && FileExists(InstallLogPath)) {
         std::vector<std::string> lines;
         std::string error;
-        if (ReadTextLines(InstallLogPath, lines, error)) *InstallLog = std::move(lines);
+        if (ReadTextLines(InstallLogPath, lines, error)) {
+            Utf8Lines(lines);
+            *InstallLog = std::move(lines);
+        }
     }
     IndexedLog = nullptr;
 }
@@ -61,7 +98,8 @@ void StartInstallLog(const std::string& logPathOrEmpty) {
 void SaveInstallLog() {
     if (!InstallLog || InstallLogPath.empty()) return;
     std::string error;
-    const bool written = WriteTextLines(InstallLogPath, *InstallLog, error);
+    const bool written =
+        WriteTextLines(InstallLogPath, ProductLines("Install.log", *InstallLog), error);
     Diagnose("File: " + InstallLogPath + (written ? std::string() : " FAILED: " + error));
 }
 
@@ -76,7 +114,8 @@ bool WriteUpdateLog(const std::string& dataFolderBase, double installStamp,
 
     std::vector<std::string> lines;
     if (FileExists(path) && !ReadTextLines(path, lines, error)) return false;
+    Utf8Lines(lines);
     lines = MergeUpdateLog(lines, publicFiles, UpdateLogHeader(installStamp),
                            [](const std::string& s) { return UpperCaseText(s); });
-    return WriteTextLines(path, lines, error);
+    return WriteTextLines(path, ProductLines("Update.log", lines), error);
 }

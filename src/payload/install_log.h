@@ -2,7 +2,9 @@
 // on, "Install.log" in the destination folder, and "Update.log" in the base
 // data folder.
 //
-// Lines are "Made Dir: " + folder and "File Copy: " + file. No two lines
+// Lines are "Made Dir: " + folder and "File Copy: " + file, held as UTF-8
+// and written in the code page (a path it cannot spell by its short form,
+// as the product reads them). No two lines
 // are equal without regard to letter case; a repeated line is not added.
 // The log belongs to the install thread while it runs and to the wizard's
 // thread otherwise; it has no lock.

@@ -2,18 +2,21 @@
 
 #include "base/open_items.h"
 #include "base/run_time_functions.h"
+#include "base/utf8_text.h"
+#include "base/wide_paths.h"
 
 #include <windows.h>
 
 #include <string>
 
 namespace {
-// MoveFileExA, looked up: the kernel of Windows 95 lacks it (that system
+// MoveFileExW, looked up: the kernel of Windows 95 lacks it (that system
 // never gets as far as copying files).
 bool MoveReplacing(const std::string& from, const std::string& to) {
-    using TMoveFileExA = BOOL(WINAPI*)(LPCSTR, LPCSTR, DWORD);
-    const auto move = LoadedFunction<TMoveFileExA>("kernel32.dll", "MoveFileExA");
-    return move && move(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING) != FALSE;
+    using TMoveFileExW = BOOL(WINAPI*)(LPCWSTR, LPCWSTR, DWORD);
+    const auto move = LoadedFunction<TMoveFileExW>("kernel32.dll", "MoveFileExW");
+    return move &&
+           move(WideText(from).c_str(), WideText(to).c_str(), MOVEFILE_REPLACE_EXISTING) != FALSE;
 }
 
 bool IsWrittenFile(HANDLE file, const TFileIdentity& written) {
@@ -33,7 +36,7 @@ bool MoveOverTarget(TFileHandle file, const std::string& temporary, const std::s
     // Windows refuses to replace a read-only file, but a file system that
     // keeps the attribute elsewhere (Wine on a Unix one) may let the rename
     // through: the attribute is asked here so that it holds everywhere.
-    const DWORD attributes = GetFileAttributesA(target.c_str());
+    const DWORD attributes = PathAttributes(target);
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
         SetLastError(ERROR_ACCESS_DENIED);
         return false;
@@ -52,9 +55,9 @@ bool MoveWrittenFile(const TFileIdentity& written, const std::string& temporary,
     // closed. Held open, the written file cannot be deleted and its
     // identity not given to another; held without data access, it does not
     // stand in the move's way.
-    TFileHandle held(CreateFileA(temporary.c_str(), FILE_READ_ATTRIBUTES,
-                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                 OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    TFileHandle held = CreatePathFile(temporary, FILE_READ_ATTRIBUTES,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT);
     if (!held || !IsWrittenFile(held.Get(), written)) {
         SetLastError(ERROR_FILE_INVALID);
         return false;

@@ -1,5 +1,6 @@
 // The installation plan of the catalogue: which entry is written to which
 // target, for which component, and whether it is logged.
+#include "base/code_page.h"
 #include "base/locale_text.h"
 #include "base/path_exists.h"
 #include "base/paths.h"
@@ -49,7 +50,7 @@ bool TAttachedFiles::Plan(const std::string& pattern, const std::string& place, 
         // A name that could lead outside the folder, or to a device, is
         // never planned, whatever tool built the payload.
         if (!payload::IsSafeEntryName(entry.Name)) continue;
-        const std::string target = exactTarget ? place : JoinPath(place, entry.Name);
+        const std::string target = exactTarget ? place : JoinPath(place, Utf8FromAnsi(entry.Name));
         bool planned = true;
         if (effective != AlwaysReplace && FileExists(target)) {
             planned = effective != KeepExisting && FileDate(target) != entry.Date;

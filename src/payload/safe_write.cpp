@@ -1,6 +1,7 @@
 #include "payload/safe_write.h"
 
 #include "base/scoped_win.h"
+#include "base/wide_paths.h"
 #include "payload/file_time.h"
 #include "payload/move_over.h"
 #include "payload/temp_files.h"
@@ -25,7 +26,7 @@ bool WriteWholeFile(const std::string& target, const void* data, uint32_t size, 
     if (placed) return true;
     const DWORD reason = GetLastError();
     file.Reset();
-    DeleteFileA(temporary.c_str());
+    DeletePathFile(temporary);
     SetLastError(reason);
     return false;
 }

@@ -6,6 +6,7 @@
 #include "base/product_names.h"
 #include "base/scoped_win.h"
 #include "base/shell_folders.h"
+#include "base/utf8_text.h"
 #include "payload/unique_file.h"
 
 #include <windows.h>
@@ -13,9 +14,9 @@
 #include <shlobj.h>
 
 std::string TempFolder() {
-    char buffer[MAX_PATH + 1] = {};
-    const DWORD n = GetTempPathA(sizeof buffer, buffer);
-    std::string folder = n > 0 && n < sizeof buffer ? std::string(buffer, n) : std::string();
+    wchar_t buffer[MAX_PATH + 1] = {};
+    const DWORD n = GetTempPathW(MAX_PATH + 1, buffer);
+    std::string folder = n > 0 && n <= MAX_PATH ? Utf8Text(buffer, n) : std::string();
     if (folder.empty() || !FolderExists(folder)) folder = SpecialFolder(CSIDL_PERSONAL);
     return JoinPath(folder, "");
 }

@@ -1,6 +1,8 @@
 #include "payload/text_file.h"
 
 #include "base/scoped_win.h"
+#include "base/wide_paths.h"
+#include "payload/diagnostic_log.h"
 #include "payload/safe_write.h"
 #include "payload/text_lines.h"
 
@@ -8,16 +10,8 @@
 
 namespace {
 std::string SystemReason(DWORD code) {
-    TLocalMemory<char> text;
-    const DWORD n = FormatMessageA(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-        nullptr, code, 0, reinterpret_cast<char*>(text.Out()), 0, nullptr);
-    std::string reason =
-        n && text ? std::string(text.Get(), n) : "System error " + std::to_string(code);
-    while (!reason.empty() &&
-           (reason.back() == '\r' || reason.back() == '\n' || reason.back() == ' '))
-        reason.pop_back();
-    return reason;
+    const std::string reason = SystemMessage(code);
+    return reason.empty() ? "System error " + std::to_string(code) : reason;
 }
 
 std::string FileError(const char* what, const std::string& path, DWORD code) {
@@ -26,9 +20,8 @@ std::string FileError(const char* what, const std::string& path, DWORD code) {
 } // namespace
 
 bool ReadTextLines(const std::string& path, std::vector<std::string>& lines, std::string& error) {
-    TFileHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN,
-                                 nullptr));
+    TFileHandle file = CreatePathFile(path, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING,
+                                      FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN);
     if (!file) {
         error = FileError("Cannot open file", path, GetLastError());
         return false;

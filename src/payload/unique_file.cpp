@@ -1,6 +1,7 @@
 #include "payload/unique_file.h"
 
 #include "base/scoped_win.h"
+#include "base/wide_paths.h"
 
 #include <windows.h>
 
@@ -40,8 +41,8 @@ TFileHandle CreateUniqueFile(const std::string& folder, const std::string& prefi
     for (int attempt = 0; attempt < 100; ++attempt) {
         name = folder + prefix + std::to_string(RandomNumber()) + suffix;
         // DELETE lets the file be renamed through this handle.
-        TFileHandle file(CreateFileA(name.c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW,
-                                     FILE_ATTRIBUTE_NORMAL, nullptr));
+        TFileHandle file =
+            CreatePathFile(name, GENERIC_WRITE | DELETE, 0, CREATE_NEW, FILE_ATTRIBUTE_NORMAL);
         if (file) return file;
         const DWORD error = GetLastError();
         if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS &&

@@ -3,6 +3,7 @@
 #include "base/folder_items.h"
 #include "base/paths.h"
 #include "base/shell_folders.h"
+#include "base/utf8_text.h"
 #include "payload/diagnostic_log.h"
 #include "payload/folders.h"
 #include "payload/install_log.h"
@@ -120,10 +121,10 @@ std::string SecureMachineDataFolder(const TDataFolderChecks& checks) {
         // A folder someone made a moment ago is theirs, whatever its name:
         // it already exists.
         TProtection protection(TProtectionKind::ForEveryone);
-        const TOpenItem made =
-            protection.Attributes() && CreateDirectoryA(folder.c_str(), protection.Attributes())
-                ? OpenItem(folder, kEnterAccess, checks.IsLink)
-                : TOpenItem{};
+        SECURITY_ATTRIBUTES* attributes = protection.Attributes();
+        const TOpenItem made = attributes && CreateDirectoryW(WideText(folder).c_str(), attributes)
+                                   ? OpenItem(folder, kEnterAccess, checks.IsLink)
+                                   : TOpenItem{};
         error = GetLastError();
         if (!made.Handle) {
             refusal = " cannot be made";

@@ -4,6 +4,7 @@
 #include "base/path_exists.h"
 #include "base/paths.h"
 #include "base/shell_folders.h"
+#include "base/utf8_text.h"
 #include "payload/diagnostic_log.h"
 #include "payload/folders.h"
 #include "system/folder_protection.h"
@@ -12,7 +13,6 @@
 
 #include <shlobj.h>
 
-#include <cstdlib>
 #include <utility>
 
 namespace {
@@ -28,7 +28,7 @@ bool IsWithin(const std::string& path, const std::string& folder) {
 // administrators, and the share's own rights decide who may change it.
 bool OnNetwork(const std::string& destDir) {
     const std::string drive = DrivePart(destDir);
-    return drive.size() > 2 || GetDriveTypeA((drive + "\\").c_str()) == DRIVE_REMOTE;
+    return drive.size() > 2 || GetDriveTypeW(WideText(drive + "\\").c_str()) == DRIVE_REMOTE;
 }
 
 bool IsEmptyFolder(const TOpenItem& folder) {
@@ -49,7 +49,9 @@ bool HasProtectionOfItsOwn(const std::string& destDir) {
     std::vector<std::string> places = {SpecialFolder(CSIDL_PROGRAM_FILES),
                                        SpecialFolder(CSIDL_PROGRAM_FILESX86),
                                        SpecialFolder(CSIDL_PROFILE)};
-    if (const char* native = std::getenv("ProgramW6432")) places.push_back(native);
+    wchar_t native[MAX_PATH];
+    const DWORD length = GetEnvironmentVariableW(L"ProgramW6432", native, MAX_PATH);
+    if (length && length < MAX_PATH) places.push_back(Utf8Text(native, length));
     for (const std::string& place : places)
         if (IsWithin(destDir, place)) return true;
     return false;

@@ -3,6 +3,7 @@
 #include "base/locale_text.h"
 #include "base/paths.h"
 #include "base/product_names.h"
+#include "base/utf8_text.h"
 
 #include <algorithm>
 #include <cctype>
@@ -14,15 +15,9 @@ constexpr size_t kMaxFolderPath = 248; // CreateDirectory leaves room for an 8.3
 // up to ten digits, ".tmp".
 constexpr size_t kLongestWriteName = 28 + 10 + 4;
 
-std::string Upper(std::string text) {
-    for (char& c : text)
-        c = char(std::toupper(static_cast<unsigned char>(c)));
-    return text;
-}
-
 bool IsDeviceName(const std::string& name) {
     // The device wins whatever follows its name after a dot.
-    std::string base = Upper(name.substr(0, name.find('.')));
+    std::string base = AsciiUpperCase(name.substr(0, name.find('.')));
     while (!base.empty() && base.back() == ' ')
         base.pop_back();
     static const char* const kDevices[] = {"CON",    "PRN",     "AUX",   "NUL",
@@ -53,6 +48,11 @@ bool PlainNames(const std::string& rest, size_t least) {
         start = end + 1;
     }
 }
+// The limits count the UTF-16 units the system is handed, not UTF-8 bytes.
+size_t Units(const std::string& text) {
+    return WideText(text).size();
+}
+
 // What is left of the limit once `used` is taken; none when it is passed.
 size_t Room(size_t limit, size_t used) {
     return used < limit ? limit - used : 0;
@@ -74,8 +74,9 @@ size_t LongestDestination(const std::vector<std::string>& names) {
     size_t longest = kMaxPath - 1;
     for (const std::string& name : names) {
         const size_t slash = name.rfind('\\');
-        const size_t folder = slash == std::string::npos ? 0 : slash + 1; // with its backslash
-        const size_t file = std::max(name.size(), folder + kLongestWriteName);
+        const size_t folder =
+            slash == std::string::npos ? 0 : Units(name.substr(0, slash + 1)); // with its backslash
+        const size_t file = std::max(Units(name), folder + kLongestWriteName);
         // destination + "\" + name, and the deepest folder without its backslash.
         longest = std::min(longest, Room(kMaxPath - 2, file));
         if (folder) longest = std::min(longest, Room(kMaxFolderPath - 1, folder));
@@ -91,7 +92,7 @@ std::string DestinationRefusal(const std::string& folder, size_t longest) {
                "(such as \\\\server\\share\\Quorvale). Folder names may not contain any of the "
                "characters \\ / : * ? \" < > |, may not end with a dot or a blank and may not be "
                "the names of devices such as CON or NUL.";
-    if (folder.size() > longest)
+    if (Units(folder) > longest)
         return "The folder \"" + folder + "\" is too long: the files of " +
                std::string(kProductName) +
                " would not fit below it.\r\rPlease choose a folder "

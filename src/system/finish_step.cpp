@@ -1,6 +1,10 @@
 #include "system/finish_step.h"
 
+#include "base/code_page.h"
 #include "base/paths.h"
+#include "base/product_path.h"
+#include "base/scoped_win.h"
+#include "base/utf8_text.h"
 #include "payload/diagnostic_log.h"
 #include "payload/file_time.h"
 #include "payload/install_log.h"
@@ -20,10 +24,30 @@ void PutLittleEndian(std::string& out, uint64_t value, int bytes) {
         out.push_back(char((value >> (8 * i)) & 0xFF));
 }
 
-// kel.exe in the destination folder, started with these arguments.
-void StartWordProcessor(const std::string& destDir, const std::string& arguments) {
-    const std::string command = QuotedCommandLine(JoinPath(destDir, "kel.exe"), arguments);
-    WinExec(command.c_str(), SW_SHOW);
+// The word processor reads its command line in the code page: it is named
+// there in a form the code page spells, where the volume keeps one.
+std::string WordProcessorCommand(const std::string& program, const std::string& arguments) {
+    const TProductPath named = ProductPath(program);
+    if (named.Form != TProductForm::None)
+        return QuotedCommandLine(Utf8FromAnsi(named.Text), arguments);
+    Diagnose("Launch: the word processor is handed its path " + program +
+             " in a form the code page cannot spell");
+    return QuotedCommandLine(program, arguments);
+}
+
+// kel.exe in the destination folder, started with these arguments (not
+// waited for).
+void StartWordProcessor(const std::string& program, const std::string& arguments) {
+    TWideText line = WideText(WordProcessorCommand(program, arguments));
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = SW_SHOW;
+    PROCESS_INFORMATION started{};
+    if (CreateProcessW(WideText(program).c_str(), &line[0], nullptr, nullptr, FALSE, 0, nullptr,
+                       nullptr, &startup, &started)) {
+        const TKernelHandle process(started.hProcess), thread(started.hThread);
+    }
 }
 } // namespace
 
@@ -54,7 +78,8 @@ void RunFinishStep(const TInstallTarget& target, const TFinishChoices& choices) 
     if (target.Portable) return;
     // The word processor registers the document types itself; it runs
     // alongside the wizard.
-    StartWordProcessor(target.DestDir, AssociationArguments(choices.DocumentTypes));
+    StartWordProcessor(JoinPath(target.DestDir, "kel.exe"),
+                       AssociationArguments(choices.DocumentTypes));
     PlaceShortcuts(target.DestDir, choices.InstallToAll, choices.Desktop, target.Scope);
 }
 
@@ -80,10 +105,11 @@ bool RunLaunchStep(const TInstallTarget& target, bool launch, double installStam
     const std::string program = JoinPath(destDir, "kel.exe");
     // Whether the program then starts is a side step like any other; only
     // finding no way to start it with the user's rights is reported.
-    const bool started = RunsAsDesktopUser() && !RunsElevated()
-                             ? (StartWordProcessor(destDir, std::string()), true)
-                             : StartThroughDesktopShell(program, destDir) ||
-                                   StartAsDesktopOwner(QuotedCommandLine(program, ""), destDir);
+    const bool started =
+        RunsAsDesktopUser() && !RunsElevated()
+            ? (StartWordProcessor(program, std::string()), true)
+            : StartThroughDesktopShell(program, destDir) ||
+                  StartAsDesktopOwner(program, WordProcessorCommand(program, ""), destDir);
     if (!started)
         Diagnose("Launch: the word processor is not started: setup does not run as the user of "
                  "the desktop, and cannot start it as that user");

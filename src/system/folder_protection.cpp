@@ -2,6 +2,7 @@
 
 #include "base/run_time_functions.h"
 #include "base/scoped_win.h"
+#include "base/utf8_text.h"
 #include "system/user_rights.h"
 
 #include <cstring>
@@ -68,14 +69,15 @@ void AddAllowed(unsigned char* acl, DWORD size, DWORD mask, const TWellKnownSid&
 // A SECURITY_DESCRIPTOR of the item (self-relative), or empty.
 std::vector<unsigned char> SecurityOf(const std::string& path, SECURITY_INFORMATION what) {
     using TGetSecurity =
-        BOOL(WINAPI*)(LPCSTR, SECURITY_INFORMATION, PSECURITY_DESCRIPTOR, DWORD, LPDWORD);
-    const auto getSecurity = LoadedFunction<TGetSecurity>("advapi32.dll", "GetFileSecurityA");
+        BOOL(WINAPI*)(LPCWSTR, SECURITY_INFORMATION, PSECURITY_DESCRIPTOR, DWORD, LPDWORD);
+    const auto getSecurity = LoadedFunction<TGetSecurity>("advapi32.dll", "GetFileSecurityW");
     if (!getSecurity) return {};
+    const TWideText wide = WideText(path);
     DWORD needed = 0;
-    getSecurity(path.c_str(), what, nullptr, 0, &needed);
+    getSecurity(wide.c_str(), what, nullptr, 0, &needed);
     if (!needed) return {};
     std::vector<unsigned char> descriptor(needed);
-    if (!getSecurity(path.c_str(), what, descriptor.data(), needed, &needed)) return {};
+    if (!getSecurity(wide.c_str(), what, descriptor.data(), needed, &needed)) return {};
     return descriptor;
 }
 

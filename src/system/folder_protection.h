@@ -29,7 +29,7 @@ class TProtection {
     TProtection(const TProtection&) = delete;
     TProtection& operator=(const TProtection&) = delete;
 
-    // For CreateDirectoryA and CreateMutexA; null when the system could not
+    // For the folders and named objects made with it; null when the system could not
     // build it.
     SECURITY_ATTRIBUTES* Attributes() { return Ready_ ? &Attributes_ : nullptr; }
 

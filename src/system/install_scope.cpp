@@ -1,6 +1,7 @@
 #include "system/install_scope.h"
 
 #include "base/scoped_win.h"
+#include "base/utf8_text.h"
 #include "system/uninstall_entry.h"
 
 #include <windows.h>
@@ -14,14 +15,17 @@ TInstallScope DecideInstallScope() {
     const std::string key = kUninstallKey;
     const std::string list = key.substr(0, key.rfind('\\'));
     HKEY opened = nullptr;
-    LONG result = RegOpenKeyExA(HKEY_LOCAL_MACHINE, list.c_str(), 0, KEY_CREATE_SUB_KEY, &opened);
+    LONG result =
+        RegOpenKeyExW(HKEY_LOCAL_MACHINE, WideText(list).c_str(), 0, KEY_CREATE_SUB_KEY, &opened);
     if (result == ERROR_FILE_NOT_FOUND)
-        result = RegOpenKeyExA(HKEY_LOCAL_MACHINE, list.substr(0, list.rfind('\\')).c_str(), 0,
-                               KEY_CREATE_SUB_KEY, &opened);
+        result =
+            RegOpenKeyExW(HKEY_LOCAL_MACHINE, WideText(list.substr(0, list.rfind('\\'))).c_str(), 0,
+                          KEY_CREATE_SUB_KEY, &opened);
     if (result != ERROR_SUCCESS) return TInstallScope::ForMe;
     TKeyHandle listKey(opened);
     opened = nullptr;
-    const LONG entry = RegOpenKeyExA(HKEY_LOCAL_MACHINE, kUninstallKey, 0, KEY_SET_VALUE, &opened);
+    const LONG entry =
+        RegOpenKeyExW(HKEY_LOCAL_MACHINE, WideText(key).c_str(), 0, KEY_SET_VALUE, &opened);
     TKeyHandle entryKey(opened);
     return entry == ERROR_SUCCESS || entry == ERROR_FILE_NOT_FOUND ? TInstallScope::ForEveryone
                                                                    : TInstallScope::ForMe;

@@ -2,6 +2,7 @@
 
 #include "base/run_time_functions.h"
 #include "base/scoped_win.h"
+#include "base/utf8_text.h"
 #include "system/user_rights.h"
 #include "system/com_ptr.h"
 
@@ -39,7 +40,7 @@ class TVariant {
     TVariant(const TAutomationStrings& strings, const std::string& text) : Strings_(strings) {
         ZeroMemory(&Value, sizeof Value);
         if (text.empty()) return;
-        Value.bstrVal = Strings_.Alloc(WideFromAnsi(text).c_str());
+        Value.bstrVal = Strings_.Alloc(WideText(text).c_str());
         if (Value.bstrVal) Value.vt = VT_BSTR;
     }
     ~TVariant() {
@@ -140,7 +141,8 @@ bool RunsAsDesktopUser() {
     return owner && ProcessUserSid(owner.Get()) == ProcessUserSid(GetCurrentProcess());
 }
 
-bool StartAsDesktopOwner(const std::string& command, const std::string& folder) {
+bool StartAsDesktopOwner(const std::string& program, const std::string& command,
+                         const std::string& folder) {
     using TDuplicate = BOOL(WINAPI*)(HANDLE, DWORD, LPSECURITY_ATTRIBUTES,
                                      SECURITY_IMPERSONATION_LEVEL, TOKEN_TYPE, PHANDLE);
     using TCreate = BOOL(WINAPI*)(HANDLE, DWORD, LPCWSTR, LPWSTR, DWORD, LPVOID, LPCWSTR,
@@ -158,15 +160,14 @@ bool StartAsDesktopOwner(const std::string& command, const std::string& folder) 
         !duplicate(token.Get(), TOKEN_ALL_ACCESS, nullptr, SecurityImpersonation, TokenPrimary,
                    primary.Out()))
         return false;
-    std::wstring line = WideFromAnsi(command);
-    const std::wstring directory = WideFromAnsi(folder);
+    TWideText line = WideText(command);
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION started{};
     // A program that does not start (a damaged file, say) is a side step
     // that failed, as any other: the user's rights were never at stake.
-    if (create(primary.Get(), 0, nullptr, &line[0], 0, nullptr, directory.c_str(), &startup,
-               &started)) {
+    if (create(primary.Get(), 0, WideText(program).c_str(), &line[0], 0, nullptr,
+               WideText(folder).c_str(), &startup, &started)) {
         const TKernelHandle process(started.hProcess), thread(started.hThread);
     }
     return true;

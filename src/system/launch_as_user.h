@@ -17,12 +17,14 @@ bool RunsElevated();
 // program it started would hand the person at the screen SYSTEM's rights.
 bool RunsAsDesktopUser();
 
-// Starts the command line in `folder` with the token of the process behind
-// the desktop's shell window (as RunsAsDesktopUser finds it), not waiting
-// for it. False when there is no such token to take, or the system cannot
-// start a program with one (before Windows Vista); true once the program
-// was handed to the system with it, whether it then starts or not.
-bool StartAsDesktopOwner(const std::string& command, const std::string& folder);
+// Starts `program` with the command line in `folder` with the token of the
+// process behind the desktop's shell window (as RunsAsDesktopUser finds
+// it), not waiting for it. False when there is no such token to take, or
+// the system cannot start a program with one (before Windows Vista); true
+// once the program was handed to the system with it, whether it then
+// starts or not.
+bool StartAsDesktopOwner(const std::string& program, const std::string& command,
+                         const std::string& folder);
 
 // Asks the desktop's shell (which runs with the user's own rights) to start
 // the program in `folder`. False when there is no such shell to ask (no

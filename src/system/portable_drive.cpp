@@ -3,6 +3,7 @@
 
 #include "base/paths.h"
 #include "base/scoped_win.h"
+#include "base/utf8_text.h"
 
 #include <windows.h>
 
@@ -24,7 +25,7 @@ constexpr size_t kDescriptorBytes = 548;
 bool FixedDriveIsPortable(const std::string& drive) {
     // No access asked: the storage properties need none, and reading the
     // volume is refused to anyone but an administrator.
-    const TFileHandle volume(CreateFileA(("\\\\.\\" + drive).c_str(), 0,
+    const TFileHandle volume(CreateFileW(WideText("\\\\.\\" + drive).c_str(), 0,
                                          FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                                          0, nullptr));
     if (!volume) return false;
@@ -46,7 +47,7 @@ bool StorageDescriptorIsPortable(const unsigned char* descriptor, size_t size) {
 
 bool IsPortable(const std::string& destDir) {
     const std::string drive = DrivePart(destDir);
-    switch (GetDriveTypeA((drive + "\\").c_str())) {
+    switch (GetDriveTypeW(WideText(drive + "\\").c_str())) {
     case DRIVE_REMOVABLE:
         return true;
     case DRIVE_FIXED:

@@ -1,5 +1,6 @@
 #include "system/registry.h"
 
+#include "base/utf8_text.h"
 #include "payload/diagnostic_log.h"
 
 #include <vector>
@@ -13,9 +14,11 @@ bool TRegistry::OpenKey(const char* path, bool create) {
     CloseKey();
     Path_ = path;
     HKEY key = nullptr;
-    const LONG result = create ? RegCreateKeyExA(Root_, path, 0, nullptr, REG_OPTION_NON_VOLATILE,
-                                                 KEY_ALL_ACCESS, nullptr, &key, nullptr)
-                               : RegOpenKeyExA(Root_, path, 0, KEY_READ, &key);
+    const TWideText wide = WideText(path);
+    const LONG result =
+        create ? RegCreateKeyExW(Root_, wide.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                                 KEY_ALL_ACCESS, nullptr, &key, nullptr)
+               : RegOpenKeyExW(Root_, wide.c_str(), 0, KEY_READ, &key);
     if (result != ERROR_SUCCESS) return false;
     Key_.Reset(key);
     return true;
@@ -27,8 +30,8 @@ void TRegistry::CloseKey() {
 
 bool TRegistry::ValueExists(const char* name) const {
     DWORD size = 0;
-    return Key_ &&
-           RegQueryValueExA(Key_.Get(), name, nullptr, nullptr, nullptr, &size) == ERROR_SUCCESS;
+    return Key_ && RegQueryValueExW(Key_.Get(), WideText(name).c_str(), nullptr, nullptr, nullptr,
+                                    &size) == ERROR_SUCCESS;
 }
 
 bool TRegistry::ReadInteger(const char* name, int32_t& value) const {
@@ -37,8 +40,8 @@ bool TRegistry::ReadInteger(const char* name, int32_t& value) const {
     // gives no sane number: treat it as missing so the default applies.
     DWORD size = sizeof(int32_t), type = REG_NONE;
     int32_t data = 0;
-    if (RegQueryValueExA(Key_.Get(), name, nullptr, &type, reinterpret_cast<BYTE*>(&data), &size) !=
-            ERROR_SUCCESS ||
+    if (RegQueryValueExW(Key_.Get(), WideText(name).c_str(), nullptr, &type,
+                         reinterpret_cast<BYTE*>(&data), &size) != ERROR_SUCCESS ||
         size != sizeof(int32_t) || (type != REG_DWORD && type != REG_BINARY))
         return false;
     value = data;
@@ -47,32 +50,35 @@ bool TRegistry::ReadInteger(const char* name, int32_t& value) const {
 
 bool TRegistry::ReadString(const char* name, std::string& value) const {
     if (!Key_) return false;
+    const TWideText wideName = WideText(name);
     DWORD size = 0, type = REG_NONE;
     // A number or a blob where a text belongs counts as missing too.
-    if (RegQueryValueExA(Key_.Get(), name, nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
+    if (RegQueryValueExW(Key_.Get(), wideName.c_str(), nullptr, &type, nullptr, &size) !=
+            ERROR_SUCCESS ||
         (type != REG_SZ && type != REG_EXPAND_SZ && type != REG_MULTI_SZ))
         return false;
-    // One byte more than stored, so a value written without its NUL still
-    // ends inside the buffer.
-    std::vector<char> data(size_t(size) + 1, '\0');
+    // A unit more than stored (and the half of an odd byte count), so a
+    // value written without its NUL still ends inside the buffer.
+    std::vector<wchar_t> data(size_t(size) / sizeof(wchar_t) + 2, L'\0');
     DWORD got = size;
-    if (size && RegQueryValueExA(Key_.Get(), name, nullptr, nullptr,
+    if (size && RegQueryValueExW(Key_.Get(), wideName.c_str(), nullptr, nullptr,
                                  reinterpret_cast<BYTE*>(data.data()), &got) != ERROR_SUCCESS)
         return false;
-    value.assign(data.data()); // up to the first NUL
+    value = Utf8Text(data.data()); // up to the first NUL
     return true;
 }
 
 void TRegistry::WriteString(const char* name, const std::string& value) {
-    const LONG result =
-        Key_ ? RegSetValueExA(Key_.Get(), name, 0, REG_SZ,
-                              reinterpret_cast<const BYTE*>(value.c_str()), DWORD(value.size() + 1))
-             : ERROR_INVALID_HANDLE;
+    const TWideText wide = WideText(value);
+    const LONG result = Key_ ? RegSetValueExW(Key_.Get(), WideText(name).c_str(), 0, REG_SZ,
+                                              reinterpret_cast<const BYTE*>(wide.c_str()),
+                                              DWORD((wide.size() + 1) * sizeof(wchar_t)))
+                             : ERROR_INVALID_HANDLE;
     DiagnoseWrite(name, "\"" + value + "\"", result);
 }
 
 void TRegistry::WriteInteger(const char* name, int32_t value) {
-    const LONG result = Key_ ? RegSetValueExA(Key_.Get(), name, 0, REG_DWORD,
+    const LONG result = Key_ ? RegSetValueExW(Key_.Get(), WideText(name).c_str(), 0, REG_DWORD,
                                               reinterpret_cast<const BYTE*>(&value), sizeof value)
                              : ERROR_INVALID_HANDLE;
     DiagnoseWrite(name, std::to_string(value), result);

@@ -4,6 +4,7 @@
 #include "base/paths.h"
 #include "base/run_time_functions.h"
 #include "base/scoped_win.h"
+#include "base/utf8_text.h"
 
 #include <windows.h>
 
@@ -23,45 +24,46 @@ constexpr DWORD kQueryLimited = 0x1000;
 // The full path of a process's program file, or empty when this user may
 // not ask (another user's process on older systems).
 std::string ImagePath(DWORD processId) {
-    using TQueryName = BOOL(WINAPI*)(HANDLE, DWORD, LPSTR, PDWORD);
-    using TModuleName = DWORD(WINAPI*)(HANDLE, HMODULE, LPSTR, DWORD);
+    using TQueryName = BOOL(WINAPI*)(HANDLE, DWORD, LPWSTR, PDWORD);
+    using TModuleName = DWORD(WINAPI*)(HANDLE, HMODULE, LPWSTR, DWORD);
     static const auto queryName =
-        LoadedFunction<TQueryName>("kernel32.dll", "QueryFullProcessImageNameA");
-    char path[MAX_PATH * 2] = {};
+        LoadedFunction<TQueryName>("kernel32.dll", "QueryFullProcessImageNameW");
+    wchar_t path[MAX_PATH * 2] = {};
     if (queryName) {
         TKernelHandle process(OpenProcess(kQueryLimited, FALSE, processId));
-        DWORD size = sizeof path;
-        if (process && queryName(process.Get(), 0, path, &size)) return std::string(path, size);
+        DWORD size = MAX_PATH * 2;
+        if (process && queryName(process.Get(), 0, path, &size)) return Utf8Text(path, size);
     }
     // Windows 2000 and XP.
     static const auto moduleName =
-        FunctionIn<TModuleName>(LoadSystemLibrary("psapi.dll").Release(), "GetModuleFileNameExA");
+        FunctionIn<TModuleName>(LoadSystemLibrary("psapi.dll").Release(), "GetModuleFileNameExW");
     if (!moduleName) return std::string();
     TKernelHandle process(
         OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId));
     if (!process) return std::string();
-    const DWORD size = moduleName(process.Get(), nullptr, path, sizeof path);
-    return std::string(path, size);
+    const DWORD size = moduleName(process.Get(), nullptr, path, MAX_PATH * 2);
+    return Utf8Text(path, size);
 }
 
 // Whether a process runs the program file `program`, in any session.
 bool ProgramRuns(const std::string& program) {
     using TSnapshot = HANDLE(WINAPI*)(DWORD, DWORD);
-    using TWalk = BOOL(WINAPI*)(HANDLE, PROCESSENTRY32*);
+    using TWalk = BOOL(WINAPI*)(HANDLE, PROCESSENTRY32W*);
     // Windows NT 4.0 has no tool help.
     const auto snapshot = LoadedFunction<TSnapshot>("kernel32.dll", "CreateToolhelp32Snapshot");
-    const auto first = LoadedFunction<TWalk>("kernel32.dll", "Process32First");
-    const auto next = LoadedFunction<TWalk>("kernel32.dll", "Process32Next");
+    const auto first = LoadedFunction<TWalk>("kernel32.dll", "Process32FirstW");
+    const auto next = LoadedFunction<TWalk>("kernel32.dll", "Process32NextW");
     if (!snapshot || !first || !next) return false;
     const TFileHandle processes(snapshot(TH32CS_SNAPPROCESS, 0));
     if (!processes) return false;
     const size_t slash = program.find_last_of('\\');
     const std::string name = slash == std::string::npos ? program : program.substr(slash + 1);
-    PROCESSENTRY32 entry{};
+    PROCESSENTRY32W entry{};
     entry.dwSize = sizeof entry;
     for (BOOL more = first(processes.Get(), &entry); more; more = next(processes.Get(), &entry)) {
         // The name alone first: asking for the path opens the process.
-        if (!SameName(entry.szExeFile, name) || entry.th32ProcessID == GetCurrentProcessId())
+        if (!SameName(Utf8Text(entry.szExeFile), name) ||
+            entry.th32ProcessID == GetCurrentProcessId())
             continue;
         if (SameName(ImagePath(entry.th32ProcessID), program)) return true;
     }
@@ -78,8 +80,8 @@ bool IsWordProcessorRunning(const std::string& destDir) {
     // Windows of other sessions and desktops are out of sight (the setup
     // program may run as SYSTEM for a deployment tool): the program file
     // of the destination, running anywhere, counts as well.
-    char full[MAX_PATH * 2];
-    const DWORD length =
-        GetFullPathNameA(JoinPath(destDir, "kel.exe").c_str(), sizeof full, full, nullptr);
-    return length > 0 && length < sizeof full && ProgramRuns(std::string(full, length));
+    wchar_t full[MAX_PATH * 2];
+    const DWORD length = GetFullPathNameW(WideText(JoinPath(destDir, "kel.exe")).c_str(),
+                                          MAX_PATH * 2, full, nullptr);
+    return length > 0 && length < MAX_PATH * 2 && ProgramRuns(Utf8Text(full, length));
 }

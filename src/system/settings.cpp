@@ -3,6 +3,7 @@
 #include "base/path_exists.h"
 #include "base/paths.h"
 #include "base/shell_folders.h"
+#include "base/utf8_text.h"
 #include "system/registry.h"
 #include "system/write_access.h"
 
@@ -13,9 +14,9 @@ std::string DefaultDestination() {
     if (programs.empty()) {
         // The shell could not tell: the usual place on the system's drive,
         // rather than a folder relative to wherever the setup was started.
-        char windows[MAX_PATH + 1] = "C:";
-        GetWindowsDirectoryA(windows, MAX_PATH);
-        programs = std::string(windows, 2) + "\\Program Files";
+        wchar_t windows[MAX_PATH + 1] = L"C:";
+        GetWindowsDirectoryW(windows, MAX_PATH);
+        programs = Utf8Text(windows, 2) + "\\Program Files";
     }
     return JoinPath(programs, "Quorvale");
 }

@@ -3,6 +3,7 @@
 #include "base/open_items.h"
 #include "base/paths.h"
 #include "base/shell_folders.h"
+#include "base/utf8_text.h"
 #include "payload/diagnostic_log.h"
 #include "payload/install_log.h"
 #include "system/com_ptr.h"
@@ -44,14 +45,14 @@ std::string LinkName(const std::string& linkPath) {
 bool CreateShortcut(const std::string& linkPath, const std::string& target,
                     const std::string& workingFolder, const std::string& description,
                     TLinkTest isLink) {
-    TComPtr<IShellLinkA> link;
-    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+    TComPtr<IShellLinkW> link;
+    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
                                 VoidOut(link))) ||
         !link.Get())
         return false;
-    link->SetPath(target.c_str());
-    link->SetWorkingDirectory(workingFolder.c_str());
-    link->SetDescription(description.c_str());
+    link->SetPath(WideText(target).c_str());
+    link->SetWorkingDirectory(WideText(workingFolder).c_str());
+    link->SetDescription(WideText(description).c_str());
     TComPtr<IPersistFile> file;
     if (FAILED(link->QueryInterface(IID_IPersistFile, VoidOut(file))) || !file.Get()) return false;
 
@@ -67,7 +68,7 @@ bool CreateShortcut(const std::string& linkPath, const std::string& target,
         // link's name: one there goes first, itself.
         if (const TOpenItem old = OpenItemIn(folders.back(), name, DELETE, isLink); old.Link)
             DeleteOpenItem(old);
-        saved = file->Save(WideFromAnsi(linkPath).c_str(), TRUE);
+        saved = file->Save(WideText(linkPath).c_str(), TRUE);
         const TOpenItem written = OpenItemIn(folders.back(), name, 0, isLink);
         if (SUCCEEDED(saved) &&
             (written.Link || !written.Handle || (written.Attributes & FILE_ATTRIBUTE_DIRECTORY)))

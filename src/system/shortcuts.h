@@ -12,7 +12,7 @@ inline constexpr char kShortcutName[] = "Quorvale Word Processor.lnk";
 inline constexpr char kShortcutDescription[] =
     "Compact, fast-loading, but still powerful and efficient word processor.";
 
-// Writes one shell link through IShellLinkA and IPersistFile, making the
+// Writes one shell link through IShellLinkW and IPersistFile, making the
 // link's folder first (with "Made Dir: " lines) and logging the link as a
 // "File Copy: " line once it is saved. The folders down to the link's are
 // opened with links refused and held while it is saved; a link on the way,

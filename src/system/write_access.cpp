@@ -4,6 +4,7 @@
 #include "base/paths.h"
 #include "base/scoped_win.h"
 #include "base/shell_folders.h"
+#include "base/utf8_text.h"
 #include "payload/temp_files.h"
 #include "payload/unique_file.h"
 
@@ -44,23 +45,23 @@ TWriteAccess FolderWriteAccess(const std::string& folder) {
     // What the test of a run killed in the middle of it left here.
     RemoveLeftoverWrites(existing);
     for (int attempt = 0; attempt < 10; ++attempt) {
-        const std::string name =
-            JoinPath(existing, WritePrefix() + std::to_string(RandomNumber()) + ".tmp");
+        const TWideText name =
+            WideText(JoinPath(existing, WritePrefix() + std::to_string(RandomNumber()) + ".tmp"));
         if (missing) {
             // Making the first missing folder is what the installation
             // would do first; what it then writes inside is its own.
-            if (CreateDirectoryA(name.c_str(), nullptr)) {
-                RemoveDirectoryA(name.c_str());
+            if (CreateDirectoryW(name.c_str(), nullptr)) {
+                RemoveDirectoryW(name.c_str());
                 return TWriteAccess::Allowed;
             }
         } else {
-            TFileHandle file(CreateFileA(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+            TFileHandle file(CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                          FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE,
                                          nullptr));
             if (file) {
                 file.Reset();
                 // Systems that ignore the flag keep the file until now.
-                DeleteFileA(name.c_str());
+                DeleteFileW(name.c_str());
                 return TWriteAccess::Allowed;
             }
         }

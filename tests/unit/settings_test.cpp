@@ -1,6 +1,8 @@
 // Saved choices in the real (Wine) registry: defaults, round trips, and
 // values an earlier run or another program left in a shape we never write.
+#include "base/code_page.h"
 #include "base/shell_folders.h"
+#include "base/utf8_text.h"
 #include "system/data_folders.h"
 #include "system/registry.h"
 #include "system/settings.h"
@@ -79,6 +81,31 @@ TEST_F(Settings, SavedChoicesComeBackOnTheNextRunAndLastRunVerIsNeverWritten) {
     TRegistry internal;
     internal.OpenKey(kInternalKey);
     EXPECT_FALSE(internal.ValueExists("LastRunVer"));
+}
+
+// "łukasz" is no name of code page 1252: the ANSI functions would have
+// saved "lukasz". A value an earlier version wrote in the code page reads
+// as the system converted it then.
+TEST_F(Settings, AFolderOutsideTheCodePageIsSavedAndReadAsItIs) {
+    const std::string folder = "C:\\Users\\\xC5\x82ukasz\\Quorvale";
+    {
+        TRegistry registry;
+        TSavedSettings options;
+        options.MainDir = folder;
+        SaveSettings(registry, options);
+    }
+    EXPECT_EQ(LoadSettings().MainDir, folder);
+    HKEY k;
+    ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, kInstallKey, 0, KEY_READ, &k), ERROR_SUCCESS);
+    wchar_t stored[64] = {};
+    DWORD size = sizeof stored;
+    RegQueryValueExW(k, L"MAINDIR", nullptr, nullptr, reinterpret_cast<BYTE*>(stored), &size);
+    RegCloseKey(k);
+    EXPECT_EQ(TWideText(stored), L"C:\\Users\\\x0142ukasz\\Quorvale");
+
+    const std::string ansi = "C:\\Caf\xE9";
+    SetRaw(kInstallKey, "MAINDIR", REG_SZ, ansi.c_str(), DWORD(ansi.size() + 1));
+    EXPECT_EQ(LoadSettings().MainDir, Utf8FromAnsi(ansi));
 }
 
 TEST_F(Settings, ComponentBitsZeroToFiveFollowTheRowsAndTheRestIsKept) {

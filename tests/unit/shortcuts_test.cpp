@@ -1,6 +1,8 @@
 // Shell links made through the real shell-link object under Wine, read back
-// through IShellLinkA; the folders the two scopes use.
+// through IShellLinkA (and IShellLinkW for names outside the code page); the
+// folders the two scopes use.
 #include "base/shell_folders.h"
+#include "base/utf8_text.h"
 #include "system/shortcuts.h"
 
 #include "payload/folders.h"
@@ -86,6 +88,37 @@ TEST_F(Shortcuts, NoLinkIsSavedOrDeletedThroughALinkOnItsWay) {
     MakeFolder(link + "\\");
     DeleteShortcut(link);
     EXPECT_TRUE(Exists(link));
+}
+
+// "Łódź" has no counterpart in code page 1252: through the ANSI interface
+// the link would name "Lódz" and start nothing. The target is read from the
+// link's item list, by which the shell starts it (Wine gives the raw path
+// back only in the code page's form).
+TEST_F(Shortcuts, TargetAndWorkingFolderOutsideTheCodePageReadBackExactly) {
+    const std::string link = Root + kShortcutName, lodz = "\xC5\x81\xC3\xB3\x64\xC5\xBA";
+    const TWideText wideLodz = L"\x0141\x00F3\x0064\x017A";
+    ASSERT_TRUE(CreateShortcut(link, "C:\\Apps\\" + lodz + "\\kel.exe", "C:\\Apps\\" + lodz,
+                               "Quorvale " + lodz));
+    ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
+    wchar_t path[MAX_PATH] = L"", folder[MAX_PATH] = L"", description[MAX_PATH] = L"";
+    IShellLinkW* read = nullptr;
+    IPersistFile* file = nullptr;
+    LPITEMIDLIST items = nullptr;
+    if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                   reinterpret_cast<void**>(&read))) &&
+        SUCCEEDED(read->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file))) &&
+        SUCCEEDED(file->Load(WideText(link).c_str(), STGM_READ))) {
+        if (SUCCEEDED(read->GetIDList(&items)) && items) SHGetPathFromIDListW(items, path);
+        read->GetWorkingDirectory(folder, MAX_PATH);
+        read->GetDescription(description, MAX_PATH);
+    }
+    CoTaskMemFree(items);
+    if (file) file->Release();
+    if (read) read->Release();
+    CoUninitialize();
+    EXPECT_EQ(TWideText(path), L"C:\\Apps\\" + wideLodz + L"\\kel.exe");
+    EXPECT_EQ(TWideText(folder), L"C:\\Apps\\" + wideLodz);
+    EXPECT_EQ(TWideText(description), L"Quorvale " + wideLodz);
 }
 
 TEST(ShortcutFolders, TheScopeChoosesCommonOrUserFoldersAndTheOtherScopeIsTheRest) {

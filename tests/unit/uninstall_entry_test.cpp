@@ -2,6 +2,7 @@
 // the program's path however the destination ends, and the folder's size.
 #include "system/uninstall_entry.h"
 
+#include "base/utf8_text.h"
 #include "payload/disk_space.h"
 #include "system/registry.h"
 
@@ -60,6 +61,19 @@ std::string Sz(const std::string& text) {
 }
 std::string Dword(DWORD n) {
     return std::string(reinterpret_cast<const char*>(&n), 4);
+}
+
+// A value as the system holds it, without its NUL.
+TWideText WideValue(const char* name) {
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kUninstallKey, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return TWideText();
+    wchar_t data[512] = {};
+    DWORD size = sizeof data - sizeof(wchar_t);
+    RegQueryValueExW(key, WideText(name).c_str(), nullptr, nullptr, reinterpret_cast<BYTE*>(data),
+                     &size);
+    RegCloseKey(key);
+    return data;
 }
 
 class UninstallEntry : public ::testing::Test {
@@ -122,4 +136,15 @@ TEST_F(UninstallEntry, EveryFileCountsInWholeClustersAndAnotherFolderReplacesThe
     ASSERT_EQ(values.size(), 6u);
     EXPECT_EQ(DataOf(values, "DisplayIcon"), Sz(second + "kel.exe"));
     EXPECT_EQ(DataOf(values, "EstimatedSize"), Dword(400));
+}
+
+// The list of installed programs shows, and starts, the folder the user
+// named, not its look-alike in the code page ("lukasz").
+TEST_F(UninstallEntry, AFolderOutsideTheCodePageIsNamedAsItIs) {
+    {
+        TRegistry registry;
+        WriteUninstallEntry(registry, "C:\\Users\\\xC5\x82ukasz\\Quorvale");
+    }
+    EXPECT_EQ(WideValue("DisplayIcon"), L"C:\\Users\\\x0142ukasz\\Quorvale\\kel.exe");
+    EXPECT_EQ(WideValue("UninstallString"), L"\"C:\\Users\\\x0142ukasz\\Quorvale\\kel.exe\" -ui");
 }

@@ -71,6 +71,16 @@ TEST(DestinationText, NetworkPathsStayAsTyped) {
     EXPECT_EQ(Tidy("\\\\server\\share"), "\\\\server\\share");
 }
 
+// The limits are the system's, in UTF-16 units: "Ł" is two bytes and one unit.
+TEST(DestinationRules, LengthsCountWhatTheSystemIsHandedNotBytes) {
+    const std::string l = "\xC5\x81";
+    const std::string folder = "C:\\" + l + l + l + l + l; // 8 units, 13 bytes
+    EXPECT_EQ(DestinationRefusal(folder, 8), "");
+    EXPECT_NE(DestinationRefusal(folder, 7), "");
+    // The deepest file's write name (42) below a 3-unit folder: 258 - 45.
+    EXPECT_EQ(LongestDestination({l + l + "\\" + l}), 213u);
+}
+
 TEST(DestinationPaths, ParentKeepsItsBackslash) {
     EXPECT_EQ(ParentPath("c:\\a\\b\\"), "c:\\a\\");
     EXPECT_EQ(ParentPath("c:\\a\\b"), "c:\\a\\");
