@@ -20,6 +20,14 @@ TShellLink ReadShellLink(const std::string& linkPath) {
                 wchar_t text[1024] = L"";
                 link->GetPath(text, 1024, nullptr, SLGP_RAWPATH);
                 read.Path = Utf8(text);
+                // Wine keeps the path of a loaded link in the code page, a
+                // look-alike where it does not fit; the item list names the
+                // target as it is, and is what the shell opens.
+                PIDLIST_ABSOLUTE items = nullptr;
+                if (SUCCEEDED(link->GetIDList(&items)) && items) {
+                    if (SHGetPathFromIDListW(items, text)) read.Path = Utf8(text);
+                    CoTaskMemFree(items);
+                }
                 text[0] = 0;
                 link->GetWorkingDirectory(text, 1024);
                 read.WorkingFolder = Utf8(text);
