@@ -26,19 +26,19 @@ std::string Join(const std::vector<std::string>& parts, const char* separator) {
 
 std::string Text(HWND window) {
     DWORD_PTR length = 0;
-    if (!SendMessageTimeoutA(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, kAnswerTimeout,
+    if (!SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, kAnswerTimeout,
                              &length)) {
-        char text[1024] = "";
-        GetWindowTextA(window, text, sizeof text);
-        return text;
+        wchar_t text[1024] = L"";
+        GetWindowTextW(window, text, 1024);
+        return Utf8(text);
     }
-    std::string text(length + 1, '\0');
+    std::wstring text(length + 1, L'\0');
     DWORD_PTR copied = 0;
-    if (!SendMessageTimeoutA(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(&text[0]),
+    if (!SendMessageTimeoutW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(&text[0]),
                              SMTO_ABORTIFHUNG, kAnswerTimeout, &copied))
         return "";
     text.resize(copied < text.size() ? copied : text.size() - 1);
-    return text;
+    return Utf8(text);
 }
 
 std::string ClassName(HWND window) {
@@ -189,8 +189,10 @@ void Key(HWND window, UINT vk) {
 }
 
 void Type(HWND control, const std::string& text) {
-    for (unsigned char c : text) {
-        PostMessageA(control, WM_CHAR, c, 1);
+    // As the keyboard delivers a character outside the code page: its UTF-16
+    // units, a pair for one beyond U+FFFF.
+    for (wchar_t c : Wide(text)) {
+        PostMessageW(control, WM_CHAR, c, 1);
         Settle(control);
     }
 }

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 #include <sddl.h>
 
+#include <algorithm>
+
 namespace e2e {
 
 namespace {
@@ -21,6 +23,25 @@ void Fail(const std::string& message) {
     }
     // FAIL() returns from the lambda only; the test sees HasFatalFailure().
     [&] { FAIL() << message; }();
+}
+
+std::wstring Wide(const std::string& utf8) {
+    if (utf8.empty()) return std::wstring();
+    const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), int(utf8.size()), nullptr, 0);
+    std::wstring wide(size_t(n > 0 ? n : 0), L'\0');
+    if (n > 0) MultiByteToWideChar(CP_UTF8, 0, utf8.data(), int(utf8.size()), &wide[0], n);
+    return wide;
+}
+
+std::string Utf8(const std::wstring& wide) {
+    if (wide.empty()) return std::string();
+    const int n = WideCharToMultiByte(CP_UTF8, 0, wide.data(), int(wide.size()), nullptr, 0,
+                                      nullptr, nullptr);
+    std::string utf8(size_t(n > 0 ? n : 0), '\0');
+    if (n > 0)
+        WideCharToMultiByte(CP_UTF8, 0, wide.data(), int(wide.size()), &utf8[0], n, nullptr,
+                            nullptr);
+    return utf8;
 }
 
 std::string SetupExe() {
@@ -58,13 +79,13 @@ std::string ScratchDir(const std::string& name) {
 }
 
 bool FileExists(const std::string& path) {
-    const DWORD attributes = GetFileAttributesA(path.c_str());
+    const DWORD attributes = GetFileAttributesW(Wide(path).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 bool ReadFile(const std::string& path, std::string& data) {
     data.clear();
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+    HANDLE file = CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                               nullptr, OPEN_EXISTING, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
     bool ok = true;
@@ -89,7 +110,7 @@ std::string ReadFile(const std::string& path) {
 }
 
 bool WriteFile(const std::string& path, const std::string& data) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+    HANDLE file = CreateFileW(Wide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
     DWORD written = 0;
@@ -100,18 +121,33 @@ bool WriteFile(const std::string& path, const std::string& data) {
 }
 
 bool CopyTo(const std::string& from, const std::string& to) {
-    return CopyFileA(from.c_str(), to.c_str(), FALSE) != 0;
+    return CopyFileW(Wide(from).c_str(), Wide(to).c_str(), FALSE) != 0;
 }
 
 bool MakeFolders(const std::string& folder) {
     if (folder.empty()) return false;
-    const DWORD attributes = GetFileAttributesA(folder.c_str());
+    const DWORD attributes = GetFileAttributesW(Wide(folder).c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES) return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
     const size_t slash = folder.find_last_of('\\');
     // "Z:" and "Z:\" need no creating.
     if (slash != std::string::npos && slash > 2 && !MakeFolders(folder.substr(0, slash)))
         return false;
-    return CreateDirectoryA(folder.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS;
+    return CreateDirectoryW(Wide(folder).c_str(), nullptr) ||
+           GetLastError() == ERROR_ALREADY_EXISTS;
+}
+
+std::vector<std::string> FolderNames(const std::string& folder) {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAW found;
+    HANDLE find = FindFirstFileW(Wide(JoinPath(folder, "*")).c_str(), &found);
+    if (find == INVALID_HANDLE_VALUE) return names;
+    do {
+        const std::string name = Utf8(found.cFileName);
+        if (name != "." && name != "..") names.push_back(name);
+    } while (FindNextFileW(find, &found));
+    FindClose(find);
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 bool EveryoneMayChange(const std::string& folder) {
@@ -119,16 +155,18 @@ bool EveryoneMayChange(const std::string& folder) {
     if (!ConvertStringSecurityDescriptorToSecurityDescriptorA("D:(A;OICI;FA;;;WD)", SDDL_REVISION_1,
                                                               &open, nullptr))
         return false;
-    const bool set = SetFileSecurityA(folder.c_str(), DACL_SECURITY_INFORMATION, open) != FALSE;
+    const bool set =
+        SetFileSecurityW(Wide(folder).c_str(), DACL_SECURITY_INFORMATION, open) != FALSE;
     LocalFree(open);
     return set;
 }
 
 bool EveryoneMayWrite(const std::string& folder) {
+    const std::wstring wide = Wide(folder);
     DWORD needed = 0;
-    GetFileSecurityA(folder.c_str(), DACL_SECURITY_INFORMATION, nullptr, 0, &needed);
+    GetFileSecurityW(wide.c_str(), DACL_SECURITY_INFORMATION, nullptr, 0, &needed);
     std::vector<char> descriptor(needed ? needed : 1);
-    if (!GetFileSecurityA(folder.c_str(), DACL_SECURITY_INFORMATION, descriptor.data(), needed,
+    if (!GetFileSecurityW(wide.c_str(), DACL_SECURITY_INFORMATION, descriptor.data(), needed,
                           &needed))
         return false;
     BOOL present = FALSE, defaulted = FALSE;
@@ -147,23 +185,17 @@ bool EveryoneMayWrite(const std::string& folder) {
 }
 
 void DeleteTree(const std::string& folder) {
-    WIN32_FIND_DATAA found;
-    HANDLE find = FindFirstFileA(JoinPath(folder, "*").c_str(), &found);
-    if (find != INVALID_HANDLE_VALUE) {
-        do {
-            const std::string name = found.cFileName;
-            if (name == "." || name == "..") continue;
-            const std::string path = JoinPath(folder, name);
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                DeleteTree(path);
-            } else {
-                SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-                DeleteFileA(path.c_str());
-            }
-        } while (FindNextFileA(find, &found));
-        FindClose(find);
+    for (const std::string& name : FolderNames(folder)) {
+        const std::wstring path = Wide(JoinPath(folder, name));
+        const DWORD attributes = GetFileAttributesW(path.c_str());
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+            DeleteTree(JoinPath(folder, name));
+        } else {
+            SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+            DeleteFileW(path.c_str());
+        }
     }
-    RemoveDirectoryA(folder.c_str());
+    RemoveDirectoryW(Wide(folder).c_str());
 }
 
 } // namespace e2e

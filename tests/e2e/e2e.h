@@ -27,6 +27,15 @@ using FailureHandler = void (*)(const std::string& message);
 void SetFailureHandler(FailureHandler handler);
 void Fail(const std::string& message);
 
+// ---------------------------------------------------------------- text
+
+// The harness holds every text as UTF-8, as the program under test does,
+// and hands it to the system through the wide functions, so that a name
+// outside the ANSI code page reaches it as it is. The conversions are the
+// system's own, not the program's.
+std::wstring Wide(const std::string& utf8);
+std::string Utf8(const std::wstring& wide);
+
 // ---------------------------------------------------------------- files
 
 // The setup program under test, and the folder tests write to (build tree).
@@ -43,6 +52,8 @@ std::string ReadFile(const std::string& path); // Fail() when unreadable
 bool WriteFile(const std::string& path, const std::string& data);
 bool CopyTo(const std::string& from, const std::string& to);
 bool MakeFolders(const std::string& folder); // with missing parents
+// The names of the items in a folder, sorted ("." and ".." left out).
+std::vector<std::string> FolderNames(const std::string& folder);
 // Makes the folder one that everyone may change (under Wine: its mode).
 bool EveryoneMayChange(const std::string& folder);
 // Whether the folder's access list lets everyone or the users write (as

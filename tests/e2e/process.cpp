@@ -28,13 +28,13 @@ bool SameName(const std::string& a, const std::string& b) {
 }
 
 // The test program's environment with `changes` applied, as a block for
-// CreateProcessA.
-std::string EnvironmentBlock(const std::vector<std::pair<std::string, std::string>>& changes) {
+// CreateProcessW.
+std::wstring EnvironmentBlock(const std::vector<std::pair<std::string, std::string>>& changes) {
     std::vector<std::string> vars;
-    if (char* block = GetEnvironmentStringsA()) {
-        for (const char* p = block; *p; p += lstrlenA(p) + 1)
-            vars.push_back(p);
-        FreeEnvironmentStringsA(block);
+    if (wchar_t* block = GetEnvironmentStringsW()) {
+        for (const wchar_t* p = block; *p; p += lstrlenW(p) + 1)
+            vars.push_back(Utf8(p));
+        FreeEnvironmentStringsW(block);
     }
     for (const auto& [name, value] : changes) {
         bool replaced = false;
@@ -48,10 +48,10 @@ std::string EnvironmentBlock(const std::vector<std::pair<std::string, std::strin
         }
         if (!replaced) vars.push_back(name + "=" + value);
     }
-    std::string block;
+    std::wstring block;
     for (const auto& var : vars)
-        block += var + '\0';
-    return block + '\0';
+        block += Wide(var) + L'\0';
+    return block + L'\0';
 }
 
 // Standard output and error of the program go to the null device: a child
@@ -86,9 +86,9 @@ std::vector<HWND> TopWindowsOf(DWORD process, bool visibleOnly) {
 
 // A top-level caption as the system keeps it: no message to the program.
 std::string Caption(HWND window) {
-    char text[512] = "";
-    GetWindowTextA(window, text, sizeof text);
-    return text;
+    wchar_t text[512] = L"";
+    GetWindowTextW(window, text, 512);
+    return Utf8(text);
 }
 
 // Polls `found` until it yields a window, the program ends or time runs out.
@@ -111,7 +111,9 @@ Process::Process(const std::string& exe, const Launch& launch) : name_(FileName(
     std::string commandLine = Quote(exe);
     for (const auto& arg : launch.args)
         commandLine += " " + Quote(arg);
-    std::string env = EnvironmentBlock(launch.env);
+    std::wstring env = EnvironmentBlock(launch.env);
+    std::wstring wideCommandLine = Wide(commandLine);
+    const std::wstring wideExe = Wide(exe), dir = Wide(launch.dir);
 
     job_ = CreateJobObjectA(nullptr, nullptr);
     JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
@@ -120,9 +122,9 @@ Process::Process(const std::string& exe, const Launch& launch) : name_(FileName(
         SetInformationJobObject(job_, JobObjectExtendedLimitInformation, &limits, sizeof limits);
 
     HANDLE null = OpenNull();
-    STARTUPINFOA startup{};
+    STARTUPINFOW startup{};
     startup.cb = sizeof startup;
-    std::string desktop = launch.desktop;
+    std::wstring desktop = Wide(launch.desktop);
     if (!desktop.empty()) startup.lpDesktop = &desktop[0];
     if (null != INVALID_HANDLE_VALUE) {
         startup.dwFlags = STARTF_USESTDHANDLES;
@@ -136,10 +138,11 @@ Process::Process(const std::string& exe, const Launch& launch) : name_(FileName(
     // later, as a person would.
     for (int attempt = 0; attempt < 3; ++attempt) {
         if (attempt) Sleep(500);
-        created = CreateProcessA(
-            exe.c_str(), &commandLine[0], nullptr, nullptr, null != INVALID_HANDLE_VALUE,
-            CREATE_SUSPENDED | (launch.holdFirstThread ? DEBUG_ONLY_THIS_PROCESS : 0), &env[0],
-            launch.dir.empty() ? nullptr : launch.dir.c_str(), &startup, &info);
+        created = CreateProcessW(wideExe.c_str(), &wideCommandLine[0], nullptr, nullptr,
+                                 null != INVALID_HANDLE_VALUE,
+                                 CREATE_SUSPENDED | CREATE_UNICODE_ENVIRONMENT |
+                                     (launch.holdFirstThread ? DEBUG_ONLY_THIS_PROCESS : 0),
+                                 &env[0], dir.empty() ? nullptr : dir.c_str(), &startup, &info);
         error = GetLastError();
         if (created || error != ERROR_INTERNAL_ERROR) break;
     }

@@ -26,9 +26,9 @@ constexpr char kUninstallKey[] =
 constexpr char kLinkName[] = "Quorvale Word Processor.lnk";
 
 inline std::string ShellFolder(int csidl) {
-    char path[MAX_PATH] = "";
-    if (FAILED(SHGetFolderPathA(nullptr, csidl, nullptr, 0, path))) return "";
-    return path;
+    wchar_t path[MAX_PATH] = L"";
+    if (FAILED(SHGetFolderPathW(nullptr, csidl, nullptr, 0, path))) return "";
+    return e2e::Utf8(path);
 }
 
 // Whether the program under test is a 32-bit program (the shipped one)
@@ -65,9 +65,9 @@ inline std::string LinkPath(bool desktop, bool common) {
 // "kel-starts.log" in the temporary folder: a line per start of the
 // stand-in word processor, its command line.
 inline std::string StartsLogPath() {
-    char folder[MAX_PATH + 1] = "";
-    GetTempPathA(MAX_PATH, folder);
-    return e2e::JoinPath(folder, "kel-starts.log");
+    wchar_t folder[MAX_PATH + 1] = L"";
+    GetTempPathW(MAX_PATH, folder);
+    return e2e::JoinPath(e2e::Utf8(folder), "kel-starts.log");
 }
 
 // The top-level windows of one process.
@@ -120,8 +120,8 @@ inline void ClearProductState() {
     RegDeleteKeyExA(HKEY_LOCAL_MACHINE, kUninstallKey, ProgramView(), 0);
     for (bool desktop : {false, true})
         for (bool common : {false, true})
-            DeleteFileA(LinkPath(desktop, common).c_str());
-    DeleteFileA(StartsLogPath().c_str());
+            DeleteFileW(e2e::Wide(LinkPath(desktop, common)).c_str());
+    DeleteFileW(e2e::Wide(StartsLogPath()).c_str());
 }
 
 class TProductStateCleaner : public ::testing::EmptyTestEventListener {
@@ -138,7 +138,8 @@ inline const bool kProductStateCleared = [] {
 
 namespace wizard {
 
-// A registry value as stored.
+// A registry value as stored; texts (REG_SZ, REG_EXPAND_SZ, REG_MULTI_SZ)
+// in UTF-8, as the harness holds every text.
 struct TRegValue {
     bool Exists = false;
     DWORD Type = 0;
@@ -159,14 +160,23 @@ inline TRegValue ReadValue(HKEY root, const char* key, const char* name) {
     TRegValue value;
     HKEY k;
     if (RegOpenKeyExA(root, key, 0, KEY_READ | ProgramView(), &k) != ERROR_SUCCESS) return value;
+    const std::wstring wideName = e2e::Wide(name);
     DWORD size = 0;
-    if (RegQueryValueExA(k, name, nullptr, &value.Type, nullptr, &size) == ERROR_SUCCESS) {
+    if (RegQueryValueExW(k, wideName.c_str(), nullptr, &value.Type, nullptr, &size) ==
+        ERROR_SUCCESS) {
         value.Data.resize(size);
-        value.Exists = RegQueryValueExA(k, name, nullptr, &value.Type,
+        value.Exists = RegQueryValueExW(k, wideName.c_str(), nullptr, &value.Type,
                                         reinterpret_cast<BYTE*>(size ? &value.Data[0] : nullptr),
                                         &size) == ERROR_SUCCESS;
+        value.Data.resize(size);
     }
     RegCloseKey(k);
+    if (value.Type == REG_SZ || value.Type == REG_EXPAND_SZ || value.Type == REG_MULTI_SZ) {
+        // Every unit as stored, the NULs too; an odd last byte stays a byte.
+        std::wstring units(value.Data.size() / 2, L'\0');
+        if (!units.empty()) memcpy(&units[0], value.Data.data(), units.size() * 2);
+        value.Data = e2e::Utf8(units) + value.Data.substr(units.size() * 2);
+    }
     return value;
 }
 

@@ -1,6 +1,6 @@
 #include "shell_link_reader.h"
 
-#include <windows.h>
+#include "e2e.h"
 
 #include <shlobj.h>
 
@@ -10,27 +10,33 @@ TShellLink ReadShellLink(const std::string& linkPath) {
     TShellLink read;
     // Balanced with its own CoUninitialize, whether the caller has COM or not.
     const bool comStarted = SUCCEEDED(CoInitialize(nullptr));
-    IShellLinkA* link = nullptr;
-    if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+    IShellLinkW* link = nullptr;
+    if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
                                    reinterpret_cast<void**>(&link)))) {
         IPersistFile* file = nullptr;
         if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
-            wchar_t wide[MAX_PATH];
-            MultiByteToWideChar(CP_ACP, 0, linkPath.c_str(), -1, wide, MAX_PATH);
-            if (SUCCEEDED(file->Load(wide, STGM_READ))) {
+            if (SUCCEEDED(file->Load(Wide(linkPath).c_str(), STGM_READ))) {
                 read.Loaded = true;
-                char text[1024] = "";
-                link->GetPath(text, sizeof text, nullptr, SLGP_RAWPATH);
-                read.Path = text;
+                wchar_t text[1024] = L"";
+                link->GetPath(text, 1024, nullptr, SLGP_RAWPATH);
+                read.Path = Utf8(text);
+                // Wine keeps the path of a loaded link in the code page, a
+                // look-alike where it does not fit; the item list names the
+                // target as it is, and is what the shell opens.
+                PIDLIST_ABSOLUTE items = nullptr;
+                if (SUCCEEDED(link->GetIDList(&items)) && items) {
+                    if (SHGetPathFromIDListW(items, text)) read.Path = Utf8(text);
+                    CoTaskMemFree(items);
+                }
                 text[0] = 0;
-                link->GetWorkingDirectory(text, sizeof text);
-                read.WorkingFolder = text;
+                link->GetWorkingDirectory(text, 1024);
+                read.WorkingFolder = Utf8(text);
                 text[0] = 0;
-                link->GetDescription(text, sizeof text);
-                read.Description = text;
+                link->GetDescription(text, 1024);
+                read.Description = Utf8(text);
                 text[0] = 0;
-                link->GetArguments(text, sizeof text);
-                read.Arguments = text;
+                link->GetArguments(text, 1024);
+                read.Arguments = Utf8(text);
             }
             file->Release();
         }

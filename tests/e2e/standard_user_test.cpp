@@ -5,6 +5,7 @@
 // offers the user's own programs folder, refuses Program Files with a
 // message, and the installation is for the user alone: the user's own
 // links, uninstall entry and data folder, nothing machine-wide.
+#include "shell_link_reader.h"
 #include "wizard_person.h"
 
 #include <aclapi.h>
@@ -154,6 +155,9 @@ TEST(StandardUser, InstallsIntoAFolderOfTheirOwnWithTheirOwnLinksAndEntry) {
     if (!why.empty()) GTEST_SKIP() << why;
     TLockedMachineKey machineKey;
     ASSERT_TRUE(machineKey.Locked());
+    // Under a user whom the runner names, all of the user's own is under
+    // that name.
+    if (!NamedUser().empty()) ASSERT_EQ(ShellFolder(CSIDL_PROFILE), "C:\\users\\" + NamedUser());
     const std::string own = OwnDestination();
     const std::string refused = ProgramFilesDestination();
     DeleteTree(own);
@@ -202,7 +206,7 @@ TEST(StandardUser, InstallsIntoAFolderOfTheirOwnWithTheirOwnLinksAndEntry) {
         EXPECT_TRUE(FileExists(JoinPath(OwnData(), file))) << file;
     EXPECT_TRUE(FileExists(JoinPath(own, "kel.exe")));
     EXPECT_EQ(GetFileAttributesA(refused.c_str()), INVALID_FILE_ATTRIBUTES);
-    EXPECT_TRUE(FileExists(LinkPath(false, false)));
+    EXPECT_EQ(ReadShellLink(LinkPath(false, false)).Path, JoinPath(own, "kel.exe"));
     EXPECT_TRUE(FileExists(LinkPath(true, false)));
     EXPECT_FALSE(FileExists(LinkPath(false, true)));
     EXPECT_EQ(ReadValue(HKEY_CURRENT_USER, kUninstallKey, "DisplayIcon").Text(),

@@ -121,7 +121,7 @@ inline double DayCount(const SYSTEMTIME& t) {
 // The last-write time of a file as a local day count; NAN when missing.
 inline double FileDay(const std::string& path) {
     WIN32_FILE_ATTRIBUTE_DATA data;
-    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return NAN;
+    if (!GetFileAttributesExW(Wide(path).c_str(), GetFileExInfoStandard, &data)) return NAN;
     FILETIME local;
     SYSTEMTIME t;
     if (!FileTimeToLocalFileTime(&data.ftLastWriteTime, &local) ||
@@ -157,9 +157,19 @@ inline std::vector<std::string> Lines(const std::string& text) {
 }
 
 inline std::string Environment(const char* name) {
-    char value[MAX_PATH] = "";
-    GetEnvironmentVariableA(name, value, sizeof value);
-    return value;
+    wchar_t value[MAX_PATH] = L"";
+    GetEnvironmentVariableW(Wide(name).c_str(), value, MAX_PATH);
+    return Utf8(value);
+}
+
+// The name of the user that the runner was asked for (QV_USER,
+// scripts/wine-env), spelt here rather than taken from Wine, which could
+// spell it wrong everywhere alike; empty for the runner's own user.
+inline std::string NamedUser() {
+    const std::string user = Environment("QV_USER");
+    if (user == "lukasz") return "\xC5\x82ukasz";              // "łukasz"
+    if (user == "wangfang") return "\xE7\x8E\x8B\xE8\x8A\xB3"; // "王芳"
+    return "";
 }
 
 // The shared data folder of a non-portable installation.

@@ -14,11 +14,16 @@ TEST(Components, FileListsAreSeparatedBySingleCarriageReturns) {
     EXPECT_STREQ(ComponentNames[4], "Clip library");
 }
 
-TEST(SameName, IgnoresLetterCaseUnderTheAnsiCodePage) {
+TEST(SameName, IgnoresLetterCaseOfEveryCharacter) {
     EXPECT_TRUE(SameName("Templates\\Letter.dot", "TEMPLATES\\letter.DOT"));
-    EXPECT_TRUE(SameName("\xE4rger.txt", "\xC4RGER.TXT")); // a umlaut in code page 1252
+    EXPECT_TRUE(SameName("\xC3\xA4rger.txt", "\xC3\x84RGER.TXT")); // "ärger", "ÄRGER"
+    EXPECT_TRUE(SameName("\xC5\x82ukasz", "\xC5\x81UKASZ"));       // "łukasz", outside 1252
+    EXPECT_FALSE(SameName("\xC5\x82ukasz", "lukasz"));             // not its look-alike
     EXPECT_FALSE(SameName("abc", "abcd"));
     EXPECT_FALSE(SameName("a-c", "a_c"));
+    // Entry names of the payload, in code page 1252.
+    EXPECT_TRUE(SameAnsiName("\xE4rger.txt", "\xC4RGER.TXT"));
+    EXPECT_FALSE(SameAnsiName("\xE4rger.txt", "arger.txt"));
 }
 
 TEST(NamePatterns, FolderPatternSelectsEverythingBelowAtAnyDepth) {
