@@ -161,7 +161,7 @@ TEST_F(WideNames, TheDiagnosticLogIsUtf8AndNamesEveryPathAsItIs) {
         << text;
     EXPECT_NE(text.substr(0, text.find('\r')).find("UTF-8"), std::string::npos) << text;
     for (const std::string& part :
-         {"\r\nLog: " + log + "\r\n", "-d" + kLodz + " /S /LOG=" + log + "\r\n",
+         {" Log: " + log + "\r\n", "-d" + kLodz + " /S /LOG=" + log + "\r\n",
           "Copy: " + JoinPath(kLodz, "kel.exe") + ": written"})
         EXPECT_NE(text.find(part), std::string::npos) << part << "\n" << text;
 }
