@@ -107,7 +107,7 @@ target_compile_definitions(setup_core PUBLIC WINVER=0x0500 _WIN32_WINNT=0x0500 _
                            OEMRESOURCE)
 # The product's code is compiled as one unit: the compiler then keeps one
 # copy of each text and of each inline function the files share, and sees
-# every call it could make smaller (19 KB less than a unit per file, whose
+# every call it could make smaller (18 KB less than a unit per file, whose
 # copies the linker of this format cannot merge). The tests build file by
 # file, which also keeps any file from leaning on another's includes.
 if(NOT QV_TESTS)
