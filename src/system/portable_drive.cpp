@@ -4,6 +4,7 @@
 #include "base/paths.h"
 #include "base/scoped_win.h"
 #include "base/utf8_text.h"
+#include "base/wide_paths.h"
 
 #include <windows.h>
 
@@ -25,9 +26,8 @@ constexpr size_t kDescriptorBytes = 548;
 bool FixedDriveIsPortable(const std::string& drive) {
     // No access asked: the storage properties need none, and reading the
     // volume is refused to anyone but an administrator.
-    const TFileHandle volume(CreateFileW(WideText("\\\\.\\" + drive).c_str(), 0,
-                                         FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                                         0, nullptr));
+    const TFileHandle volume =
+        CreatePathFile("\\\\.\\" + drive, 0, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING, 0);
     if (!volume) return false;
     TStoragePropertyQuery query{};
     unsigned char descriptor[kDescriptorBytes] = {};

@@ -5,6 +5,7 @@
 #include "base/run_time_functions.h"
 #include "base/scoped_win.h"
 #include "base/utf8_text.h"
+#include "base/wide_paths.h"
 
 #include <windows.h>
 
@@ -80,8 +81,6 @@ bool IsWordProcessorRunning(const std::string& destDir) {
     // Windows of other sessions and desktops are out of sight (the setup
     // program may run as SYSTEM for a deployment tool): the program file
     // of the destination, running anywhere, counts as well.
-    wchar_t full[MAX_PATH * 2];
-    const DWORD length = GetFullPathNameW(WideText(JoinPath(destDir, "kel.exe")).c_str(),
-                                          MAX_PATH * 2, full, nullptr);
-    return length > 0 && length < MAX_PATH * 2 && ProgramRuns(Utf8Text(full, length));
+    const std::string full = FullPathName(JoinPath(destDir, "kel.exe"));
+    return !full.empty() && ProgramRuns(full);
 }

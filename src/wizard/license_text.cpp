@@ -1,6 +1,6 @@
 #include "wizard/license_text.h"
 
-#include "base/utf8_text.h"
+#include "base/wide_paths.h"
 #include "engine/ask_user.h"
 #include "payload/catalogue.h"
 #include "payload/install_log.h"
@@ -77,6 +77,6 @@ bool ShowLicense(HWND memo, TAttachedFiles& files) {
     if (!extracted) return false;
     std::string text;
     if (ReadLinesForMemo(file, text)) ShowText(memo, text);
-    DeleteFileW(WideText(file).c_str());
+    DeletePathFile(file);
     return true;
 }
