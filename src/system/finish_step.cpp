@@ -38,7 +38,8 @@ std::string WordProcessorCommand(const std::string& program, const std::string& 
 // kel.exe in the destination folder, started with these arguments (not
 // waited for).
 void StartWordProcessor(const std::string& program, const std::string& arguments) {
-    TWideText line = WideText(WordProcessorCommand(program, arguments));
+    const std::string command = WordProcessorCommand(program, arguments);
+    TWideText line = WideText(command);
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESHOWWINDOW;
@@ -47,7 +48,10 @@ void StartWordProcessor(const std::string& program, const std::string& arguments
     if (CreateProcessW(WideText(program).c_str(), &line[0], nullptr, nullptr, FALSE, 0, nullptr,
                        nullptr, &startup, &started)) {
         const TKernelHandle process(started.hProcess), thread(started.hThread);
+        return;
     }
+    const DWORD error = GetLastError();
+    Diagnose("Start: " + command + " FAILED, " + SystemErrorText(error));
 }
 } // namespace
 

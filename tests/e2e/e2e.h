@@ -94,6 +94,10 @@ class Process {
     int WaitExit(DWORD timeout = kWait);
     // True when the program ended within `timeout` (no failure otherwise).
     bool Exited(DWORD timeout = 0) const;
+    // True when the program and every program it started alongside (a
+    // command that ends on its own) ended within `timeout`; whatever is
+    // still running is ended with the Process, as before.
+    bool AllExited(DWORD timeout = kWait) const;
     void Kill();
     // Lets the thread held by Launch::holdFirstThread run; false when
     // none was held.

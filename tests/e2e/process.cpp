@@ -234,6 +234,21 @@ bool Process::Exited(DWORD timeout) const {
     return process_ && WaitForSingleObject(process_, timeout) == WAIT_OBJECT_0;
 }
 
+bool Process::AllExited(DWORD timeout) const {
+    if (!Exited(timeout)) return false;
+    if (!job_) return true;
+    const DWORD start = GetTickCount();
+    for (;;) {
+        JOBOBJECT_BASIC_ACCOUNTING_INFORMATION counts{};
+        if (!QueryInformationJobObject(job_, JobObjectBasicAccountingInformation, &counts,
+                                       sizeof counts, nullptr))
+            return false;
+        if (counts.ActiveProcesses == 0) return true;
+        if (GetTickCount() - start >= timeout) return false;
+        Sleep(50);
+    }
+}
+
 void Process::Kill() {
     if (!process_) return;
     // The job also ends whatever the program started.

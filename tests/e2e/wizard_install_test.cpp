@@ -532,7 +532,11 @@ int Unattended(const std::string& exe, const std::vector<std::string>& args) {
     Launch launch;
     launch.args = args;
     Process setup(exe, launch);
-    return setup.WaitExit(120000);
+    const int code = setup.WaitExit(120000);
+    // The command for the document types runs alongside and would be
+    // ended with the setup's Process before it has done its work.
+    setup.AllExited();
+    return code;
 }
 
 void ForgetInstallation() {
