@@ -109,11 +109,12 @@ bool RunLaunchStep(const TInstallTarget& target, bool launch, double installStam
     const std::string program = JoinPath(destDir, "kel.exe");
     // Whether the program then starts is a side step like any other; only
     // finding no way to start it with the user's rights is reported.
+    const TKernelHandle owner = DesktopOwner();
     const bool started =
-        RunsAsDesktopUser() && !RunsElevated()
+        RunsAsUserOf(owner) && !RunsElevated()
             ? (StartWordProcessor(program, std::string()), true)
             : StartThroughDesktopShell(program, destDir) ||
-                  StartAsDesktopOwner(program, WordProcessorCommand(program, ""), destDir);
+                  StartAsDesktopOwner(owner, program, WordProcessorCommand(program, ""), destDir);
     if (!started)
         Diagnose("Launch: the word processor is not started: setup does not run as the user of "
                  "the desktop, and cannot start it as that user");

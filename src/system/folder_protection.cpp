@@ -81,11 +81,6 @@ std::vector<unsigned char> SecurityOf(const std::string& path, SECURITY_INFORMAT
     return descriptor;
 }
 
-// The user this process runs as, as a SID's bytes; empty when unknown.
-std::vector<unsigned char> ProcessUser() {
-    return ProcessUserSid(GetCurrentProcess());
-}
-
 // Whether the owner in `descriptor` is Administrators or SYSTEM, or with
 // `installers` as well the system's installer service or the user this
 // program runs as. False without an answer.
@@ -105,7 +100,7 @@ bool AdministratorsOwn(const std::vector<unsigned char>& descriptor, bool instal
     if (!installers) return false;
     if (size == sizeof kInstallerService && std::memcmp(bytes, &kInstallerService, size) == 0)
         return true;
-    const std::vector<unsigned char> self = ProcessUser();
+    const std::vector<unsigned char> self = ProcessUserSid(GetCurrentProcess());
     return self.size() == size && std::memcmp(self.data(), bytes, size) == 0;
 }
 
@@ -158,8 +153,9 @@ bool BuildProtection(unsigned char (&aclBytes)[256], SECURITY_DESCRIPTOR& descri
 } // namespace
 
 TProtection::TProtection(TProtectionKind kind) {
-    const std::vector<unsigned char> user =
-        kind == TProtectionKind::ForMe ? ProcessUser() : std::vector<unsigned char>();
+    const std::vector<unsigned char> user = kind == TProtectionKind::ForMe
+                                                ? ProcessUserSid(GetCurrentProcess())
+                                                : std::vector<unsigned char>();
     switch (kind) {
     case TProtectionKind::ForEveryone:
         Ready_ = BuildProtection(Acl_, Descriptor_, Attributes_, &kUsers, SidLength(kUsers),

@@ -112,11 +112,6 @@ bool RunsElevated() {
     return asked && type == kTokenElevationTypeFull;
 }
 
-namespace {
-// The process behind the desktop's shell window, or, where there is none,
-// behind the desktop window: the person at the screen. Not SYSTEM's (the
-// desktop window's owner where the shell is gone): a program started as
-// SYSTEM would hand that person SYSTEM's rights.
 TKernelHandle DesktopOwner() {
     using TGetShellWindow = HWND(WINAPI*)();
     // Windows 2000 on: NT 4 has no shell window to ask.
@@ -134,15 +129,13 @@ TKernelHandle DesktopOwner() {
         return TKernelHandle();
     return owner;
 }
-} // namespace
 
-bool RunsAsDesktopUser() {
-    const TKernelHandle owner = DesktopOwner();
+bool RunsAsUserOf(const TKernelHandle& owner) {
     return owner && ProcessUserSid(owner.Get()) == ProcessUserSid(GetCurrentProcess());
 }
 
-bool StartAsDesktopOwner(const std::string& program, const std::string& command,
-                         const std::string& folder) {
+bool StartAsDesktopOwner(const TKernelHandle& owner, const std::string& program,
+                         const std::string& command, const std::string& folder) {
     using TDuplicate = BOOL(WINAPI*)(HANDLE, DWORD, LPSECURITY_ATTRIBUTES,
                                      SECURITY_IMPERSONATION_LEVEL, TOKEN_TYPE, PHANDLE);
     using TCreate = BOOL(WINAPI*)(HANDLE, DWORD, LPCWSTR, LPWSTR, DWORD, LPVOID, LPCWSTR,
@@ -152,7 +145,6 @@ bool StartAsDesktopOwner(const std::string& program, const std::string& command,
     const auto duplicate = LoadedFunction<TDuplicate>("advapi32.dll", "DuplicateTokenEx");
     // Windows Vista on, where the question of a second token arises.
     const auto create = LoadedFunction<TCreate>("advapi32.dll", "CreateProcessWithTokenW");
-    const TKernelHandle owner = DesktopOwner();
     TKernelHandle token, primary;
     if (!owner || !openToken || !duplicate || !create ||
         !openToken(owner.Get(), TOKEN_DUPLICATE | TOKEN_QUERY | TOKEN_ASSIGN_PRIMARY,

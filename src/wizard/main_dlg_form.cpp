@@ -1,5 +1,6 @@
 #include "wizard/main_dlg_form.h"
 
+#include "base/paths.h"
 #include "base/product_names.h"
 #include "engine/question_numbers.h"
 #include "image/png_bitmap.h"
@@ -427,9 +428,13 @@ bool TMainDlgForm::EnterFinish(uint8_t) {
 
 // The launch step, then the end of the wizard.
 bool TMainDlgForm::LeaveFinish(uint8_t) {
-    // Not started with the user's rights, it is not started: the
-    // diagnostic log says so.
-    Run_.LaunchStep(Run_.Choices.Launch);
+    // Not started with the user's own rights, it is not started: the user
+    // is told where to start it.
+    if (!Run_.LaunchStep(Run_.Choices.Launch))
+        Ask("Quorvale Word Processor has been installed, but Setup could not start it with your "
+            "own rights.\r\rStart it from the Start menu, or open\r\"" +
+                JoinPath(Run_.Choices.DestDir, "kel.exe") + "\".",
+            mtInformation, mbOK);
     EndWizard(IDOK);
     return false;
 }
