@@ -2,6 +2,7 @@
 
 #include "base/locale_text.h"
 #include "base/paths.h"
+#include "base/reparse_data.h"
 #include "base/run_time_functions.h"
 #include "base/utf8_text.h"
 
@@ -212,6 +213,28 @@ std::vector<TOpenItem> OpenFolderPath(const std::string& folder, const std::stri
     if (chain.back().Link) SetLastError(ERROR_CANT_ACCESS_FILE);
     if (!chain.back().IsFolder()) chain.clear();
     return chain;
+}
+
+bool IsVolumeMountPoint(const TOpenItem& link) {
+    if (!link.Handle || !(link.Attributes & FILE_ATTRIBUTE_REPARSE_POINT)) return false;
+    // MAXIMUM_REPARSE_DATA_BUFFER_SIZE; FSCTL_GET_REPARSE_POINT asks for no
+    // access of its own.
+    std::vector<unsigned char> data(16 * 1024);
+    constexpr DWORD kGetReparsePoint = 0x000900A8;
+    DWORD got = 0;
+    return DeviceIoControl(link.Handle.Get(), kGetReparsePoint, nullptr, 0, data.data(),
+                           DWORD(data.size()), &got, nullptr) &&
+           IsVolumeMountData(data.data(), got);
+}
+
+TOpenItem OpenMountedVolume(const TOpenItem& mountPoint, uint32_t access, TLinkTest isLink) {
+    if (!IsVolumeMountPoint(mountPoint)) return TOpenItem{};
+    // With the backslash, and without opening the reparse point itself:
+    // the system goes through it to the volume's root.
+    TFileHandle handle(CreateFileW(WideText(mountPoint.Path + "\\").c_str(),
+                                   access | FILE_READ_ATTRIBUTES | SYNCHRONIZE, kShare, nullptr,
+                                   OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    return Described(std::move(handle), mountPoint.Path, isLink);
 }
 
 bool ListOpenFolder(const TOpenItem& folder, std::vector<TListedItem>& items,

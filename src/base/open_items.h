@@ -66,6 +66,16 @@ TOpenItem CreateFileIn(const TOpenItem& folder, const std::string& name, uint32_
 std::vector<TOpenItem> OpenFolderPath(const std::string& folder, const std::string& root,
                                       TLinkTest isLink, std::vector<std::string>* made = nullptr);
 
+// Whether the open link is a volume mounted in a folder, as its reparse
+// data (read through the handle) says: only administrators mount volumes,
+// while a junction or a symbolic link can be planted by anyone who may
+// write the folder it lies in.
+bool IsVolumeMountPoint(const TOpenItem& link);
+// Opens the root of the volume mounted at the open mount point, which
+// stays held while it is used: nobody can put another link in its place.
+// Named as the mount point; an invalid item for any other link.
+TOpenItem OpenMountedVolume(const TOpenItem& mountPoint, uint32_t access, TLinkTest isLink);
+
 // Lists the open folder through its handle ("." and ".." left out); with a
 // pattern, only the names that match it as the system matches wildcards
 // ("*" and "?", letter case ignored). False when it cannot be listed.

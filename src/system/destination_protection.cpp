@@ -86,12 +86,25 @@ TDestinationHold::TDestinationHold(const TInstallTarget& target) {
                                  : "for this user and administrators alone"));
     }
     // From the root of the drive or share down, each folder inside the one
-    // held before it: a link on the way is never followed. In the system's
-    // own protected places (or on a stick) the chain ends where the
-    // folders do not exist yet, or at a link the system put there.
+    // held before it: a link on the way is never followed, except a volume
+    // mounted in a folder (only administrators mount one), which is held
+    // itself while the chain goes on from the volume's root. In the
+    // system's own protected places (or on a stick) the chain ends where
+    // the folders do not exist yet, or at a link the system put there.
     const std::string drive = DrivePart(dest);
     TOpenItem item = OpenItem(drive + "\\", kEnterAccess, HasReparsePoint);
-    for (size_t at = drive.size() + 1; item.IsFolder();) {
+    for (size_t at = drive.size() + 1;;) {
+        if (guarded && item.Link) {
+            const bool last = SameName(item.Path, dest);
+            TOpenItem volume = OpenMountedVolume(
+                item, kEnterAccess | (last ? WRITE_DAC | WRITE_OWNER : 0), HasReparsePoint);
+            if (volume.IsFolder()) {
+                Diagnose("Destination: " + item.Path + " is a volume mounted in a folder");
+                Chain_.push_back(std::move(item));
+                item = std::move(volume);
+            }
+        }
+        if (!item.IsFolder()) break;
         Chain_.push_back(std::move(item));
         if (at > dest.size()) break;
         size_t end = dest.find('\\', at);
@@ -101,15 +114,6 @@ TDestinationHold::TDestinationHold(const TInstallTarget& target) {
                           kEnterAccess | (last && guarded ? WRITE_DAC | WRITE_OWNER : 0),
                           HasReparsePoint);
         at = end + 1;
-    }
-    // A link above the destination (a volume mounted in a folder, say) is
-    // taken as the system finds it: the destination itself is then held
-    // by its path, and must be no link.
-    if (guarded && item.Link && !SameName(item.Path, dest)) {
-        Diagnose("Destination: " + item.Path + " is a link; the folders below it are held from " +
-                 dest + " on");
-        item = OpenItem(dest, kEnterAccess | WRITE_DAC | WRITE_OWNER, HasReparsePoint);
-        if (item.IsFolder()) Chain_.push_back(std::move(item));
     }
     if (guarded && (Chain_.empty() || !SameName(Chain_.back().Path, dest))) {
         Failure_ = "The folder \"" + (item.Path.empty() ? dest : item.Path) +
