@@ -5,6 +5,7 @@
 // file, ends as the user chose, leaves the earlier version of a file that
 // was not written as it was, leaves "Install.log" in step with what is on
 // disk, and the program exits with code 0.
+#include "wine_drive.h"
 #include "wizard_person.h"
 
 #include <algorithm>
@@ -46,13 +47,19 @@ std::vector<TEntry> Product(size_t hyphenationBytes = 20) {
 constexpr size_t kBigFile = 4u << 20;
 constexpr ULONGLONG kRoomLeft = 1u << 20;
 
-// The small drive the test runner mounts, filled up to `kRoomLeft` bytes by
-// one file that Free() removes again.
+// The small drive the test runner mounts, as a fixed drive of its own (as
+// a folder it would lie below a volume mounted there, which Wine cannot
+// tell from a planted link), filled up to `kRoomLeft` bytes by one file
+// that Free() removes again.
 class TFullDrive {
   public:
-    TFullDrive() {
+    TFullDrive() : Drive_(std::string(QV_OUT_DIR) + "\\small-drive", DRIVE_FIXED) {
         Folder_ = std::string(QV_OUT_DIR) + "\\small-drive";
         ULARGE_INTEGER available, total, free;
+        if (!Drive_.Defined()) {
+            Why = "the small drive cannot be given a drive letter";
+            return;
+        }
         if (!GetDiskFreeSpaceExA((Folder_ + "\\").c_str(), &available, &total, &free) ||
             total.QuadPart > (64u << 20))
             Why = Folder_ + " is not a small drive of its own (the test runner mounts one where "
@@ -87,11 +94,12 @@ class TFullDrive {
     void Free() {
         if (!Filler_.empty()) DeleteFileA(Filler_.c_str());
     }
-    std::string Dest() const { return JoinPath(Folder_, "Quorvale"); }
+    std::string Dest() const { return Drive_.Root() + "Quorvale"; }
 
     std::string Why; // empty when the drive is ready
 
   private:
+    TWineDrive Drive_;
     std::string Folder_, Filler_;
 };
 

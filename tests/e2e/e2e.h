@@ -78,7 +78,8 @@ struct Launch {
 // process it starts are killed when the object goes, also when the test
 // program itself dies. Its standard handles are the null device (Wine still
 // writes its own diagnostics to the test's standard error).
-// The first Process of a run calls UnmanagedWindows().
+// The first Process of a run calls UnmanagedWindows() and
+// DesktopOutsideJobs().
 class Process {
   public:
     explicit Process(const std::string& exe, const Launch& launch = {});
@@ -226,6 +227,13 @@ bool MakeSetupCopy(const std::string& path, const std::string* payload = nullptr
 // window manager: managed windows lack their title bar in screenshots, and
 // Wine waits two seconds for every one that closes.
 void UnmanagedWindows();
+
+// Wine starts the desktop's process (explorer.exe) for the first program
+// that needs the desktop, as that program's child: started so from a
+// Process, it would join the program's job and be killed with it, and the
+// next program would find a desktop whose owner is gone. Asked for here,
+// the desktop is the test program's.
+void DesktopOutsideJobs();
 
 // Makes Wine report another Windows version ("win98", "nt40", "win2k",
 // ...) to programs of one file name (HKCU\Software\Wine\AppDefaults\<exe>),

@@ -108,6 +108,7 @@ template <typename Find> HWND Poll(const Process& process, DWORD timeout, Find f
 
 Process::Process(const std::string& exe, const Launch& launch) : name_(FileName(exe)) {
     UnmanagedWindows();
+    DesktopOutsideJobs();
     std::string commandLine = Quote(exe);
     for (const auto& arg : launch.args)
         commandLine += " " + Quote(arg);

@@ -157,7 +157,9 @@ TEST(StandardUser, InstallsIntoAFolderOfTheirOwnWithTheirOwnLinksAndEntry) {
     ASSERT_TRUE(machineKey.Locked());
     // Under a user whom the runner names, all of the user's own is under
     // that name.
-    if (!NamedUser().empty()) ASSERT_EQ(ShellFolder(CSIDL_PROFILE), "C:\\users\\" + NamedUser());
+    if (!NamedUser().empty()) {
+        ASSERT_EQ(ShellFolder(CSIDL_PROFILE), "C:\\users\\" + NamedUser());
+    }
     const std::string own = OwnDestination();
     const std::string refused = ProgramFilesDestination();
     DeleteTree(own);

@@ -15,6 +15,11 @@ void UnmanagedWindows() {
     RegCloseKey(key);
 }
 
+void DesktopOutsideJobs() {
+    static const HWND desktop = GetDesktopWindow();
+    (void)desktop;
+}
+
 WineWindowsVersion::WineWindowsVersion(const std::string& exeName, const std::string& version)
     : key_("Software\\Wine\\AppDefaults\\" + exeName) {
     HKEY key;

@@ -723,6 +723,21 @@ TEST(UnattendedInstall, ADestinationOthersMayChangeIsRefusedUnlessItIsEmpty) {
     EXPECT_TRUE(FileExists(JoinPath(dest, "kel.exe")));
     EXPECT_NE(ReadFile(second).find("Destination: " + dest + " taken over, empty"),
               std::string::npos);
+
+    // Below a link that is no volume mounted there by name (the small drive
+    // the test runner mounts in the build tree: Wine shows it as a link
+    // whose target it does not name): nothing is written.
+    const std::string small = std::string(QV_OUT_DIR) + "\\small-drive";
+    ULARGE_INTEGER available, total, free;
+    if (!GetDiskFreeSpaceExA((small + "\\").c_str(), &available, &total, &free) ||
+        total.QuadPart > (64u << 20))
+        GTEST_SKIP() << small << " is not a small drive of its own";
+    const std::string below = JoinPath(small, "Quorvale"), third = JoinPath(scratch, "third.log");
+    EXPECT_EQ(Unattended(exe, {"-d" + below, "/S", "/LOG=" + third}), 1603);
+    EXPECT_FALSE(FileExists(JoinPath(below, "kel.exe")));
+    EXPECT_NE(ReadFile(third).find("\"" + small + "\" on the way to the destination is a link"),
+              std::string::npos);
+    DeleteTree(below);
 }
 
 TEST(UnattendedInstall, TheSwitchesOfOtherInstallersAndADryRun) {
