@@ -70,27 +70,16 @@ std::string DestinationProtectionRefusal(const std::string& destDir, TInstallSco
            "change. Please choose another folder, or an empty one.";
 }
 
-TDestinationHold::TDestinationHold(const TInstallTarget& target) {
-    const std::string dest = WithoutBackslash(target.DestDir);
-    const bool guarded = !target.Portable && !HasProtectionOfItsOwn(dest);
-    const bool forEveryone = target.Scope == TInstallScope::ForEveryone;
-    TProtection chosen(forEveryone ? TProtectionKind::ForEveryone : TProtectionKind::ForMe);
-    SECURITY_ATTRIBUTES* protection = chosen.Attributes();
-    if (guarded && !FolderExists(dest)) {
-        MakeFolder(JoinPath(dest, ""), protection);
-        Diagnose("Destination: created " +
-                 std::string(!protection ? "without protection of its own (the system cannot "
-                                           "set it)"
-                             : forEveryone
-                                 ? "for administrators to change and users to read and run"
-                                 : "for this user and administrators alone"));
-    }
-    // From the root of the drive or share down, each folder inside the one
-    // held before it: a link on the way is never followed, except a volume
-    // mounted in a folder (only administrators mount one), which is held
-    // itself while the chain goes on from the volume's root. In the
-    // system's own protected places (or on a stick) the chain ends where
-    // the folders do not exist yet, or at a link the system put there.
+// From the root of the drive or share down, each folder inside the one
+// held before it: a link on the way is never followed, except a volume
+// mounted in a folder (only administrators mount one), which is held
+// itself while the chain goes on from the volume's root. In the system's
+// own protected places (or on a stick) the chain ends where the folders do
+// not exist yet, or at a link the system put there. Gives the item where
+// the chain ended short of the destination (a link, or one that cannot be
+// opened: no handle), else the destination's own, moved into the chain.
+TOpenItem TDestinationHold::HoldChain(const std::string& dest, bool guarded) {
+    Chain_.clear();
     const std::string drive = DrivePart(dest);
     TOpenItem item = OpenItem(drive + "\\", kEnterAccess, HasReparsePoint);
     for (size_t at = drive.size() + 1;;) {
@@ -104,16 +93,38 @@ TDestinationHold::TDestinationHold(const TInstallTarget& target) {
                 item = std::move(volume);
             }
         }
-        if (!item.IsFolder()) break;
+        if (!item.IsFolder()) return item;
         Chain_.push_back(std::move(item));
-        if (at > dest.size()) break;
+        if (at > dest.size()) return TOpenItem{};
         size_t end = dest.find('\\', at);
         if (end == std::string::npos) end = dest.size();
         const bool last = end == dest.size();
         item = OpenItemIn(Chain_.back(), dest.substr(at, end - at),
                           kEnterAccess | (last && guarded ? WRITE_DAC | WRITE_OWNER : 0),
                           HasReparsePoint);
+        if (!item.Handle) item.Path = dest.substr(0, end);
         at = end + 1;
+    }
+}
+
+TDestinationHold::TDestinationHold(const TInstallTarget& target) {
+    const std::string dest = WithoutBackslash(target.DestDir);
+    const bool guarded = !target.Portable && !HasProtectionOfItsOwn(dest);
+    const bool forEveryone = target.Scope == TInstallScope::ForEveryone;
+    TProtection chosen(forEveryone ? TProtectionKind::ForEveryone : TProtectionKind::ForMe);
+    SECURITY_ATTRIBUTES* protection = chosen.Attributes();
+    TOpenItem item = HoldChain(dest, guarded);
+    // A missing destination is made while the folders above it are held,
+    // and only when none of them is a link: nothing is made through one.
+    if (guarded && !item.Handle && !item.Link && !FolderExists(dest)) {
+        MakeFolder(JoinPath(dest, ""), protection);
+        Diagnose("Destination: created " +
+                 std::string(!protection ? "without protection of its own (the system cannot "
+                                           "set it)"
+                             : forEveryone
+                                 ? "for administrators to change and users to read and run"
+                                 : "for this user and administrators alone"));
+        item = HoldChain(dest, guarded);
     }
     if (guarded && (Chain_.empty() || !SameName(Chain_.back().Path, dest))) {
         Failure_ = "The folder \"" + (item.Path.empty() ? dest : item.Path) +

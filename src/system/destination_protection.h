@@ -36,6 +36,8 @@ class TDestinationHold {
     const std::string& Failed() const { return Failure_; }
 
   private:
+    TOpenItem HoldChain(const std::string& dest, bool guarded);
+
     std::vector<TOpenItem> Chain_;
     std::string Failure_;
 };

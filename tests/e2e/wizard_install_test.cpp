@@ -732,9 +732,11 @@ TEST(UnattendedInstall, ADestinationOthersMayChangeIsRefusedUnlessItIsEmpty) {
     if (!GetDiskFreeSpaceExA((small + "\\").c_str(), &available, &total, &free) ||
         total.QuadPart > (64u << 20))
         GTEST_SKIP() << small << " is not a small drive of its own";
-    const std::string below = JoinPath(small, "Quorvale"), third = JoinPath(scratch, "third.log");
+    const std::string below = JoinPath(small, "Below a link"),
+                      third = JoinPath(scratch, "third.log");
+    DeleteTree(below);
     EXPECT_EQ(Unattended(exe, {"-d" + below, "/S", "/LOG=" + third}), 1603);
-    EXPECT_FALSE(FileExists(JoinPath(below, "kel.exe")));
+    EXPECT_EQ(GetFileAttributesA(below.c_str()), INVALID_FILE_ATTRIBUTES); // not even the folder
     EXPECT_NE(ReadFile(third).find("\"" + small + "\" on the way to the destination is a link"),
               std::string::npos);
     DeleteTree(below);
