@@ -1,5 +1,7 @@
 #include "base/reparse_data.h"
 
+#include "base/utf8_text.h"
+
 #include <cstdint>
 
 namespace {
@@ -28,19 +30,18 @@ bool IsVolumeMountData(const unsigned char* data, size_t size) {
     static const char kStart[] = "\\??\\Volume{";
     constexpr size_t kStartLength = sizeof kStart - 1, kGuidLength = 36;
     if (bytes / 2 != kStartLength + kGuidLength + 2) return false;
-    auto unit = [&](size_t i) { return Little(target + 2 * i, 2); };
-    for (size_t i = 0; i < kStartLength; ++i) {
-        const uint32_t c = unit(i);
-        const uint32_t want = uint8_t(kStart[i]);
-        // The name of the object directory is matched without regard to case.
-        if (c != want && !(want >= 'a' && want <= 'z' && c == want - 32) &&
-            !(want >= 'A' && want <= 'Z' && c == want + 32))
-            return false;
-    }
+    // The name of the object directory, and the GUID's digits, in either
+    // letter case.
+    auto unit = [&](size_t i) {
+        const uint32_t c = Little(target + 2 * i, 2);
+        return c < 0x80 ? uint32_t(uint8_t(AsciiLowerCase(char(c)))) : c;
+    };
+    for (size_t i = 0; i < kStartLength; ++i)
+        if (unit(i) != uint8_t(AsciiLowerCase(kStart[i]))) return false;
     for (size_t i = 0; i < kGuidLength; ++i) {
         const uint32_t c = unit(kStartLength + i);
         const bool dash = i == 8 || i == 13 || i == 18 || i == 23;
-        const bool hex = (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+        const bool hex = (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f');
         if (dash ? c != '-' : !hex) return false;
     }
     return unit(kStartLength + kGuidLength) == '}' && unit(kStartLength + kGuidLength + 1) == '\\';

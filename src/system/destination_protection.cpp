@@ -77,7 +77,7 @@ std::string DestinationProtectionRefusal(const std::string& destDir, TInstallSco
 // own protected places (or on a stick) the chain ends where the folders do
 // not exist yet, or at a link the system put there. Gives the item where
 // the chain ended short of the destination (a link, or one that cannot be
-// opened: no handle), else the destination's own, moved into the chain.
+// opened: no handle), or an empty item once the destination is held.
 TOpenItem TDestinationHold::HoldChain(const std::string& dest, bool guarded) {
     Chain_.clear();
     const std::string drive = DrivePart(dest);
